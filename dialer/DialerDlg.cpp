@@ -1,0 +1,162 @@
+#include "dialer/DialerDlg.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "dialer/RasRecords.h"
+#include "framework/WinApp.h"
+#include "store/DataProtection_win.h"
+#include "store/Options.h"
+#include "store/PrivateProfileStore_win.h"
+#include "store/SettingsPath_win.h"
+
+namespace {
+constexpr const char* kReadyText = "准备就绪，等待连接...";
+constexpr const char* kNoticeCaption = "提示";
+constexpr const char* kNoEntriesText =
+    "提示：由于在当前系统中没有检测到任何拨号网络连接，所以本程序无法继续工作！\n\n"
+    "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
+} // namespace
+
+CDialerDlg::CDialerDlg(CWnd* pParent)
+    : CDialog(IDD, pParent), m_strStatus(kReadyText),
+      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
+
+CDialerDlg::~CDialerDlg() = default;
+
+void CDialerDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_ENTRY_COMBO, m_comboEntry);
+    DDX_Control(pDX, IDC_SAVE_CHECK, m_chkSave);
+    DDX_Text(pDX, IDC_STATUS_STATIC, m_strStatus);
+}
+
+BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+        return TRUE;
+    default:
+        return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+    }
+}
+
+BOOL CDialerDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const UINT id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
+    if (id == IDC_SAVE_CHECK && code == BN_CLICKED) {
+        OnSaveCredentials();
+        return TRUE;
+    }
+    if (id == IDC_ENTRY_COMBO && code == CBN_SELCHANGE) {
+        OnSelchangeEntry();
+        return TRUE;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+BOOL CDialerDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    const std::string path = store::SettingsFilePath();
+    std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
+    m_settings = std::make_unique<store::PrivateProfileStore>(m_szIniPath);
+    m_protector = std::make_unique<store::DataProtection>();
+
+    if (!ListPhoneBookEntries()) {
+        MessageBox(kNoEntriesText, kNoticeCaption, MB_OK | MB_ICONINFORMATION);
+        ::ExitProcess(1);
+    }
+    RestoreSavedAccount();
+    return TRUE;
+}
+
+bool CDialerDlg::ListPhoneBookEntries() {
+    // First call with room for one record only learns the byte count needed.
+    ras::EntryName probe{};
+    probe.dwSize = ras::kEntryNameSize;
+    DWORD bytes = ras::kEntryNameSize;
+    DWORD count = 0;
+    ::RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(&probe), &bytes, &count);
+
+    const size_t records =
+        std::max<size_t>(1, (bytes + ras::kEntryNameSize - 1) / ras::kEntryNameSize);
+    std::vector<ras::EntryName> entries(records);
+    entries[0].dwSize = ras::kEntryNameSize;
+    bytes = static_cast<DWORD>(records * ras::kEntryNameSize);
+    count = 0;
+    ::RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries.data()), &bytes,
+                      &count);
+
+    // Never trust a count beyond the room handed over.
+    const size_t listed = std::min<size_t>(count, entries.size());
+    for (size_t i = 0; i < listed; ++i) {
+        ras::EntryName& entry = entries[i];
+        entry.szEntryName[sizeof(entry.szEntryName) - 1] = '\0';
+        m_comboEntry.AddString(entry.szEntryName);
+    }
+    if (listed == 0) {
+        return false;
+    }
+    m_comboEntry.SetCurSel(0);
+    return true;
+}
+
+void CDialerDlg::RestoreSavedAccount() {
+    const store::SavedAccount saved = store::LoadSavedAccount(*m_settings, *m_protector);
+    if (!saved.restore) {
+        return;
+    }
+    m_chkSave.SetCheck(BST_CHECKED);
+    m_comboEntry.SetCurSel(saved.entryIndex);
+    SetDlgItemText(IDC_USER_EDIT, saved.user.c_str());
+    SetDlgItemText(IDC_PASSWORD_EDIT, saved.password.c_str());
+}
+
+void CDialerDlg::OnSaveCredentials() {
+    if (m_chkSave.GetCheck() == BST_CHECKED) {
+        m_chkSave.SetCheck(BST_CHECKED);
+        store::RememberAccount(*m_settings, *m_protector, GetDlgItemText(IDC_USER_EDIT).Str(),
+                               GetDlgItemText(IDC_PASSWORD_EDIT).Str());
+    } else {
+        store::ForgetAccount(*m_settings);
+        m_chkSave.SetCheck(BST_UNCHECKED);
+    }
+}
+
+void CDialerDlg::OnSelchangeEntry() {
+    store::ForgetAccount(*m_settings);
+    m_chkSave.SetCheck(BST_UNCHECKED);
+    store::StoreEntryIndex(*m_settings, m_comboEntry.GetCurSel());
+}
+
+void CDialerDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CDialerDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+HBRUSH CDialerDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// Wrappers of the standard controls: each names one control window and owns nothing.
+
+#include "framework/Wnd.h"
+
+class CButton : public CWnd {
+public:
+    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+    void SetCheck(int nCheck) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+};
+
+class CComboBox : public CWnd {
+public:
+    int AddString(const char* text) const {
+        return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+    }
+    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+    int SetCurSel(int nSelect) const {
+        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect)));
+    }
+};
+
+class CEdit : public CWnd {};

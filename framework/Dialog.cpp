@@ -1,0 +1,84 @@
+#include "framework/Dialog.h"
+
+#include "framework/WinApp.h"
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+INT_PTR CDialog::DoModal() {
+    HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
+    return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
+                             &CDialog::AfxDlgProc, reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(int nResult) const {
+    ::EndDialog(m_hWnd, nResult);
+}
+
+// The dialog manager calls this first; at WM_INITDIALOG the window is subclassed so that from
+// then on every message passes through the object's WindowProc, with the dialog manager as
+// its default processing.
+INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) {
+        return FALSE;
+    }
+    auto* pDialog = reinterpret_cast<CDialog*>(lParam);
+    pDialog->SubclassWindow(hWnd);
+    return pDialog->OnInitDialog();
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        CDC dc(reinterpret_cast<HDC>(wParam));
+        CWnd control;
+        control.Attach(reinterpret_cast<HWND>(lParam));
+        *pResult =
+            reinterpret_cast<LRESULT>(OnCtlColor(&dc, &control, message - WM_CTLCOLORMSGBOX));
+        control.Detach();
+        return TRUE;
+    }
+    default:
+        return CWnd::OnWndMsg(message, wParam, lParam, pResult);
+    }
+}
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
+    if (HIWORD(wParam) != BN_CLICKED) {
+        return FALSE;
+    }
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        OnOK();
+        return TRUE;
+    case IDCANCEL:
+        OnCancel();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void CDialog::OnOK() {
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+HBRUSH CDialog::OnCtlColor(CDC*, CWnd*, UINT) {
+    return reinterpret_cast<HBRUSH>(Default());
+}

@@ -1,0 +1,21 @@
+// Numeric ids of the program's resources and controls, shared by the resource script and
+// the code. Plain #defines: the resource compiler reads this file too.
+#pragma once
+
+#define IDR_MAINFRAME 128 // the apple: window and tray icon
+
+// Main window
+#define IDD_DIALER 102
+#define IDC_ENTRY_COMBO 1000
+#define IDC_USER_EDIT 1001
+#define IDC_PASSWORD_EDIT 1002
+#define IDC_STATUS_STATIC 1003
+#define IDC_SAVE_CHECK 1005
+#define IDC_STATS_BUTTON 1006
+#define IDC_HANGUP_BUTTON 1007
+#define IDC_DIAL_BUTTON 1008
+#define IDC_HELP_BUTTON 1044
+
+// Dial stage texts: the string id is 100 + the stage's row in the table
+#define IDS_STATE_FIRST 100
+#define IDS_STATE_LAST 123

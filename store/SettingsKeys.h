@@ -1,0 +1,24 @@
+#pragma once
+
+// Names of the settings file, its sections and keys. Changing any of them loses what users
+// have stored.
+namespace store::keys {
+
+inline constexpr const char* kFileName = "\\corvantile.ini";
+inline constexpr unsigned kSystemDirLimit = 100; // characters asked of the system directory
+
+inline constexpr const char* kOption = "Option";
+inline constexpr const char* kSaveUserPwd = "SaveUserPwd";
+inline constexpr const char* kUser = "User";
+inline constexpr const char* kPwd = "Pwd";
+inline constexpr const char* kPos = "Pos";
+
+inline constexpr const char* kMemory = "Memory";
+inline constexpr const char* kMaxDataNumber = "MaxDataNumber";
+
+inline constexpr const char* kData = "Data";
+
+inline constexpr const char* kTrue = "True";
+inline constexpr const char* kFalse = "False";
+
+} // namespace store::keys
