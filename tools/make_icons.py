@@ -180,6 +180,54 @@ class Ring(Shape):
         return self.i2 <= d <= self.o2
 
 
+class Transform(Shape):
+    """A shape drawn in its own coordinates, turned by `angle` degrees (clockwise on screen)
+    about its origin, scaled by `scale`, then moved by (tx, ty)."""
+
+    def __init__(self, shape, angle=0.0, tx=0.0, ty=0.0, scale=1.0):
+        self.shape, self.tx, self.ty, self.k = shape, tx, ty, scale
+        a = math.radians(angle)
+        self.c, self.s = math.cos(a), math.sin(a)
+        x0, y0, x1, y1 = shape.bbox
+        corners = [self._forward(x, y) for x, y in ((x0, y0), (x1, y0), (x0, y1), (x1, y1))]
+        self.bbox = (
+            min(p[0] for p in corners),
+            min(p[1] for p in corners),
+            max(p[0] for p in corners),
+            max(p[1] for p in corners),
+        )
+
+    def _forward(self, x, y):
+        return (
+            (x * self.c - y * self.s) * self.k + self.tx,
+            (x * self.s + y * self.c) * self.k + self.ty,
+        )
+
+    def contains(self, x, y):
+        dx, dy = (x - self.tx) / self.k, (y - self.ty) / self.k
+        return self.shape.contains(dx * self.c + dy * self.s, -dx * self.s + dy * self.c)
+
+
+class Grow(Shape):
+    """The shape widened by about r on every side: used to draw outlines behind fills."""
+
+    def __init__(self, shape, r, directions=16):
+        self.shape = shape
+        self.offsets = [(0.0, 0.0)] + [
+            (r * math.cos(2 * math.pi * i / directions), r * math.sin(2 * math.pi * i / directions))
+            for i in range(directions)
+        ]
+        x0, y0, x1, y1 = shape.bbox
+        self.bbox = (x0 - r, y0 - r, x1 + r, y1 + r)
+
+    def contains(self, x, y):
+        inner = self.shape
+        for dx, dy in self.offsets:
+            if inner.contains(x + dx, y + dy):
+                return True
+        return False
+
+
 def polyline(points, r):
     """A stroked open path with round joins."""
     return Union(*[Capsule(*points[i], *points[i + 1], r) for i in range(len(points) - 1)])
@@ -247,7 +295,8 @@ def render(layers, size, samples=None):
         samples = 8 if size <= 16 else 6
     scale = DESIGN / size
     n = samples * samples
-    offsets = [((i + 0.5) / samples, (j + 0.5) / samples) for j in range(samples) for i in range(samples)]
+    steps = [(i + 0.5) / samples for i in range(samples)]
+    offsets = [(ox, oy) for oy in steps for ox in steps]
     prepared = []
     for shape, paint in layers:
         if isinstance(paint, str):
@@ -262,9 +311,8 @@ def render(layers, size, samples=None):
         for px in range(size):
             # Layers that can touch this pixel at all.
             x0, y0, x1, y1 = px * scale, py * scale, (px + 1) * scale, (py + 1) * scale
-            live = [
-                p for p in prepared if p[1][0] <= x1 and p[1][2] >= x0 and p[1][1] <= y1 and p[1][3] >= y0
-            ]
+            live = [p for p in prepared if p[1][0] <= x1 and p[1][2] >= x0]
+            live = [p for p in live if p[1][1] <= y1 and p[1][3] >= y0]
             acc_r = acc_g = acc_b = acc_a = 0.0
             if live:
                 for ox, oy in offsets:
@@ -408,15 +456,243 @@ def apple(size):
     lx, ly, lrx, lry = (22.4, 6.6, 4.6, 2.3) if small else (23.0, 6.6, 5.4, 2.6)
     edge = px * 0.6 if small else px
     layers.append((Ellipse(lx, ly, lrx + edge, lry + edge, -28), rgb("#1f5a12")))
-    layers.append((Ellipse(lx, ly, lrx, lry, -28), linear(18.5, 8.5, 27.5, 3.5, "#7bd64a", "#2f8f1e")))
+    leaf_paint = linear(18.5, 8.5, 27.5, 3.5, "#7bd64a", "#2f8f1e")
+    layers.append((Ellipse(lx, ly, lrx, lry, -28), leaf_paint))
     if not small:
         layers.append((Capsule(18.9, 8.4, 26.8, 4.1, 0.45), rgb("#2a6e17")))
     return layers
 
 
+def handshake(size):
+    """Two hands clasped, the sleeves coming in from the lower corners: the fingers of the
+    left hand curl over the back of the right one, whose thumb lies on top."""
+    px = DESIGN / size
+    small = size <= 16
+    dark = rgb("#4a2a10")
+    skin = linear(8, 8, 24, 26, "#ffdcb0", "#e3a464")
+    layers = []
+    for (x0, y0, x1, y1), cloth in (
+        ((0.0, 27.0, 6.5, 21.0), "#2f56b0"),
+        ((32.0, 27.0, 25.5, 21.0), "#3c8a2e"),
+    ):
+        sleeve = Capsule(x0, y0, x1, y1, 4.6)
+        layers += [(Grow(sleeve, px), dark), (sleeve, rgb(cloth))]
+    for cx, cy, ang in ((7.8, 19.6, 45), (24.2, 19.6, -45)):
+        cuff = Ellipse(cx, cy, 1.9, 5.0, ang)
+        layers += [(Grow(cuff, px), dark), (cuff, rgb("#ffffff"))]
+
+    right_palm = Capsule(21.5, 17.0, 14.0, 14.5, 4.4)
+    left_palm = Ellipse(13.0, 18.5, 6.4, 4.8, -15)
+    layers += [(Grow(right_palm, px), dark), (right_palm, skin)]
+    layers += [(Grow(left_palm, px), dark), (left_palm, skin)]
+    # Fingers of the left hand, curled down over the right hand.
+    count = 3 if small else 4
+    step = 9.6 / count
+    for k in range(count):
+        x = 15.0 + step * k + step / 2
+        finger = Capsule(x - 0.8, 12.0 + k * 0.5, x + 0.4, 20.5 + k * 0.3, step / 2 - 0.05)
+        layers += [(Grow(finger, px * 0.9), dark), (finger, skin)]
+    # Thumb of the right hand lying over the top of the left one.
+    thumb = Capsule(21.0, 12.6, 12.5, 12.6, 1.9)
+    layers += [(Grow(thumb, px), dark), (thumb, rgb("#ffd6a6"))]
+    return layers
+
+
+def _arrow(tip_x, y, length, direction, half_w, head):
+    """Horizontal arrow with its tip at (tip_x, y); direction -1 points left, +1 right."""
+    tail = tip_x - direction * length
+    neck = tip_x - direction * head
+    pts = [
+        (tail, y - half_w),
+        (neck, y - half_w),
+        (neck, y - half_w * 2.4),
+        (tip_x, y),
+        (neck, y + half_w * 2.4),
+        (neck, y + half_w),
+        (tail, y + half_w),
+    ]
+    return Polygon(pts)
+
+
+def _bolt():
+    corners = [(18.5, 3.0), (10.0, 17.5), (15.2, 17.5), (12.0, 29.0), (22.5, 13.0), (17.0, 13.0)]
+    return Polygon(corners + [(21.5, 3.0)])
+
+
+def bolt_arrows(size):
+    """A lightning bolt with an arrow pointing away from it on either side: the link cut."""
+    px = DESIGN / size
+    layers = []
+    for tip, d in ((0.8, -1), (31.2, 1)):
+        arrow = _arrow(tip + d * px, 16.0, 9.0, d, 1.7, 5.0)
+        blue = linear(0, 12, 0, 20, "#9cc2ff", "#2e62d0")
+        layers += [(Grow(arrow, px), rgb("#1b3570")), (arrow, blue)]
+    bolt = Transform(_bolt(), 0, 1.5, 0.5, 0.92)
+    yellow = linear(10, 4, 22, 28, "#fff36b", "#f09000")
+    layers += [(Grow(bolt, px), rgb("#7a4a00")), (bolt, yellow)]
+    return layers
+
+
+def _hand(grow):
+    """A hand with its index finger pointing up, in its own coordinates (tip near (6, 0))."""
+    g = grow
+    return Union(
+        Capsule(6.0, 3.0, 6.0, 15.0, 2.6 + g),  # index finger
+        Capsule(10.6, 13.0, 10.6, 16.0, 2.3 + g),  # folded fingers
+        Capsule(15.0, 14.0, 15.0, 17.0, 2.3 + g),
+        Capsule(19.0, 15.5, 19.0, 18.0, 2.1 + g),
+        Rect(3.4 - g, 14.0 - g, 21.1 + g, 27.0 + g, 4.0 + g),  # palm
+        Capsule(4.6, 23.0, 1.6, 17.5, 2.1 + g),  # thumb
+    )
+
+
+def _hand_layers(angle, tx, ty, scale, px, outline, fill, crease, cuff=None):
+    """The hand of _hand(), outlined, with creases between the folded fingers and an
+    optional sleeve cuff, placed by Transform(angle, tx, ty, scale)."""
+
+    def place(shape):
+        return Transform(shape, angle, tx, ty, scale)
+
+    layers = [(place(_hand(px / scale)), outline), (place(_hand(0.0)), fill)]
+    for x, y0, y1 in ((8.4, 14.0, 18.0), (12.8, 15.0, 18.5), (17.0, 16.0, 19.0)):
+        layers.append((place(Capsule(x, y0, x, y1, px * 0.5 / scale)), crease))
+    if cuff:
+        band = Rect(4.5, 26.0, 20.0, 31.0, 1.0)
+        layers += [(place(Grow(band, px / scale)), outline), (place(band), cuff)]
+    return layers
+
+
+def pointing_hand(size):
+    """A hand pointing left: back to the main window."""
+    px = DESIGN / size
+    return _hand_layers(
+        -90, 0.5, 27.2, 0.92, px, rgb("#5a3414"),
+        linear(0, 6, 0, 26, "#ffe2b8", "#eaa868"), rgb("#a8662e"), rgb("#3a6fd0"),
+    )
+
+
+def hand_cursor(size):
+    """Black-outlined white hand, the index finger's tip at the top-left corner (hot spot)."""
+    px = DESIGN / size
+    angle, scale = -32, 0.98
+    black, white = rgb("#000000"), rgb("#ffffff")
+    layers = _hand_layers(angle, 0.0, 0.0, scale, px, black, white, black)
+    # Move the outlined fingertip next to pixel (0, 0): the point of the tip's outline that
+    # faces the corner goes to the middle of that pixel, which is then filled in so the hot
+    # spot lies on the cursor.
+    cx, cy = Transform(Circle(0, 0, 1), angle, 0.0, 0.0, scale)._forward(6.0, 3.0)
+    reach = (2.6 * scale + px) / math.sqrt(2)
+    dx, dy = 0.5 - (cx - reach), 0.5 - (cy - reach)
+    moved = [(Transform(shape, 0, dx, dy), paint) for shape, paint in layers]
+    return [(Rect(0.0, 0.0, px, px), black)] + moved
+
+
+def clock(size):
+    """A wall clock at about ten past ten."""
+    px = DESIGN / size
+    small = size <= 16
+    layers = [
+        (Circle(16.0, 16.0, 15.0), rgb("#14306e")),
+        (Circle(16.0, 16.0, 15.0 - px), radial(11, 9, 22, "#6f9cf0", "#1f4fb8")),
+        (Circle(16.0, 16.0, 11.6 + px * 0.6), rgb("#14306e")),
+        (Circle(16.0, 16.0, 11.6), radial(13, 12, 16, "#ffffff", "#dfe6f2")),
+    ]
+    def spoke(degrees, r0, r1, width):
+        a = math.radians(degrees)
+        s, c = math.sin(a), math.cos(a)
+        return Capsule(16 + r0 * s, 16 - r0 * c, 16 + r1 * s, 16 - r1 * c, width)
+
+    for h in () if small else range(12):
+        quarter = h % 3 == 0
+        width = max(0.8 if quarter else 0.5, px * 0.5)
+        layers.append((spoke(h * 30, 9.0 if quarter else 9.9, 10.8, width), rgb("#333333")))
+    # Ten past ten; at 16 pixels that reads as a face, so there it is three o'clock.
+    hour, minute = (90, 0) if small else (305, 60)
+    hour_len = 6.0 if small else 5.6
+    layers.append((spoke(hour, 0, hour_len, max(1.2, px * 0.6)), rgb("#111111")))
+    layers.append((spoke(minute, 0, 8.6, max(0.8, px * 0.5)), rgb("#111111")))
+    if not small:
+        layers.append((Circle(16, 16, 1.5), rgb("#d01818")))
+    return layers
+
+
+def question_bubble(size):
+    """A speech bubble with a question mark."""
+    px = DESIGN / size
+    small = size <= 16
+    bubble = Union(
+        Ellipse(16.0, 13.5, 14.6, 11.8), Polygon([(6.0, 19.0), (13.0, 22.0), (3.0, 30.5)])
+    )
+    grown = Union(
+        Ellipse(16.0, 13.5, 14.6 + px, 11.8 + px),
+        Polygon([(6.0 - px, 19.0 - px), (13.0 + px, 22.0), (3.0 - px * 0.8, 30.5 + px * 1.2)]),
+    )
+    w = 2.1 if not small else 2.6
+    # The hook: a ring, less its lower left part where the stem comes down.
+    hook_part = Polygon(
+        [(16.0, 10.2), (4.0, 14.5), (4.0, -2.0), (28.0, -2.0), (28.0, 17.0), (16.0, 17.0)]
+    )
+    hook = Ring(16.0, 10.2, 4.4 - w, 4.4 + w) & hook_part
+    dot = Circle(16.0, 22.0, w * 1.1 if small else w)
+    mark = Union(hook, Capsule(16.0, 15.2, 16.0, 17.8, w), dot)
+    return [
+        (grown, rgb("#1f3f8a")),
+        (bubble, radial(11, 7, 24, "#ffffff", "#bcd3ff")),
+        (mark, rgb("#1f4fc0")),
+    ]
+
+
+def recycle_bin(size):
+    """A waste bin with a lid, its front marked with a green arrow ring."""
+    px = DESIGN / size
+    dark = rgb("#2b3a2b")
+    body = Polygon([(6.5, 9.5), (25.5, 9.5), (23.3, 30.0), (8.7, 30.0)])
+    layers = [
+        (Grow(body, px), dark),
+        (body, linear(6, 0, 26, 0, "#c9d4c9", "#7e8f7e")),
+    ]
+    for x0, x1 in ((10.6, 11.6), (15.8, 16.0), (21.2, 20.4)):
+        layers.append((Capsule(x0, 12.5, x1, 27.5, 0.55), rgb("#5d6e5d")))
+    # Lid and handle.
+    layers.append((Rect(12.0 - px, 2.5 - px, 20.0 + px, 7.0, 2.0), dark))
+    layers.append((Rect(12.0, 2.5, 20.0, 7.0, 2.0) - Rect(14.0, 4.1, 18.0, 8.0), rgb("#9aa99a")))
+    layers.append((Rect(4.0 - px, 6.0 - px, 28.0 + px, 10.2 + px, 1.5), dark))
+    layers.append((Rect(4.0, 6.0, 28.0, 10.2, 1.5), linear(0, 6, 0, 10.2, "#e6eee6", "#8fa08f")))
+    # Recycling mark: three arrows chasing round a ring.
+    cx, cy, r = 16.0, 20.0, 4.6
+    for k in range(3):
+        a0 = math.radians(k * 120 + 20)
+        a1 = math.radians(k * 120 + 82)
+        angles = [a0 + (a1 - a0) * i / 6 for i in range(7)]
+        arc = [(cx + r * math.sin(a), cy - r * math.cos(a)) for a in angles]
+        layers.append((polyline(arc, 1.35), rgb("#0d5a14")))
+        layers.append((polyline(arc, 0.75), rgb("#38c24a")))
+        ex, ey = arc[-1]
+        tx, ty = math.cos(a1), math.sin(a1)  # tangent direction of travel
+        nx, ny = math.sin(a1), -math.cos(a1)  # outward normal
+        head = Polygon(
+            [
+                (ex + tx * 3.2, ey + ty * 3.2),
+                (ex + nx * 2.6, ey + ny * 2.6),
+                (ex - nx * 2.6, ey - ny * 2.6),
+            ]
+        )
+        layers += [(Grow(head, 0.6), rgb("#0d5a14")), (head, rgb("#38c24a"))]
+    return layers
+
+
 PICTURES = {
     "apple.ico": (apple, (32, 16)),
+    "handshake.ico": (handshake, (32, 16)),
+    "bolt_arrows.ico": (bolt_arrows, (32,)),
+    "pointing_hand.ico": (pointing_hand, (32, 16)),
+    "clock.ico": (clock, (32, 16)),
+    "question_bubble.ico": (question_bubble, (32, 16)),
+    "recycle_bin.ico": (recycle_bin, (32,)),
+    "hand.cur": (hand_cursor, (32,)),
 }
+
+HOTSPOTS = {"hand.cur": (0, 0)}
 
 
 def main(argv):
@@ -433,8 +709,6 @@ def main(argv):
             write_ico(path, [render(draw(s), s) for s in sizes])
     return 0
 
-
-HOTSPOTS = {}
 
 if __name__ == "__main__":
     sys.exit(main(sys.argv))
