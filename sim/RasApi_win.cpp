@@ -1,0 +1,452 @@
+// The exported RAS calls of the simulated rasapi32.dll. Each dial gets a worker thread that plays
+// the entry's script; the notifier is always called with no lock held, and hang-up never waits
+// for the worker, so a notifier that talks to a busy user-interface thread cannot deadlock.
+
+#include <windows.h>
+#include <ras.h>
+#include <raserror.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "dialer/RasRecords.h"
+#include "sim/SimConfig.h"
+#include "sim/SimEnv_win.h"
+
+namespace {
+
+using simras::DialEvent;
+using simras::DialScript;
+using simras::LogLine;
+using simras::QuoteForLog;
+
+// The message number that notifiers of type 0 and 1 receive, as the system's RAS passes it.
+constexpr UINT kDialEventMessage = 0xCCCD;
+constexpr DWORD kNotifierWindow = 0xFFFFFFFF;
+
+// Record versions the service accepts, as earlier and current headers declare them.
+constexpr DWORD kEntryNameSizes[] = {ras::kEntryNameSize, 532};
+constexpr DWORD kDialParamsSizes[] = {ras::kDialParamsSize, 1060, 1064};
+constexpr DWORD kConnStatusSizes[] = {ras::kConnStatusSize, 288};
+
+template <std::size_t N> bool IsOneOf(DWORD value, const DWORD (&sizes)[N]) {
+    for (DWORD size : sizes) {
+        if (value == size)
+            return true;
+    }
+    return false;
+}
+
+std::string Hex(DWORD value) {
+    char text[16];
+    wsprintfA(text, "0x%X", value);
+    return text;
+}
+
+std::string Num(DWORD value) {
+    return std::to_string(value);
+}
+
+std::string HandleText(DWORD id) {
+    return std::to_string(id);
+}
+
+// A possibly unterminated ANSI field of a caller's record, as UTF-8 for the log.
+std::string Field(const char* text, std::size_t capacity) {
+    std::size_t len = 0;
+    while (len < capacity && text[len] != '\0')
+        ++len;
+    return simras::AnsiToUtf8(std::string_view(text, len));
+}
+
+std::string NullOr(const char* text) {
+    return text ? QuoteForLog(simras::AnsiToUtf8(text)) : std::string("null");
+}
+
+struct Connection {
+    DWORD id = 0;
+    DialScript script;
+    DWORD notifierType = 0;
+    LPVOID notifier = nullptr;
+    ULONG_PTR callbackId = 0;
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);    // set by hang-up
+    HANDLE settled = CreateEventA(nullptr, TRUE, FALSE, nullptr); // no more events will come
+
+    // Guarded by the registry's lock.
+    bool hungUp = false;
+    bool dropped = false;
+    DWORD state = RASCS_OpenPort;
+    DWORD error = 0;
+
+    Connection() = default;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection() {
+        CloseHandle(stop);
+        CloseHandle(settled);
+    }
+
+    HRASCONN Handle() const { return reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(id)); }
+};
+
+// The open connections by handle value. Handles count up from 1 and are never reused, so a stale
+// handle is always unknown.
+class Registry {
+public:
+    Registry() { InitializeCriticalSection(&cs_); }
+
+    class Guard {
+    public:
+        explicit Guard(Registry& registry) : cs_(&registry.cs_) { EnterCriticalSection(cs_); }
+        ~Guard() { LeaveCriticalSection(cs_); }
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+
+    private:
+        CRITICAL_SECTION* cs_;
+    };
+
+    DWORD Add(const std::shared_ptr<Connection>& conn) {
+        Guard guard(*this);
+        conn->id = nextId_++;
+        live_[conn->id] = conn;
+        return conn->id;
+    }
+
+    std::shared_ptr<Connection> Find(DWORD id) {
+        Guard guard(*this);
+        auto it = live_.find(id);
+        return it == live_.end() ? nullptr : it->second;
+    }
+
+    // Marks the connection hung up and forgets it; null when the handle is unknown.
+    std::shared_ptr<Connection> Remove(DWORD id) {
+        Guard guard(*this);
+        auto it = live_.find(id);
+        if (it == live_.end())
+            return nullptr;
+        std::shared_ptr<Connection> conn = it->second;
+        live_.erase(it);
+        conn->hungUp = true;
+        return conn;
+    }
+
+private:
+    CRITICAL_SECTION cs_;
+    std::map<DWORD, std::shared_ptr<Connection>> live_;
+    DWORD nextId_ = 1;
+};
+
+Registry& Connections() {
+    static Registry* registry = new Registry; // never destroyed: workers may run at process exit
+    return *registry;
+}
+
+DWORD IdOf(HRASCONN handle) {
+    ULONG_PTR value = reinterpret_cast<ULONG_PTR>(handle);
+    return value > 0xFFFFFFFFu ? 0 : static_cast<DWORD>(value);
+}
+
+// Returns false when the notifier asked for no more events (type 2 returning 0).
+bool Notify(const Connection& conn, const DialEvent& ev) {
+    RASCONNSTATE state = static_cast<RASCONNSTATE>(ev.state);
+    switch (conn.notifierType) {
+    case 0:
+        reinterpret_cast<RASDIALFUNC>(conn.notifier)(kDialEventMessage, state, ev.error);
+        return true;
+    case 1:
+        reinterpret_cast<RASDIALFUNC1>(conn.notifier)(conn.Handle(), kDialEventMessage, state,
+                                                      ev.error, 0);
+        return true;
+    case 2:
+        return reinterpret_cast<RASDIALFUNC2>(conn.notifier)(
+                   conn.callbackId, 0, conn.Handle(), kDialEventMessage, state, ev.error, 0) != 0;
+    case kNotifierWindow:
+        PostMessageA(static_cast<HWND>(conn.notifier), kDialEventMessage, ev.state, ev.error);
+        return true;
+    }
+    return true;
+}
+
+// Waits `ms` unless the connection is hung up first; true when the time passed.
+bool Wait(const Connection& conn, DWORD ms) {
+    return WaitForSingleObject(conn.stop, ms) == WAIT_TIMEOUT;
+}
+
+void PlayScript(Connection& conn) {
+    Registry& registry = Connections();
+    for (const DialEvent& ev : conn.script.events) {
+        if (!Wait(conn, ev.delayMs))
+            return;
+        {
+            Registry::Guard guard(registry);
+            if (conn.hungUp)
+                return;
+            conn.state = ev.state;
+            conn.error = ev.error;
+        }
+        LogLine("event handle=" + HandleText(conn.id) + " state=" + Hex(ev.state) +
+                " error=" + Num(ev.error));
+        bool more = conn.notifier == nullptr || Notify(conn, ev);
+        if (ev.error != 0)
+            return;
+        if (!more) {
+            LogLine("notifier_stopped handle=" + HandleText(conn.id));
+            break;
+        }
+    }
+    SetEvent(conn.settled);
+    if (!conn.script.dropAfterMs || !Wait(conn, *conn.script.dropAfterMs))
+        return;
+    {
+        Registry::Guard guard(registry);
+        if (conn.hungUp)
+            return;
+        conn.dropped = true;
+    }
+    LogLine("drop handle=" + HandleText(conn.id));
+}
+
+DWORD WINAPI DialWorker(LPVOID arg) {
+    std::unique_ptr<std::shared_ptr<Connection>> holder(
+        static_cast<std::shared_ptr<Connection>*>(arg));
+    Connection& conn = **holder;
+    PlayScript(conn);
+    SetEvent(conn.settled);
+    return 0;
+}
+
+// The names of the phone book as the caller sees them: in the ANSI code page, in file order.
+struct AnsiEntry {
+    std::string ansi;
+    std::string utf8;
+};
+
+std::vector<AnsiEntry> AnsiEntries(const simras::SimConfig& config) {
+    std::vector<AnsiEntry> names;
+    for (const std::string& name : config.entries) {
+        std::string ansi = simras::Utf8ToAnsi(name);
+        if (ansi.size() > RAS_MaxEntryName) {
+            LogLine("config error entry=" + QuoteForLog(name) +
+                    " message=\"name longer than 256 bytes in the ANSI code page\"");
+            continue;
+        }
+        names.push_back({ansi, name});
+    }
+    return names;
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        simras::SetModule(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA buffer,
+                             LPDWORD bytes, LPDWORD count) {
+    std::string call = "RasEnumEntriesA reserved=" + NullOr(reserved) +
+                       " phonebook=" + NullOr(phonebook) +
+                       " size=" + (buffer ? Num(buffer->dwSize) : std::string("null")) +
+                       " cb=" + (bytes ? Num(*bytes) : std::string("null"));
+    auto result = [&](DWORD code) {
+        std::string line = call + " -> " + Num(code);
+        if (code == 0 || code == ERROR_BUFFER_TOO_SMALL)
+            line += " cb=" + Num(*bytes) + " count=" + Num(*count);
+        LogLine(line);
+        return code;
+    };
+    if (!bytes || !count)
+        return result(ERROR_INVALID_PARAMETER);
+    // Without a buffer the caller asks for the size of the current record version.
+    DWORD stride = buffer ? buffer->dwSize : sizeof(RASENTRYNAMEA);
+    if (!IsOneOf(stride, kEntryNameSizes))
+        return result(ERROR_INVALID_SIZE);
+
+    std::vector<AnsiEntry> names = AnsiEntries(simras::LoadConfig());
+    DWORD needed = static_cast<DWORD>(names.size()) * stride;
+    *count = static_cast<DWORD>(names.size());
+    if (names.empty()) {
+        *bytes = 0;
+        return result(0);
+    }
+    if (!buffer || *bytes < needed) {
+        *bytes = needed;
+        return result(ERROR_BUFFER_TOO_SMALL);
+    }
+    char* record = reinterpret_cast<char*>(buffer);
+    for (const AnsiEntry& name : names) {
+        std::memset(record, 0, stride);
+        auto* entry = reinterpret_cast<ras::EntryName*>(record);
+        entry->dwSize = stride;
+        std::memcpy(entry->szEntryName, name.ansi.data(), name.ansi.size());
+        record += stride;
+    }
+    *bytes = needed;
+    return result(0);
+}
+
+DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIALPARAMSA params,
+                      DWORD notifierType, LPVOID notifier, LPHRASCONN connOut) {
+    std::string call = std::string("RasDialA ext=") + (extensions ? "set" : "null") +
+                       " phonebook=" + NullOr(phonebook);
+    if (params) {
+        call += " size=" + Num(params->dwSize);
+        if (IsOneOf(params->dwSize, kDialParamsSizes)) {
+            const auto& p = *reinterpret_cast<const ras::DialParams*>(params);
+            call +=
+                " entry=" + QuoteForLog(Field(p.szEntryName, sizeof p.szEntryName)) +
+                " phone=" + QuoteForLog(Field(p.szPhoneNumber, sizeof p.szPhoneNumber)) +
+                " callback=" + QuoteForLog(Field(p.szCallbackNumber, sizeof p.szCallbackNumber)) +
+                " user=" + QuoteForLog(Field(p.szUserName, sizeof p.szUserName)) +
+                " password=" + QuoteForLog(Field(p.szPassword, sizeof p.szPassword)) +
+                " domain=" + QuoteForLog(Field(p.szDomain, sizeof p.szDomain));
+        }
+    } else {
+        call += " size=null";
+    }
+    call += " type=" + Num(notifierType) + " notifier=" + (notifier ? "set" : "null");
+    auto result = [&](DWORD code) {
+        LogLine(call + " -> " + Num(code));
+        return code;
+    };
+
+    if (!params || !connOut)
+        return result(ERROR_INVALID_PARAMETER);
+    if (!IsOneOf(params->dwSize, kDialParamsSizes))
+        return result(ERROR_INVALID_SIZE);
+    if (notifier && notifierType > 2 && notifierType != kNotifierWindow)
+        return result(ERROR_INVALID_PARAMETER);
+
+    const auto& p = *reinterpret_cast<const ras::DialParams*>(params);
+    std::string wanted(p.szEntryName, strnlen(p.szEntryName, sizeof p.szEntryName));
+    simras::SimConfig config = simras::LoadConfig();
+    const AnsiEntry* found = nullptr;
+    std::vector<AnsiEntry> names = AnsiEntries(config);
+    for (const AnsiEntry& name : names) {
+        if (name.ansi == wanted)
+            found = &name;
+    }
+    if (!found)
+        return result(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+
+    auto conn = std::make_shared<Connection>();
+    conn->script = config.ScriptFor(found->utf8);
+    if (conn->script.refuseCode != 0)
+        return result(conn->script.refuseCode);
+    conn->notifierType = notifierType;
+    conn->notifier = notifier;
+    if (params->dwSize >= 1060)
+        conn->callbackId = params->dwCallbackId;
+
+    DWORD id = Connections().Add(conn);
+    *connOut = conn->Handle();
+    // Logged before the worker starts, so the dial's line always precedes its events.
+    if (notifier)
+        LogLine(call + " -> 0 handle=" + HandleText(id));
+    auto* holder = new std::shared_ptr<Connection>(conn);
+    HANDLE thread = CreateThread(nullptr, 0, DialWorker, holder, 0, nullptr);
+    if (!thread) {
+        delete holder;
+        Connections().Remove(id);
+        return result(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    CloseHandle(thread);
+    if (notifier)
+        return 0;
+
+    // No notifier: the call itself lasts until the script is over, as a synchronous dial does.
+    WaitForSingleObject(conn->settled, INFINITE);
+    DWORD error;
+    {
+        Registry::Guard guard(Connections());
+        error = conn->hungUp ? ERROR_USER_DISCONNECTION : conn->error;
+    }
+    LogLine(call + " -> " + Num(error) + " handle=" + HandleText(id));
+    return error;
+}
+
+DWORD WINAPI RasHangUpA(HRASCONN handle) {
+    DWORD id = IdOf(handle);
+    std::shared_ptr<Connection> conn = id ? Connections().Remove(id) : nullptr;
+    DWORD code = conn ? 0 : ERROR_INVALID_HANDLE;
+    if (conn)
+        SetEvent(conn->stop); // the worker sees it within its current wait and ends
+    LogLine("RasHangUpA handle=" + HandleText(id) + " -> " + Num(code));
+    return code;
+}
+
+DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA status) {
+    DWORD id = IdOf(handle);
+    std::string call = "RasGetConnectStatusA handle=" + HandleText(id) +
+                       " size=" + (status ? Num(status->dwSize) : std::string("null"));
+    if (!status) {
+        LogLine(call + " -> " + Num(ERROR_INVALID_PARAMETER));
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (!IsOneOf(status->dwSize, kConnStatusSizes)) {
+        LogLine(call + " -> " + Num(ERROR_INVALID_SIZE));
+        return ERROR_INVALID_SIZE;
+    }
+    std::shared_ptr<Connection> conn = id ? Connections().Find(id) : nullptr;
+    DWORD state = 0;
+    DWORD error = 0;
+    bool live = false;
+    if (conn) {
+        Registry::Guard guard(Connections());
+        live = !conn->dropped;
+        state = conn->state;
+        error = conn->error;
+    }
+    if (!live) {
+        LogLine(call + " -> " + Num(ERROR_INVALID_HANDLE));
+        return ERROR_INVALID_HANDLE;
+    }
+    DWORD size = status->dwSize;
+    std::memset(status, 0, size);
+    status->dwSize = size;
+    auto* record = reinterpret_cast<ras::ConnStatus*>(status);
+    record->rasconnstate = static_cast<RASCONNSTATE>(state);
+    record->dwError = error;
+    lstrcpynA(record->szDeviceType, "modem", sizeof record->szDeviceType);
+    lstrcpynA(record->szDeviceName, "Simulated Modem", sizeof record->szDeviceName);
+    LogLine(call + " -> 0 state=" + Hex(state) + " error=" + Num(error));
+    return 0;
+}
+
+DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buffer, DWORD size) {
+    static const struct {
+        UINT code;
+        const char* text;
+    } kTexts[] = {
+        {ERROR_BUFFER_TOO_SMALL, "The buffer is too small."},
+        {ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "The phone book entry cannot be found."},
+        {ERROR_INVALID_SIZE, "The structure size is incorrect."},
+        {ERROR_PORT_NOT_AVAILABLE, "The port is already in use or is not configured."},
+        {ERROR_NO_CARRIER, "The remote computer did not respond."},
+        {ERROR_LINE_BUSY, "The line is busy."},
+        {ERROR_NO_ANSWER, "The remote computer did not answer."},
+        {ERROR_NO_DIALTONE, "There is no dial tone."},
+        {ERROR_AUTHENTICATION_FAILURE, "The user name or password is not valid."},
+        {ERROR_USER_DISCONNECTION, "The connection was closed by the user."},
+    };
+    const char* text = nullptr;
+    for (const auto& entry : kTexts) {
+        if (entry.code == code)
+            text = entry.text;
+    }
+    DWORD rc = 0;
+    if (!buffer || !text)
+        rc = ERROR_INVALID_PARAMETER;
+    else if (std::strlen(text) + 1 > size)
+        rc = ERROR_INSUFFICIENT_BUFFER;
+    else
+        lstrcpyA(buffer, text);
+    LogLine("RasGetErrorStringA code=" + Num(code) + " size=" + Num(size) + " -> " + Num(rc));
+    return rc;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// The simulated phone book and its dial scripts, read from a small UTF-8 text file. Plain C++ so
+// that the parser is tested natively; the DLL converts names to the ANSI code page itself.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace simras {
+
+struct DialEvent {
+    std::uint32_t state = 0;
+    std::uint32_t delayMs = 0; // counted from the previous event (or from the dial)
+    std::uint32_t error = 0;   // non-zero ends the dial after this event
+};
+
+struct DialScript {
+    std::uint32_t refuseCode = 0; // non-zero: the dial request itself fails with this code
+    std::vector<DialEvent> events;
+    std::optional<std::uint32_t> dropAfterMs; // the line drops this long after the last event
+};
+
+struct ConfigError {
+    int line = 0;
+    std::string message;
+};
+
+struct SimConfig {
+    std::vector<std::string> entries;           // UTF-8, in file order
+    std::optional<DialScript> commonScript;     // [dial]
+    std::map<std::string, DialScript> perEntry; // [dial NAME]
+    std::vector<ConfigError> errors;            // lines that were skipped, and why
+
+    bool HasEntry(std::string_view name) const;
+    // The script for a dial of `name`: its own section, else [dial], else DefaultDialScript().
+    DialScript ScriptFor(std::string_view name) const;
+};
+
+// What a dial does when the file has no [dial] section: a successful connection in about 1.2 s.
+DialScript DefaultDialScript();
+
+// Never fails: a line it cannot use is recorded in `errors` and skipped.
+SimConfig ParseSimConfig(std::string_view text);
+
+// Log values: strings are always quoted, with backslash escapes for quote, backslash and
+// control characters, so a line splits on spaces outside quotes.
+std::string QuoteForLog(std::string_view text);
+
+} // namespace simras

@@ -1,0 +1,622 @@
+// Checks the simulated rasapi32.dll from a Win32 program linked the way the dialer is (through
+// the import library), under Wine with WINEDLLOVERRIDES="rasapi32=n". Each case writes its own
+// phone book and log to a temporary folder. Absence of an event is shown by a later "marker"
+// event of another dial arriving first, never by sleeping.
+
+#include <windows.h>
+#include <ras.h>
+#include <raserror.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialer/RasRecords.h"
+
+namespace {
+
+constexpr DWORD kDeadlineMs = 5000;
+
+// ---- reporting ----
+
+int g_passed = 0;
+int g_failed = 0;
+bool g_caseOk = true;
+
+void Check(bool ok, const char* what, int line) {
+    if (!ok) {
+        g_caseOk = false;
+        std::printf("    FAILED line %d: %s\n", line, what);
+    }
+}
+#define CHECK(cond) Check((cond), #cond, __LINE__)
+#define CHECK_EQ(a, b)                                                                             \
+    do {                                                                                           \
+        auto va_ = (a);                                                                            \
+        auto vb_ = (b);                                                                            \
+        if (!(va_ == vb_))                                                                         \
+            std::printf("    values: %lu vs %lu\n", static_cast<unsigned long>(va_),               \
+                        static_cast<unsigned long>(vb_));                                          \
+        Check(va_ == vb_, #a " == " #b, __LINE__);                                                 \
+    } while (0)
+
+// ---- files and environment ----
+
+std::string g_dir; // temporary folder of this run, with a trailing backslash
+std::string g_log; // log of the running case
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        text.append(chunk, got);
+    CloseHandle(file);
+    return text;
+}
+
+// Removes this run's files; kept when a case failed, to be looked at.
+void RemoveRunFolder() {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((g_dir + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((g_dir + found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(g_dir.c_str());
+}
+
+// Points the DLL at a fresh phone book (UTF-8 text) and a fresh log for one case.
+void UsePhoneBook(const char* caseName, const std::string& config) {
+    std::string cfg = g_dir + caseName + ".cfg";
+    g_log = g_dir + caseName + ".log";
+    WriteFileText(cfg, config);
+    DeleteFileA(g_log.c_str());
+    SetEnvironmentVariableA("SIMRAS_CONFIG", cfg.c_str());
+    SetEnvironmentVariableA("SIMRAS_LOG", g_log.c_str());
+}
+
+std::vector<std::string> LogLines() {
+    std::vector<std::string> lines;
+    std::string text = ReadFileText(g_log);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool LogHas(const std::string& line) {
+    for (const std::string& l : LogLines()) {
+        if (l == line)
+            return true;
+    }
+    return false;
+}
+
+int LogCount(const std::string& prefix) {
+    int n = 0;
+    for (const std::string& l : LogLines()) {
+        if (l.compare(0, prefix.size(), prefix) == 0)
+            ++n;
+    }
+    return n;
+}
+
+std::string ToAnsi(const std::string& utf8) {
+    wchar_t wide[512];
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 512);
+    char ansi[1024];
+    WideCharToMultiByte(CP_ACP, 0, wide, n, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
+
+// ---- notifications ----
+
+struct Received {
+    HRASCONN conn; // null for type 0 notifiers, which are not told
+    UINT msg;
+    DWORD state;
+    DWORD error;
+    DWORD thread;
+};
+
+class Sink {
+public:
+    Sink() {
+        InitializeCriticalSection(&cs_);
+        signal_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    }
+    void Add(const Received& r) {
+        EnterCriticalSection(&cs_);
+        items_.push_back(r);
+        LeaveCriticalSection(&cs_);
+        SetEvent(signal_);
+    }
+    std::vector<Received> Items() {
+        EnterCriticalSection(&cs_);
+        std::vector<Received> copy = items_;
+        LeaveCriticalSection(&cs_);
+        return copy;
+    }
+    void Clear() {
+        EnterCriticalSection(&cs_);
+        items_.clear();
+        LeaveCriticalSection(&cs_);
+    }
+    // Waits until `pred` holds for the received items; false at the deadline.
+    bool WaitUntil(const std::function<bool(const std::vector<Received>&)>& pred) {
+        DWORD start = GetTickCount();
+        for (;;) {
+            if (pred(Items()))
+                return true;
+            DWORD spent = GetTickCount() - start;
+            if (spent >= kDeadlineMs)
+                return false;
+            WaitForSingleObject(signal_, kDeadlineMs - spent);
+        }
+    }
+    bool WaitCount(std::size_t n) {
+        return WaitUntil([n](const std::vector<Received>& v) { return v.size() >= n; });
+    }
+    bool WaitFor(HRASCONN conn, DWORD state) {
+        return WaitUntil([=](const std::vector<Received>& v) {
+            for (const Received& r : v) {
+                if (r.conn == conn && r.state == state)
+                    return true;
+            }
+            return false;
+        });
+    }
+
+private:
+    CRITICAL_SECTION cs_;
+    HANDLE signal_;
+    std::vector<Received> items_;
+};
+
+Sink g_sink;
+
+void WINAPI Notify0(UINT msg, RASCONNSTATE state, DWORD error) {
+    g_sink.Add({nullptr, msg, static_cast<DWORD>(state), error, GetCurrentThreadId()});
+}
+
+void WINAPI Notify1(HRASCONN conn, UINT msg, RASCONNSTATE state, DWORD error, DWORD) {
+    g_sink.Add({conn, msg, static_cast<DWORD>(state), error, GetCurrentThreadId()});
+}
+
+// Hangs up its own connection from inside the notifier, then records the event.
+volatile LONG g_hangUpResult = -1;
+void WINAPI NotifyHangingUp(HRASCONN conn, UINT msg, RASCONNSTATE state, DWORD error, DWORD) {
+    if (state == RASCS_PortOpened)
+        InterlockedExchange(&g_hangUpResult, static_cast<LONG>(RasHangUpA(conn)));
+    g_sink.Add({conn, msg, static_cast<DWORD>(state), error, GetCurrentThreadId()});
+}
+
+// ---- calls ----
+
+ras::DialParams Params(const std::string& ansiName) {
+    ras::DialParams p;
+    std::memset(&p, 0, sizeof p);
+    p.dwSize = ras::kDialParamsSize;
+    lstrcpynA(p.szEntryName, ansiName.c_str(), sizeof p.szEntryName);
+    lstrcpyA(p.szUserName, "alice");
+    lstrcpyA(p.szPassword, "s3cret");
+    return p;
+}
+
+DWORD Dial(const std::string& ansiName, DWORD type, LPVOID notifier, HRASCONN* conn) {
+    ras::DialParams p = Params(ansiName);
+    return RasDialA(nullptr, nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&p), type, notifier, conn);
+}
+
+std::string HandleNum(HRASCONN conn) {
+    return std::to_string(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(conn)));
+}
+
+// A dial of the entry "marker" whose one event comes `ms` after the dial: everything that was due
+// earlier on other dials has been delivered once it arrives.
+bool MarkerArrived() {
+    HRASCONN marker = nullptr;
+    if (Dial("marker", 1, reinterpret_cast<LPVOID>(Notify1), &marker) != 0)
+        return false;
+    bool arrived = g_sink.WaitFor(marker, 0x4D);
+    RasHangUpA(marker);
+    return arrived;
+}
+const char* const kMarker = "entry = marker\n[dial marker]\nevent = 0x4D 600\n";
+
+DWORD Status(HRASCONN conn, DWORD size, ras::ConnStatus* out) {
+    char buffer[512];
+    std::memset(buffer, 0xCC, sizeof buffer);
+    reinterpret_cast<RASCONNSTATUSA*>(buffer)->dwSize = size;
+    DWORD rc = RasGetConnectStatusA(conn, reinterpret_cast<RASCONNSTATUSA*>(buffer));
+    std::memcpy(out, buffer, sizeof *out);
+    return rc;
+}
+
+// ---- cases ----
+
+const char* const kThreeEntries = u8"entry = 宽带连接\n"
+                                  u8"entry = 拨号上网 163   # with a space\n"
+                                  u8"entry = Kelvorin 演示\n";
+
+void EnumerationTwoCallPattern() {
+    UsePhoneBook("enum264", kThreeEntries);
+    ras::EntryName one;
+    std::memset(&one, 0, sizeof one);
+    one.dwSize = ras::kEntryNameSize;
+    DWORD bytes = ras::kEntryNameSize;
+    DWORD count = 0;
+    CHECK_EQ(
+        RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(&one), &bytes, &count),
+        DWORD(ERROR_BUFFER_TOO_SMALL));
+    CHECK_EQ(bytes, DWORD(3 * 264));
+    CHECK_EQ(count, DWORD(3));
+    CHECK(LogHas("RasEnumEntriesA reserved=null phonebook=null size=264 cb=264 -> 603 cb=792 "
+                 "count=3"));
+
+    // Room for the records plus guard bytes that must stay untouched.
+    std::vector<unsigned char> buffer(bytes + 64, 0xCC);
+    reinterpret_cast<ras::EntryName*>(buffer.data())->dwSize = ras::kEntryNameSize;
+    count = 0;
+    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer.data()),
+                             &bytes, &count),
+             DWORD(0));
+    CHECK_EQ(bytes, DWORD(792));
+    CHECK_EQ(count, DWORD(3));
+    const char* expected[] = {u8"宽带连接", u8"拨号上网 163", u8"Kelvorin 演示"};
+    for (int i = 0; i < 3; ++i) {
+        auto* rec = reinterpret_cast<ras::EntryName*>(buffer.data() + i * 264);
+        CHECK_EQ(rec->dwSize, DWORD(264));
+        CHECK(std::string(rec->szEntryName) == ToAnsi(expected[i]));
+    }
+    bool guardIntact = true;
+    for (std::size_t i = 792; i < buffer.size(); ++i)
+        guardIntact = guardIntact && buffer[i] == 0xCC;
+    CHECK(guardIntact);
+    if (GetACP() == 936) // the names reach the caller in GBK
+        CHECK(std::string(reinterpret_cast<ras::EntryName*>(buffer.data())->szEntryName) ==
+              "宽带连接");
+}
+
+void EnumerationCurrentRecordSize() {
+    UsePhoneBook("enum532", kThreeEntries);
+    DWORD bytes = 0;
+    DWORD count = 0;
+    // No buffer: the size of the current record version is reported.
+    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &bytes, &count),
+             DWORD(ERROR_BUFFER_TOO_SMALL));
+    CHECK_EQ(bytes, DWORD(3 * 532));
+    std::vector<unsigned char> buffer(bytes, 0xCC);
+    reinterpret_cast<RASENTRYNAMEA*>(buffer.data())->dwSize = 532;
+    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer.data()),
+                             &bytes, &count),
+             DWORD(0));
+    CHECK_EQ(count, DWORD(3));
+    auto* third = reinterpret_cast<RASENTRYNAMEA*>(buffer.data() + 2 * 532);
+    CHECK_EQ(third->dwSize, DWORD(532));
+    CHECK(std::string(third->szEntryName) == ToAnsi(u8"Kelvorin 演示"));
+}
+
+void EnumerationEmptyAndBadSize() {
+    ras::EntryName one;
+    DWORD bytes;
+    DWORD count;
+    auto enumerate = [&](DWORD size) {
+        std::memset(&one, 0, sizeof one);
+        one.dwSize = size;
+        bytes = sizeof one;
+        count = 99;
+        return RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(&one), &bytes,
+                               &count);
+    };
+
+    UsePhoneBook("enum_empty", "# nothing but a comment\n\n[dial]\nevent = 0x2000 0\n");
+    CHECK_EQ(enumerate(264), DWORD(0));
+    CHECK_EQ(count, DWORD(0));
+
+    UsePhoneBook("enum_missing", "");
+    std::string missing = g_dir + "no-such-file.cfg";
+    SetEnvironmentVariableA("SIMRAS_CONFIG", missing.c_str());
+    CHECK_EQ(enumerate(264), DWORD(0));
+    CHECK_EQ(count, DWORD(0));
+
+    UsePhoneBook("enum_badsize", kThreeEntries);
+    CHECK_EQ(enumerate(100), DWORD(ERROR_INVALID_SIZE));
+    CHECK_EQ(enumerate(263), DWORD(ERROR_INVALID_SIZE));
+    CHECK(LogHas("RasEnumEntriesA reserved=null phonebook=null size=100 cb=264 -> 632"));
+}
+
+void DemoPhoneBookBesideDll() {
+    UsePhoneBook("demo", "");
+    SetEnvironmentVariableA("SIMRAS_CONFIG", nullptr); // falls back to simras.cfg beside the DLL
+    DWORD bytes = 0;
+    DWORD count = 0;
+    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &bytes, &count),
+             DWORD(ERROR_BUFFER_TOO_SMALL));
+    CHECK_EQ(count, DWORD(3));
+    CHECK_EQ(LogCount("config error"), 0);
+}
+
+void RefusedAndUnknownDials() {
+    UsePhoneBook("refuse", std::string(u8"entry = 宽带连接\nentry = ok\n[dial 宽带连接]\n"
+                                       u8"refuse = 651\n[dial ok]\nevent = 1 0\n") +
+                               kMarker);
+    g_sink.Clear();
+    HRASCONN conn = reinterpret_cast<HRASCONN>(0x1234);
+    CHECK_EQ(Dial(ToAnsi(u8"宽带连接"), 1, reinterpret_cast<LPVOID>(Notify1), &conn), DWORD(651));
+    CHECK(conn == reinterpret_cast<HRASCONN>(0x1234));
+    CHECK_EQ(Dial("nobody", 1, reinterpret_cast<LPVOID>(Notify1), &conn),
+             DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
+    CHECK(conn == reinterpret_cast<HRASCONN>(0x1234));
+    // The ANSI name must match exactly: the UTF-8 bytes of the same name are another name.
+    if (GetACP() == 936)
+        CHECK_EQ(Dial(u8"宽带连接", 1, reinterpret_cast<LPVOID>(Notify1), &conn),
+                 DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
+
+    ras::DialParams bad = Params("ok");
+    bad.dwSize = 1000;
+    CHECK_EQ(RasDialA(nullptr, nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&bad), 1,
+                      reinterpret_cast<LPVOID>(Notify1), &conn),
+             DWORD(ERROR_INVALID_SIZE));
+    CHECK(conn == reinterpret_cast<HRASCONN>(0x1234));
+
+    // Only the accepted dial and the marker produce events.
+    HRASCONN ok = nullptr;
+    CHECK_EQ(Dial("ok", 1, reinterpret_cast<LPVOID>(Notify1), &ok), DWORD(0));
+    CHECK(MarkerArrived());
+    std::vector<Received> got = g_sink.Items();
+    CHECK_EQ(got.size(), std::size_t(2));
+    if (!got.empty())
+        CHECK(got[0].conn == ok && got[0].state == 1);
+    RasHangUpA(ok);
+    CHECK(LogHas(u8"RasDialA ext=null phonebook=null size=1052 entry=\"宽带连接\" phone=\"\" "
+                 u8"callback=\"\" user=\"alice\" password=\"s3cret\" domain=\"\" type=1 "
+                 u8"notifier=set -> 651"));
+    CHECK_EQ(LogCount("RasDialA ext=null phonebook=null size=1052 entry=\"nobody\""), 1);
+}
+
+void ScriptedDialDeliversInOrder() {
+    UsePhoneBook("scripted", std::string("entry = a\nentry = b\n"
+                                         "[dial]\nevent = 0x2000 0\n"
+                                         "[dial a]\n"
+                                         "event = 0 20\n"
+                                         "event = 1 20\n"
+                                         "event = 18 20\n"
+                                         "event = 0x5 20 691\n"
+                                         "event = 0x2000 20\n") +
+                                 kMarker);
+    g_sink.Clear();
+    HRASCONN conn = nullptr;
+    CHECK_EQ(Dial("a", 0, reinterpret_cast<LPVOID>(Notify0), &conn), DWORD(0));
+    CHECK(conn != nullptr);
+    CHECK(g_sink.WaitCount(4));
+    CHECK(MarkerArrived()); // the connected event after the error must not come
+    std::vector<Received> got = g_sink.Items();
+    const DWORD states[] = {0, 1, 18, 5};
+    const DWORD errors[] = {0, 0, 0, 691};
+    CHECK_EQ(got.size(), std::size_t(5)); // four of the script, one of the marker
+    for (std::size_t i = 0; i < 4 && i < got.size(); ++i) {
+        CHECK_EQ(got[i].state, states[i]);
+        CHECK_EQ(got[i].error, errors[i]);
+        CHECK_EQ(got[i].msg, UINT(0xCCCD));
+        CHECK(got[i].thread != GetCurrentThreadId());
+    }
+    std::string h = HandleNum(conn);
+    CHECK(LogHas("event handle=" + h + " state=0x12 error=0"));
+    CHECK(LogHas("event handle=" + h + " state=0x5 error=691"));
+    CHECK_EQ(LogCount("event handle=" + h + " "), 4);
+
+    // After the failure the handle stays valid until hung up, reporting the failing state.
+    ras::ConnStatus st;
+    CHECK_EQ(Status(conn, ras::kConnStatusSize, &st), DWORD(0));
+    CHECK_EQ(DWORD(st.rasconnstate), DWORD(5));
+    CHECK_EQ(st.dwError, DWORD(691));
+    CHECK_EQ(RasHangUpA(conn), DWORD(0));
+    CHECK(LogHas("RasHangUpA handle=" + h + " -> 0"));
+
+    // b has no section of its own and takes the common one.
+    g_sink.Clear();
+    HRASCONN other = nullptr;
+    CHECK_EQ(Dial("b", 0, reinterpret_cast<LPVOID>(Notify0), &other), DWORD(0));
+    CHECK(other != conn && other != nullptr);
+    CHECK(g_sink.WaitCount(1));
+    CHECK_EQ(g_sink.Items()[0].state, DWORD(0x2000));
+    RasHangUpA(other);
+}
+
+void DefaultScriptConnects() {
+    UsePhoneBook("default_script", "entry = plain\n");
+    g_sink.Clear();
+    HRASCONN conn = nullptr;
+    CHECK_EQ(Dial("plain", 0, reinterpret_cast<LPVOID>(Notify0), &conn), DWORD(0));
+    CHECK(g_sink.WaitCount(8));
+    std::vector<Received> got = g_sink.Items();
+    const DWORD states[] = {0, 1, 2, 3, 4, 5, 14, 0x2000};
+    CHECK_EQ(got.size(), std::size_t(8));
+    for (std::size_t i = 0; i < 8 && i < got.size(); ++i) {
+        CHECK_EQ(got[i].state, states[i]);
+        CHECK_EQ(got[i].error, DWORD(0));
+    }
+    RasHangUpA(conn);
+}
+
+void HangUpStopsPendingEvents() {
+    UsePhoneBook("hangup", std::string("entry = slow\nentry = self\n"
+                                       "[dial slow]\nevent = 0 0\nevent = 1 300\n"
+                                       "[dial self]\nevent = 0 0\nevent = 1 0\nevent = 2 0\n"
+                                       "event = 0x2000 0\n") +
+                               kMarker);
+    g_sink.Clear();
+    HRASCONN conn = nullptr;
+    CHECK_EQ(Dial("slow", 1, reinterpret_cast<LPVOID>(Notify1), &conn), DWORD(0));
+    CHECK(g_sink.WaitFor(conn, 0));
+    CHECK_EQ(RasHangUpA(conn), DWORD(0));
+    CHECK(MarkerArrived()); // 600 ms later than the dropped event would have come
+    CHECK_EQ(g_sink.Items().size(), std::size_t(2));
+    ras::ConnStatus st;
+    CHECK_EQ(Status(conn, ras::kConnStatusSize, &st), DWORD(ERROR_INVALID_HANDLE));
+    CHECK_EQ(RasHangUpA(conn), DWORD(ERROR_INVALID_HANDLE));
+    CHECK_EQ(RasHangUpA(reinterpret_cast<HRASCONN>(0x7777)), DWORD(ERROR_INVALID_HANDLE));
+    CHECK(LogHas("RasHangUpA handle=30583 -> 6"));
+
+    // Hanging up from inside the notifier returns at once and ends the dial there.
+    g_sink.Clear();
+    InterlockedExchange(&g_hangUpResult, -1);
+    CHECK_EQ(Dial("self", 1, reinterpret_cast<LPVOID>(NotifyHangingUp), &conn), DWORD(0));
+    CHECK(g_sink.WaitFor(conn, RASCS_PortOpened));
+    CHECK_EQ(g_hangUpResult, LONG(0));
+    CHECK(MarkerArrived());
+    CHECK_EQ(g_sink.Items().size(), std::size_t(3)); // 0, 1 and the marker
+}
+
+void ConnectStatusFollowsTheLine() {
+    UsePhoneBook("status", "entry = up\nentry = halfway\nentry = drops\n"
+                           "[dial up]\nevent = 0x2000 0\n"
+                           "[dial halfway]\nevent = 0 0\nevent = 3 0\n"
+                           "[dial drops]\nevent = 0x2000 0\ndrop_after = 100\n");
+    g_sink.Clear();
+    HRASCONN up = nullptr;
+    HRASCONN halfway = nullptr;
+    HRASCONN drops = nullptr;
+    CHECK_EQ(Dial("up", 1, reinterpret_cast<LPVOID>(Notify1), &up), DWORD(0));
+    CHECK_EQ(Dial("halfway", 1, reinterpret_cast<LPVOID>(Notify1), &halfway), DWORD(0));
+    CHECK(g_sink.WaitFor(up, RASCS_Connected));
+    CHECK(g_sink.WaitFor(halfway, RASCS_DeviceConnected));
+
+    ras::ConnStatus st;
+    CHECK_EQ(Status(up, ras::kConnStatusSize, &st), DWORD(0));
+    CHECK_EQ(st.dwSize, DWORD(160));
+    CHECK_EQ(DWORD(st.rasconnstate), DWORD(RASCS_Connected));
+    CHECK_EQ(st.dwError, DWORD(0));
+    CHECK(std::strcmp(st.szDeviceType, "modem") == 0);
+    CHECK(std::strcmp(st.szDeviceName, "Simulated Modem") == 0);
+    CHECK(LogHas("RasGetConnectStatusA handle=" + HandleNum(up) +
+                 " size=160 -> 0 state=0x2000 error=0"));
+    RASCONNSTATUSA current;
+    current.dwSize = sizeof current;
+    CHECK_EQ(RasGetConnectStatusA(up, &current), DWORD(0));
+    CHECK_EQ(DWORD(current.rasconnstate), DWORD(RASCS_Connected));
+    CHECK_EQ(Status(up, 100, &st), DWORD(ERROR_INVALID_SIZE));
+
+    CHECK_EQ(Status(halfway, ras::kConnStatusSize, &st), DWORD(0));
+    CHECK_EQ(DWORD(st.rasconnstate), DWORD(RASCS_DeviceConnected));
+
+    CHECK_EQ(Dial("drops", 1, reinterpret_cast<LPVOID>(Notify1), &drops), DWORD(0));
+    CHECK(g_sink.WaitFor(drops, RASCS_Connected));
+    DWORD start = GetTickCount();
+    DWORD rc = 0;
+    while ((rc = Status(drops, ras::kConnStatusSize, &st)) == 0 &&
+           GetTickCount() - start < kDeadlineMs)
+        Sleep(10); // polling for the drop, bounded by the deadline
+    CHECK_EQ(rc, DWORD(ERROR_INVALID_HANDLE));
+    CHECK(LogHas("drop handle=" + HandleNum(drops)));
+    CHECK_EQ(Status(up, ras::kConnStatusSize, &st), DWORD(0)); // unaffected
+
+    CHECK_EQ(RasHangUpA(up), DWORD(0));
+    CHECK_EQ(Status(up, ras::kConnStatusSize, &st), DWORD(ERROR_INVALID_HANDLE));
+    RasHangUpA(halfway);
+    RasHangUpA(drops);
+}
+
+void SynchronousDial() {
+    UsePhoneBook("sync", "entry = good\nentry = bad\n"
+                         "[dial good]\nevent = 0 10\nevent = 0x2000 10\n"
+                         "[dial bad]\nevent = 0 10\nevent = 5 10 691\n");
+    HRASCONN conn = nullptr;
+    CHECK_EQ(Dial("good", 0, nullptr, &conn), DWORD(0));
+    ras::ConnStatus st;
+    CHECK_EQ(Status(conn, ras::kConnStatusSize, &st), DWORD(0));
+    CHECK_EQ(DWORD(st.rasconnstate), DWORD(RASCS_Connected));
+    RasHangUpA(conn);
+    HRASCONN failed = nullptr;
+    CHECK_EQ(Dial("bad", 0, nullptr, &failed), DWORD(691));
+    CHECK(failed != nullptr);
+    RasHangUpA(failed);
+}
+
+void ConfigErrorsAreLogged() {
+    UsePhoneBook("config_errors", "entry = fine\nbogus line\n[dial]\nevent = x 10\n");
+    DWORD bytes = 0;
+    DWORD count = 0;
+    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &bytes, &count),
+             DWORD(ERROR_BUFFER_TOO_SMALL));
+    CHECK_EQ(count, DWORD(1));
+    CHECK_EQ(LogCount("config error path="), 2);
+    bool lineTwo = false;
+    for (const std::string& l : LogLines())
+        lineTwo = lineTwo || l.find(" line=2 message=") != std::string::npos;
+    CHECK(lineTwo);
+}
+
+// A crash (or a call to an import the DLL lacks, which Wine turns into an exception) must not
+// end the run with exit code 0 and no summary.
+LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
+    std::printf("    CRASHED: exception 0x%08lX\n",
+                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+    std::printf("%d passed, %d failed\n", g_passed, g_failed + 1);
+    std::fflush(stdout);
+    ExitProcess(2);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void Run(const char* name, void (*test)()) {
+    g_caseOk = true;
+    std::printf("%s\n", name);
+    test();
+    if (g_caseOk)
+        ++g_passed;
+    else
+        ++g_failed;
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main() {
+    SetUnhandledExceptionFilter(OnCrash);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    g_dir = std::string(temp) + "simras_check_" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(g_dir.c_str(), nullptr);
+    std::printf("code page %u, files in %s\n", GetACP(), g_dir.c_str());
+
+    Run("enumeration: two-call pattern with 264-byte records", EnumerationTwoCallPattern);
+    Run("enumeration: current record size", EnumerationCurrentRecordSize);
+    Run("enumeration: empty phone book and bad record size", EnumerationEmptyAndBadSize);
+    Run("demo phone book beside the DLL", DemoPhoneBookBesideDll);
+    Run("refused, unknown and malformed dials", RefusedAndUnknownDials);
+    Run("scripted dial delivers events in order", ScriptedDialDeliversInOrder);
+    Run("default script connects", DefaultScriptConnects);
+    Run("hang-up stops pending events", HangUpStopsPendingEvents);
+    Run("connection status follows the line", ConnectStatusFollowsTheLine);
+    Run("synchronous dial", SynchronousDial);
+    Run("config errors are logged", ConfigErrorsAreLogged);
+
+    if (g_failed == 0)
+        RemoveRunFolder();
+    std::printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed == 0 ? 0 : 1;
+}
