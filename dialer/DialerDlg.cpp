@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialer/RasRecords.h"
+#include "dialer/RasService_win.h"
 #include "framework/WinApp.h"
 #include "store/DataProtection_win.h"
 #include "store/Options.h"
@@ -14,6 +15,7 @@
 namespace {
 constexpr const char* kReadyText = "准备就绪，等待连接...";
 constexpr const char* kNoticeCaption = "提示";
+constexpr const char* kTrayTip = "拨号网络计时器";
 constexpr const char* kNoEntriesText =
     "提示：由于在当前系统中没有检测到任何拨号网络连接，所以本程序无法继续工作！\n\n"
     "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
@@ -40,6 +42,12 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     case WM_QUERYDRAGICON:
         *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon());
         return TRUE;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        return TRUE;
     default:
         return CDialog::OnWndMsg(message, wParam, lParam, pResult);
     }
@@ -56,6 +64,18 @@ BOOL CDialerDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         OnSelchangeEntry();
         return TRUE;
     }
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_DIAL_BUTTON:
+            OnDial();
+            return TRUE;
+        case IDC_HANGUP_BUTTON:
+            OnHangUp();
+            return TRUE;
+        default:
+            break;
+        }
+    }
     return CDialog::OnCommand(wParam, lParam);
 }
 
@@ -69,6 +89,10 @@ BOOL CDialerDlg::OnInitDialog() {
     std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
     m_settings = std::make_unique<store::PrivateProfileStore>(m_szIniPath);
     m_protector = std::make_unique<store::DataProtection>();
+    m_ras = std::make_unique<dialer::RasService>(&CDialerDlg::RasDialNotify);
+    m_clock = std::make_unique<dialer::SystemClock>();
+    m_connection = std::make_unique<dialer::Connection>(
+        *m_ras, *m_clock, *m_settings, static_cast<dialer::ConnectionView&>(*this));
 
     if (!ListPhoneBookEntries()) {
         MessageBox(kNoEntriesText, kNoticeCaption, MB_OK | MB_ICONINFORMATION);
@@ -159,4 +183,112 @@ HCURSOR CDialerDlg::OnQueryDragIcon() {
 
 HBRUSH CDialerDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
     return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+}
+
+int CDialerDlg::Mode() const {
+    return m_connection != nullptr ? m_connection->Mode() : 1;
+}
+
+void CDialerDlg::OnDial() {
+    dialer::DialRequest request;
+    request.entry = GetDlgItemText(IDC_ENTRY_COMBO).Str();
+    request.user = GetDlgItemText(IDC_USER_EDIT).Str();
+    request.password = GetDlgItemText(IDC_PASSWORD_EDIT).Str();
+    m_connection->Dial(request);
+}
+
+void CDialerDlg::OnHangUp() {
+    m_connection->HangUp();
+}
+
+void WINAPI CDialerDlg::RasDialNotify(UINT, RASCONNSTATE state, DWORD error) {
+    CWinApp* pApp = AfxGetApp();
+    CWnd* pMainWnd = pApp != nullptr ? pApp->m_pMainWnd : nullptr;
+    if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr) {
+        ::PostMessageA(pMainWnd->m_hWnd, WM_RASDIALEVENT, static_cast<WPARAM>(state),
+                       static_cast<LPARAM>(error));
+    }
+}
+
+// The dial events have no entry in the message map: they reach the default processing.
+LRESULT CDialerDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RASDIALEVENT) {
+        return OnRasDialEvent(wParam, lParam);
+    }
+    return CDialog::DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CDialerDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
+    m_connection->OnDialEvent(static_cast<unsigned>(state), static_cast<unsigned>(error));
+    return 0;
+}
+
+UINT CDialerDlg::GetStateStringId(UINT state) {
+    return dialer::GetStateStringId(state);
+}
+
+void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == ID_TIMER_SECONDS) {
+        m_connection->OnTick();
+    }
+    Default();
+}
+
+void CDialerDlg::OnDestroy() {
+    KillTimer(ID_TIMER_SECONDS);
+    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    Default();
+}
+
+void CDialerDlg::FillTrayIconRecord() {
+    m_nid = NOTIFYICONDATAA{};
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = IDR_MAINFRAME;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    std::strncpy(m_nid.szTip, kTrayTip, sizeof(m_nid.szTip) - 1);
+}
+
+void CDialerDlg::ApplyControls(const dialer::ControlStates& states) {
+    EnableDlgItem(IDC_DIAL_BUTTON, states.dial);
+    EnableDlgItem(IDC_HANGUP_BUTTON, states.hangUp);
+    EnableDlgItem(IDC_ENTRY_COMBO, states.entry);
+    EnableDlgItem(IDC_USER_EDIT, states.user);
+    EnableDlgItem(IDC_PASSWORD_EDIT, states.password);
+}
+
+void CDialerDlg::ShowStatus(const std::string& text) {
+    SetDlgItemText(IDC_STATUS_STATIC, text.c_str());
+}
+
+void CDialerDlg::ShowStageText(unsigned stringId) {
+    char text[256] = "";
+    ::LoadStringA(AfxGetInstanceHandle(), stringId, text, sizeof(text));
+    SetDlgItemText(IDC_STATUS_STATIC, "");
+    SetDlgItemText(IDC_STATUS_STATIC, text);
+}
+
+void CDialerDlg::ShowTickStatus(const std::string& text) {
+    m_strStatus = CString(text);
+    UpdateData(FALSE);
+}
+
+void CDialerDlg::StartSecondsTimer() {
+    SetTimer(ID_TIMER_SECONDS, 1000);
+}
+
+void CDialerDlg::StopSecondsTimer() {
+    KillTimer(ID_TIMER_SECONDS);
+}
+
+void CDialerDlg::ShowConnected() {
+    FillTrayIconRecord();
+    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    ShowWindow(SW_HIDE);
+}
+
+void CDialerDlg::ReportUnsavedRecord(const std::string& message) {
+    MessageBox(message.c_str(), kNoticeCaption, MB_OK | MB_ICONINFORMATION);
 }

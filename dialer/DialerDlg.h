@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "dialer/Connection.h"
+#include "dialer/Messages.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -14,16 +16,24 @@
 #include "store/SecretProtector.h"
 
 // The main window: the dial-up entry, the account, the command buttons and the status line.
-class CDialerDlg : public CDialog {
+// The connection itself is kept by dialer::Connection; this class shows it.
+class CDialerDlg : public CDialog, private dialer::ConnectionView {
 public:
     explicit CDialerDlg(CWnd* pParent = nullptr);
     ~CDialerDlg() override;
 
     enum { IDD = IDD_DIALER };
 
+    void OnDial();
+    void OnHangUp();
+
+    // The connection's state: 1 idle or dialing, 2 connected.
+    int Mode() const;
+
 protected:
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
@@ -32,12 +42,17 @@ protected:
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
     void OnSaveCredentials();
     void OnSelchangeEntry();
+    LRESULT OnRasDialEvent(WPARAM state, LPARAM error);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnDestroy();
+
+    static UINT GetStateStringId(UINT state);
+    // Runs on a thread of the RAS service: it only hands the event to the main window.
+    static void WINAPI RasDialNotify(UINT unMsg, RASCONNSTATE state, DWORD error);
 
 public:
     char m_szIniPath[MAX_PATH]{};
-    int m_nMode = 1;
     NOTIFYICONDATAA m_nid{};
-    int m_nSeconds = 0;
     CButton m_btnHelp;
     CButton m_btnStats;
     CButton m_btnHangUp;
@@ -46,13 +61,26 @@ public:
     CButton m_chkSave;
     CString m_strStatus;
     HICON m_hIcon = nullptr;
-    HRASCONN m_hRasConn = nullptr;
 
 private:
     // Fills the entry list; false when the phone book has no entry.
     bool ListPhoneBookEntries();
     void RestoreSavedAccount();
+    void FillTrayIconRecord();
+
+    // What the connection shows of itself.
+    void ApplyControls(const dialer::ControlStates& states) override;
+    void ShowStatus(const std::string& text) override;
+    void ShowStageText(unsigned stringId) override;
+    void ShowTickStatus(const std::string& text) override;
+    void StartSecondsTimer() override;
+    void StopSecondsTimer() override;
+    void ShowConnected() override;
+    void ReportUnsavedRecord(const std::string& message) override;
 
     std::unique_ptr<store::ProfileStore> m_settings;
     std::unique_ptr<store::SecretProtector> m_protector;
+    std::unique_ptr<dialer::RasPort> m_ras;
+    std::unique_ptr<dialer::Clock> m_clock;
+    std::unique_ptr<dialer::Connection> m_connection;
 };

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dialer/DialState.h"
+#include "store/ConnectionRecord.h"
+#include "store/ProfileStore.h"
+
+namespace dialer {
+
+using RasHandle = std::uintptr_t; // 0 when no dial or connection is held
+
+struct DialRequest {
+    std::string entry;
+    std::string user;
+    std::string password;
+};
+
+// The Remote Access Service as the connection uses it.
+class RasPort {
+public:
+    virtual ~RasPort() = default;
+    // 0 when the dial has started (events follow) and *handle is set; else a RAS error code,
+    // with *handle set when the service handed one out anyway.
+    virtual unsigned Dial(const DialRequest& request, RasHandle* handle) = 0;
+    virtual void HangUp(RasHandle handle) = 0;
+    // False once the line behind handle is gone.
+    virtual bool IsLineUp(RasHandle handle) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::int64_t MonotonicMs() const = 0;
+    virtual store::LocalTime LocalNow() const = 0;
+};
+
+// What the connection shows of itself in the main window.
+class ConnectionView {
+public:
+    virtual ~ConnectionView() = default;
+    virtual void ApplyControls(const ControlStates& states) = 0;
+    virtual void ShowStatus(const std::string& text) = 0;
+    // The text of a dial stage, from the program's string table.
+    virtual void ShowStageText(unsigned stringId) = 0;
+    // The per-second status, which goes through the window's data exchange.
+    virtual void ShowTickStatus(const std::string& text) = 0;
+    virtual void StartSecondsTimer() = 0;
+    virtual void StopSecondsTimer() = 0;
+    // The line is up: the tray icon is added and the window hides.
+    virtual void ShowConnected() = 0;
+    virtual void ReportUnsavedRecord(const std::string& message) = 0;
+};
+
+// The dial-up connection: dialing, its events, the connected seconds and the record stored
+// at its end.
+class Connection {
+public:
+    Connection(RasPort& ras, Clock& clock, store::ProfileStore& settings, ConnectionView& view)
+        : m_ras(ras), m_clock(clock), m_settings(settings), m_view(view) {}
+
+    // Ignored while a dial or connection is held.
+    void Dial(const DialRequest& request);
+    void OnDialEvent(unsigned state, unsigned error);
+    void OnTick();
+    // Nothing happens when no dial or connection is held.
+    void HangUp();
+
+    RasHandle Handle() const { return m_hRasConn; }
+    int Seconds() const { return m_nSeconds; }
+    // 1 idle or dialing, 2 connected.
+    int Mode() const { return m_nMode; }
+
+private:
+    void ReturnToIdle();
+    void FailDial();
+    void EndConnection(const char* statusText);
+
+    RasPort& m_ras;
+    Clock& m_clock;
+    store::ProfileStore& m_settings;
+    ConnectionView& m_view;
+
+    RasHandle m_hRasConn = 0;
+    int m_nSeconds = 0;
+    int m_nMode = 1;
+    std::int64_t m_connectedAtMs = 0;
+};
+
+} // namespace dialer

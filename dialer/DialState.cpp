@@ -1,0 +1,70 @@
+#include "dialer/DialState.h"
+
+#include <cstdio>
+
+namespace dialer {
+
+const char* const kDialFailedText = "拨号连接失败，空闲中...";
+const char* const kConnectedText = "拨号连接成功，开始计时...";
+const char* const kHungUpText = "连接已经被手工挂断，空闲中...";
+const char* const kLineDroppedText = "连接已经断开，空闲中...";
+const char* const kNoticeCaption = "提示";
+
+unsigned GetStateStringId(unsigned state) {
+    // Stages 0-17 are ids 100-117; the paused states 0x1000-0x1003 are 118-121; the two end
+    // states 0x2000 and 0x2001 are 122 and 123.
+    if (state <= 17) {
+        return 100 + state;
+    }
+    if (state >= 0x1000 && state <= 0x1003) {
+        return 118 + (state - 0x1000);
+    }
+    if (state == kRasConnected || state == kRasDisconnected) {
+        return 122 + (state - kRasConnected);
+    }
+    return kNoStageText;
+}
+
+ControlStates ControlsFor(LinkState state) {
+    const bool idle = state == LinkState::Idle;
+    return ControlStates{idle, !idle, idle, idle, idle};
+}
+
+DialEvent ClassifyDialEvent(unsigned state, unsigned error, bool dialHeld, bool connected) {
+    if (!dialHeld) {
+        return DialEvent::Stale;
+    }
+    if (error != 0) {
+        return DialEvent::Failed;
+    }
+    if ((state & kRasDoneBit) == 0) {
+        return DialEvent::Progress;
+    }
+    // The done bit is set for the end of a dial either way; only the connected state is a
+    // line that is up.
+    if (state == kRasDisconnected) {
+        return DialEvent::Failed;
+    }
+    return connected ? DialEvent::Stale : DialEvent::Connected;
+}
+
+int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs) {
+    if (nowMs <= startMs) {
+        return 0;
+    }
+    const std::int64_t seconds = (nowMs - startMs) / 1000;
+    return seconds > 0x7fffffff ? 0x7fffffff : static_cast<int>(seconds);
+}
+
+std::string FormatConnectedStatus(int seconds) {
+    char text[128];
+    std::snprintf(text, sizeof(text), "已连接%d秒钟，合计%d小时%d分", seconds, seconds / 3600,
+                  (seconds / 60) % 60);
+    return text;
+}
+
+std::string UnsavedRecordMessage(const std::string& recordText) {
+    return std::string("本次连接记录无法保存到设置文件，请手工记下：\n\n") + recordText;
+}
+
+} // namespace dialer

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dialer {
+
+// RAS connection states the program tells apart.
+inline constexpr unsigned kRasDoneBit = 0x2000;
+inline constexpr unsigned kRasConnected = 0x2000;
+inline constexpr unsigned kRasDisconnected = 0x2001;
+
+// String id of a dial stage's text; kNoStageText for any state outside the table, which loads
+// as an empty text.
+inline constexpr unsigned kNoStageText = 3;
+unsigned GetStateStringId(unsigned state);
+
+enum class LinkState { Idle, Dialing, Connected };
+
+// Enabled states of the five controls that follow the connection.
+struct ControlStates {
+    bool dial;
+    bool hangUp;
+    bool entry;
+    bool user;
+    bool password;
+    bool operator==(const ControlStates& other) const {
+        return dial == other.dial && hangUp == other.hangUp && entry == other.entry &&
+               user == other.user && password == other.password;
+    }
+};
+ControlStates ControlsFor(LinkState state);
+
+// What a dial event means for the connection.
+enum class DialEvent {
+    Stale,     // no dial is held: an event left over from an ended dial
+    Progress,  // a stage on the way
+    Failed,    // the dial is over without a connection
+    Connected, // the line is up
+};
+DialEvent ClassifyDialEvent(unsigned state, unsigned error, bool dialHeld, bool connected);
+
+// Whole seconds from startMs to nowMs on a monotonic clock; 0 when the clock went backwards.
+int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs);
+
+// The status line while connected: the seconds, then the total as hours and minutes.
+std::string FormatConnectedStatus(int seconds);
+
+// Fixed status texts.
+extern const char* const kDialFailedText;
+extern const char* const kConnectedText;
+extern const char* const kHungUpText;
+extern const char* const kLineDroppedText;
+extern const char* const kNoticeCaption;
+
+// The message shown when a finished connection could not be stored.
+std::string UnsavedRecordMessage(const std::string& recordText);
+
+} // namespace dialer

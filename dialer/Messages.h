@@ -1,0 +1,7 @@
+#pragma once
+
+// The main window's own message numbers and timer ids.
+
+#define WM_RASDIALEVENT 0xCCCD // wParam: RAS connection state, lParam: RAS error code
+#define WM_TRAYNOTIFY 0x8064   // wParam: icon id, lParam: mouse message
+#define ID_TIMER_SECONDS 1001  // one tick a second while connected

@@ -1,0 +1,291 @@
+#include "dialer/Connection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace dialer {
+namespace {
+
+// Settings kept in memory; writes can be made to fail like a read-only file.
+class MemoryStore : public store::ProfileStore {
+public:
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& fallback, std::size_t bufferChars) const override {
+        auto it = values.find(section + "/" + key);
+        std::string value = it == values.end() ? fallback : it->second;
+        return value.substr(0, bufferChars - 1);
+    }
+    int ReadInt(const std::string& section, const std::string& key, int fallback) const override {
+        auto it = values.find(section + "/" + key);
+        return it == values.end() || it->second.empty() ? fallback : std::stoi(it->second);
+    }
+    bool WriteString(const std::string& section, const std::string& key,
+                     const std::string& value) override {
+        if (failWrites) {
+            return false;
+        }
+        values[section + "/" + key] = value;
+        writes.push_back(section + "/" + key);
+        return true;
+    }
+    store::KeyValueList ReadSection(const std::string&) const override { return {}; }
+
+    std::map<std::string, std::string> values;
+    std::vector<std::string> writes;
+    bool failWrites = false;
+};
+
+class FakeRas : public RasPort {
+public:
+    unsigned Dial(const DialRequest& request, RasHandle* handle) override {
+        dials.push_back(request);
+        *handle = refuseWith != 0 ? handleWithRefusal : nextHandle;
+        return refuseWith;
+    }
+    void HangUp(RasHandle handle) override { hangUps.push_back(handle); }
+    bool IsLineUp(RasHandle) override { return lineUp; }
+
+    std::vector<DialRequest> dials;
+    std::vector<RasHandle> hangUps;
+    unsigned refuseWith = 0;
+    RasHandle nextHandle = 7;
+    RasHandle handleWithRefusal = 0;
+    bool lineUp = true;
+};
+
+class FakeClock : public Clock {
+public:
+    std::int64_t MonotonicMs() const override { return nowMs; }
+    store::LocalTime LocalNow() const override { return wallClock; }
+    std::int64_t nowMs = 100000;
+    store::LocalTime wallClock{2003, 9, 3, 15, 9, 51};
+};
+
+class RecordingView : public ConnectionView {
+public:
+    void ApplyControls(const ControlStates& states) override { controls = states; }
+    void ShowStatus(const std::string& text) override { status = text; }
+    void ShowStageText(unsigned stringId) override { status = "stage " + std::to_string(stringId); }
+    void ShowTickStatus(const std::string& text) override { status = text; }
+    void StartSecondsTimer() override { timerOn = true; }
+    void StopSecondsTimer() override { timerOn = false; }
+    void ShowConnected() override { ++connectedShown; }
+    void ReportUnsavedRecord(const std::string& message) override { unsaved.push_back(message); }
+
+    ControlStates controls = ControlsFor(LinkState::Idle);
+    std::string status;
+    bool timerOn = false;
+    int connectedShown = 0;
+    std::vector<std::string> unsaved;
+};
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    void Connect() {
+        connection.Dial({"a", "user", "secret"});
+        connection.OnDialEvent(kRasConnected, 0);
+    }
+    void AdvanceMs(std::int64_t ms) { clock.nowMs += ms; }
+
+    MemoryStore settings;
+    FakeRas ras;
+    FakeClock clock;
+    RecordingView view;
+    Connection connection{ras, clock, settings, view};
+};
+
+TEST_F(ConnectionTest, DialPassesTheRequestAndHoldsTheHandle) {
+    connection.Dial({"entry", "user", "secret"});
+    ASSERT_EQ(ras.dials.size(), 1u);
+    EXPECT_EQ(ras.dials[0].entry, "entry");
+    EXPECT_EQ(ras.dials[0].user, "user");
+    EXPECT_EQ(ras.dials[0].password, "secret");
+    EXPECT_EQ(connection.Handle(), 7u);
+    EXPECT_EQ(connection.Mode(), 1);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Dialing));
+}
+
+TEST_F(ConnectionTest, RefusedDialReturnsToIdle) {
+    ras.refuseWith = 623;
+    connection.Dial({"unknown", "", ""});
+    EXPECT_EQ(connection.Handle(), 0u);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+    EXPECT_EQ(view.status, kDialFailedText);
+    EXPECT_TRUE(ras.hangUps.empty());
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST_F(ConnectionTest, HandleHandedOutWithARefusalIsReleased) {
+    ras.refuseWith = 676;
+    ras.handleWithRefusal = 9;
+    connection.Dial({"a", "", ""});
+    EXPECT_EQ(ras.hangUps, std::vector<RasHandle>{9});
+    EXPECT_EQ(connection.Handle(), 0u);
+}
+
+TEST_F(ConnectionTest, SecondDialWhileOneIsHeldIsRefused) {
+    connection.Dial({"a", "", ""});
+    connection.Dial({"b", "", ""});
+    EXPECT_EQ(ras.dials.size(), 1u);
+    EXPECT_EQ(connection.Handle(), 7u);
+}
+
+TEST_F(ConnectionTest, StagesShowTheirTextAndKeepDialing) {
+    connection.Dial({"a", "", ""});
+    connection.OnDialEvent(5, 0);
+    EXPECT_EQ(view.status, "stage 105");
+    connection.OnDialEvent(18, 0);
+    EXPECT_EQ(view.status, "stage 3");
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Dialing));
+    EXPECT_FALSE(view.timerOn);
+}
+
+TEST_F(ConnectionTest, FailedStageHangsUpAndReturnsToIdle) {
+    connection.Dial({"a", "", ""});
+    connection.OnDialEvent(5, 691);
+    EXPECT_EQ(ras.hangUps, std::vector<RasHandle>{7});
+    EXPECT_EQ(connection.Handle(), 0u);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+    EXPECT_EQ(view.status, kDialFailedText);
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST_F(ConnectionTest, DisconnectedStateWithoutErrorIsAFailedDial) {
+    connection.Dial({"a", "", ""});
+    connection.OnDialEvent(kRasDisconnected, 0);
+    EXPECT_EQ(connection.Mode(), 1);
+    EXPECT_FALSE(view.timerOn);
+    EXPECT_EQ(view.connectedShown, 0);
+    EXPECT_EQ(view.status, kDialFailedText);
+    EXPECT_EQ(connection.Handle(), 0u);
+}
+
+TEST_F(ConnectionTest, ConnectStartsTheCount) {
+    Connect();
+    EXPECT_EQ(connection.Mode(), 2);
+    EXPECT_TRUE(view.timerOn);
+    EXPECT_EQ(view.connectedShown, 1);
+    EXPECT_EQ(view.status, kConnectedText);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Connected));
+}
+
+TEST_F(ConnectionTest, EventsAfterTheDialEndedAreDropped) {
+    connection.Dial({"a", "", ""});
+    connection.HangUp();
+    const std::string status = view.status;
+    connection.OnDialEvent(kRasConnected, 0);
+    EXPECT_EQ(connection.Mode(), 1);
+    EXPECT_FALSE(view.timerOn);
+    EXPECT_EQ(view.status, status);
+}
+
+TEST_F(ConnectionTest, TicksCountClockSecondsNotMessages) {
+    Connect();
+    AdvanceMs(1000);
+    connection.OnTick();
+    EXPECT_EQ(view.status, FormatConnectedStatus(1));
+    // The thread was busy for five seconds and only one merged tick arrived.
+    AdvanceMs(5000);
+    connection.OnTick();
+    EXPECT_EQ(connection.Seconds(), 6);
+    EXPECT_EQ(view.status, FormatConnectedStatus(6));
+    AdvanceMs(3661 * 1000 - 6000);
+    connection.OnTick();
+    EXPECT_EQ(view.status, "已连接3661秒钟，合计1小时1分");
+}
+
+TEST_F(ConnectionTest, HangUpStoresTheRecordCounterFirst) {
+    settings.values["Memory/MaxDataNumber"] = "4";
+    Connect();
+    AdvanceMs(3725 * 1000 + 400);
+    connection.OnTick();
+    connection.HangUp();
+    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Memory/MaxDataNumber", "Data/data[5]"}));
+    EXPECT_EQ(settings.values["Memory/MaxDataNumber"], "5");
+    EXPECT_EQ(settings.values["Data/data[5]"], "2003-9-3,3725@15:9:51");
+    EXPECT_EQ(view.status, kHungUpText);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+    EXPECT_FALSE(view.timerOn);
+    EXPECT_EQ(connection.Mode(), 1);
+    EXPECT_EQ(connection.Seconds(), 0);
+    EXPECT_EQ(ras.hangUps, std::vector<RasHandle>{7});
+}
+
+TEST_F(ConnectionTest, HangUpCountsTheTimeSinceTheLastTickToo) {
+    Connect();
+    AdvanceMs(2500);
+    connection.HangUp();
+    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,2@15:9:51");
+}
+
+TEST_F(ConnectionTest, HangUpWhileDialingStoresZeroSeconds) {
+    clock.nowMs = 0;
+    connection.Dial({"a", "", ""});
+    AdvanceMs(9000);
+    connection.HangUp();
+    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,0@15:9:51");
+    EXPECT_EQ(view.status, kHungUpText);
+}
+
+TEST_F(ConnectionTest, HangUpWithoutAConnectionDoesNothing) {
+    view.status = "unchanged";
+    connection.HangUp();
+    EXPECT_TRUE(ras.hangUps.empty());
+    EXPECT_TRUE(settings.writes.empty());
+    EXPECT_EQ(view.status, "unchanged");
+}
+
+TEST_F(ConnectionTest, SecondConnectionCountsFromOneAndIsNumberedNext) {
+    Connect();
+    AdvanceMs(10000);
+    connection.OnTick();
+    connection.HangUp();
+    ras.nextHandle = 8;
+    Connect();
+    AdvanceMs(1000);
+    connection.OnTick();
+    EXPECT_EQ(view.status, FormatConnectedStatus(1));
+    connection.HangUp();
+    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,10@15:9:51");
+    EXPECT_EQ(settings.values["Data/data[2]"], "2003-9-3,1@15:9:51");
+    EXPECT_EQ(settings.values["Memory/MaxDataNumber"], "2");
+}
+
+TEST_F(ConnectionTest, DroppedLineEndsTheConnectionWithItsSeconds) {
+    Connect();
+    AdvanceMs(3000);
+    connection.OnTick();
+    ras.lineUp = false;
+    AdvanceMs(1000);
+    connection.OnTick();
+    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,4@15:9:51");
+    EXPECT_EQ(view.status, kLineDroppedText);
+    EXPECT_FALSE(view.timerOn);
+    EXPECT_EQ(connection.Mode(), 1);
+    EXPECT_EQ(connection.Handle(), 0u);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+    // A later tick already queued changes nothing.
+    connection.OnTick();
+    EXPECT_EQ(settings.values["Memory/MaxDataNumber"], "1");
+}
+
+TEST_F(ConnectionTest, RecordThatCannotBeWrittenIsShownToTheUser) {
+    settings.failWrites = true;
+    Connect();
+    AdvanceMs(42000);
+    connection.HangUp();
+    ASSERT_EQ(view.unsaved.size(), 1u);
+    EXPECT_NE(view.unsaved[0].find("2003-9-3,42@15:9:51"), std::string::npos);
+    EXPECT_EQ(view.status, kHungUpText);
+}
+
+TEST_F(ConnectionTest, StoredRecordIsNotReported) {
+    Connect();
+    connection.HangUp();
+    EXPECT_TRUE(view.unsaved.empty());
+}
+
+} // namespace
+} // namespace dialer
