@@ -11,6 +11,8 @@
 #include "store/Options.h"
 #include "store/PrivateProfileStore_win.h"
 #include "store/SettingsPath_win.h"
+#include "windows/HelpDlg.h"
+#include "windows/StatsDlg.h"
 
 namespace {
 constexpr const char* kReadyText = "准备就绪，等待连接...";
@@ -71,6 +73,12 @@ BOOL CDialerDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case IDC_HANGUP_BUTTON:
             OnHangUp();
+            return TRUE;
+        case IDC_STATS_BUTTON:
+            OnShowStatistics();
+            return TRUE;
+        case IDC_HELP_BUTTON:
+            OnShowHelp();
             return TRUE;
         default:
             break;
@@ -291,4 +299,14 @@ void CDialerDlg::ShowConnected() {
 
 void CDialerDlg::ReportUnsavedRecord(const std::string& message) {
     MessageBox(message.c_str(), kNoticeCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+void CDialerDlg::OnShowStatistics() {
+    CStatsDlg dlg;
+    dlg.DoModal();
+}
+
+void CDialerDlg::OnShowHelp() {
+    CHelpDlg dlg;
+    dlg.DoModal();
 }

@@ -26,6 +26,8 @@ public:
 
     void OnDial();
     void OnHangUp();
+    void OnShowStatistics();
+    void OnShowHelp();
 
     // The connection's state: 1 idle or dialing, 2 connected.
     int Mode() const;

@@ -6,7 +6,12 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
 INT_PTR CDialog::DoModal() {
-    HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
+    // Without a parent of its own a dialog is owned by the application's main window.
+    CWnd* pOwner = m_pParentWnd;
+    if (pOwner == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != this) {
+        pOwner = AfxGetApp()->m_pMainWnd;
+    }
+    HWND hParent = pOwner != nullptr ? pOwner->m_hWnd : nullptr;
     return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent,
                              &CDialog::AfxDlgProc, reinterpret_cast<LPARAM>(this));
 }
