@@ -6,6 +6,8 @@
 
 #include "dialer/RasRecords.h"
 #include "dialer/RasService_win.h"
+#include "dialer/TrayArea.h"
+#include "framework/Handles.h"
 #include "framework/WinApp.h"
 #include "store/DataProtection_win.h"
 #include "store/Options.h"
@@ -18,6 +20,10 @@ namespace {
 constexpr const char* kReadyText = "准备就绪，等待连接...";
 constexpr const char* kNoticeCaption = "提示";
 constexpr const char* kTrayTip = "拨号网络计时器";
+constexpr const char* kExitQuestion = "注意：关闭程序前请确保网络连接已经被断开，"
+                                      "否则本次上网时间将不会被保存！继续退出吗？";
+constexpr const char* kShutdownPrivilege = "SeShutdownPrivilege";
+constexpr DWORD kExitSystemPauseMs = 3000;
 constexpr const char* kNoEntriesText =
     "提示：由于在当前系统中没有检测到任何拨号网络连接，所以本程序无法继续工作！\n\n"
     "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
@@ -50,6 +56,18 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     case WM_DESTROY:
         OnDestroy();
         return TRUE;
+    case WM_SYSCOMMAND:
+        OnSysCommand(static_cast<UINT>(wParam), lParam);
+        return TRUE;
+    case WM_TRAYNOTIFY:
+        *pResult = OnTrayNotify(wParam, lParam);
+        return TRUE;
+    case WM_CLOSE:
+        OnClose();
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(static_cast<BOOL>(wParam));
+        return TRUE;
     default:
         return CDialog::OnWndMsg(message, wParam, lParam, pResult);
     }
@@ -79,6 +97,21 @@ BOOL CDialerDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case IDC_HELP_BUTTON:
             OnShowHelp();
+            return TRUE;
+        case ID_TRAY_SHOW_MAIN:
+            OnShowMain();
+            return TRUE;
+        case ID_TRAY_SHOW_AND_DIAL:
+            OnShowAndDial();
+            return TRUE;
+        case ID_TRAY_EXIT:
+            OnExit();
+            return TRUE;
+        case ID_TRAY_RESTART:
+            OnRestart();
+            return TRUE;
+        case ID_TRAY_SHUT_DOWN:
+            OnShutDown();
             return TRUE;
         default:
             break;
@@ -292,8 +325,7 @@ void CDialerDlg::StopSecondsTimer() {
 }
 
 void CDialerDlg::ShowConnected() {
-    FillTrayIconRecord();
-    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    AddTrayIcon();
     ShowWindow(SW_HIDE);
 }
 
@@ -309,4 +341,189 @@ void CDialerDlg::OnShowStatistics() {
 void CDialerDlg::OnShowHelp() {
     CHelpDlg dlg;
     dlg.DoModal();
+}
+
+// The tray icon is added again on every minimise and connect; the shell keeps one icon per
+// window and id, so a repeated add changes nothing.
+void CDialerDlg::AddTrayIcon() {
+    FillTrayIconRecord();
+    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+static bool IsMinimizeCommand(WPARAM wParam) {
+    return (wParam & 0xFFF0) == SC_MINIMIZE;
+}
+
+LRESULT CDialerDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The same test as OnSysCommand's, so that no minimise hides the window without an icon
+    // to bring it back.
+    if (message == WM_SYSCOMMAND && IsMinimizeCommand(wParam)) {
+        AnimateToTray();
+        AddTrayIcon();
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CDialerDlg::OnSysCommand(UINT nID, LPARAM) {
+    if (IsMinimizeCommand(nID)) {
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    Default();
+}
+
+LRESULT CDialerDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    switch (
+        dialer::ClassifyTrayNotify(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam))) {
+    case dialer::TrayRequest::ShowWindow:
+        OnShowMain();
+        break;
+    case dialer::TrayRequest::OpenMenu:
+        ShowTrayMenu();
+        break;
+    case dialer::TrayRequest::None:
+        break;
+    }
+    return 0;
+}
+
+void CDialerDlg::ShowTrayMenu() {
+    HMENU hMenu =
+        ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(dialer::TrayMenuFor(Mode())));
+    if (hMenu == nullptr) {
+        return;
+    }
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::SetForegroundWindow(m_hWnd);
+    ::TrackPopupMenu(::GetSubMenu(hMenu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd,
+                     nullptr);
+    // Without a message after the menu, the next click beside it would not close it.
+    PostMessage(WM_NULL);
+    ::DestroyMenu(hMenu);
+}
+
+void CDialerDlg::OnShowMain() {
+    AnimateFromTray();
+    ShowWindow(SW_SHOW);
+}
+
+void CDialerDlg::OnShowAndDial() {
+    OnShowMain();
+    OnDial();
+}
+
+namespace {
+dialer::ScreenRect ToScreenRect(const RECT& rect) {
+    return dialer::ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+RECT ToRect(const dialer::ScreenRect& rect) {
+    return RECT{rect.left, rect.top, rect.right, rect.bottom};
+}
+} // namespace
+
+bool CDialerDlg::GetTrayAreaRect(RECT* rect) const {
+    HWND hTaskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+    if (hTaskbar == nullptr) {
+        return false;
+    }
+    RECT taskbar{};
+    ::GetWindowRect(hTaskbar, &taskbar);
+    dialer::TrayAreaWalk walk(ToScreenRect(taskbar));
+    ::EnumChildWindows(hTaskbar, &CDialerDlg::EnumTrayChildProc, reinterpret_cast<LPARAM>(&walk));
+    *rect = ToRect(walk.Rect());
+    return true;
+}
+
+BOOL CALLBACK CDialerDlg::EnumTrayChildProc(HWND hwnd, LPARAM lParam) {
+    auto* walk = reinterpret_cast<dialer::TrayAreaWalk*>(lParam);
+    char className[255] = "";
+    ::GetClassNameA(hwnd, className, sizeof(className));
+    RECT rect{};
+    ::GetWindowRect(hwnd, &rect);
+    return walk->Visit(className, ToScreenRect(rect)) ? TRUE : FALSE;
+}
+
+void CDialerDlg::AnimateToTray() const {
+    RECT tray;
+    if (!GetTrayAreaRect(&tray)) {
+        return;
+    }
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    ::DrawAnimatedRects(m_hWnd, IDANI_CAPTION, &window, &tray);
+}
+
+void CDialerDlg::AnimateFromTray() const {
+    RECT tray;
+    if (!GetTrayAreaRect(&tray)) {
+        return;
+    }
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    ::DrawAnimatedRects(m_hWnd, IDANI_CAPTION, &tray, &window);
+}
+
+bool CDialerDlg::ConfirmExit() {
+    return MessageBox(kExitQuestion, kNoticeCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CDialerDlg::EndProgram() {
+    OnHangUp();
+    CDialog::OnCancel();
+}
+
+void CDialerDlg::OnExit() {
+    if (ConfirmExit()) {
+        EndProgram();
+    }
+}
+
+// On yes the window ends here rather than through the default processing, which would turn
+// the close into a Cancel command and ask a second time.
+void CDialerDlg::OnClose() {
+    if (ConfirmExit()) {
+        EndProgram();
+    }
+}
+
+// Enter and Esc take the close box's path: a running connection is never left unrecorded.
+void CDialerDlg::OnOK() {
+    OnClose();
+}
+
+void CDialerDlg::OnCancel() {
+    OnClose();
+}
+
+void CDialerDlg::OnEndSession(BOOL bEnding) {
+    // The session ends without asking; the process will not get another chance to store the
+    // running connection.
+    if (bEnding) {
+        OnHangUp();
+    }
+}
+
+void CDialerDlg::OnRestart() {
+    ExitSystem(EWX_REBOOT | EWX_FORCE);
+}
+
+void CDialerDlg::OnShutDown() {
+    ExitSystem(EWX_SHUTDOWN | EWX_FORCE | EWX_POWEROFF);
+}
+
+void CDialerDlg::ExitSystem(UINT uFlags) {
+    OnHangUp();
+    ::Sleep(kExitSystemPauseMs);
+    HANDLE token = nullptr;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        fw::UniqueHandle tokenOwner(token);
+        TOKEN_PRIVILEGES privileges{};
+        if (::LookupPrivilegeValueA(nullptr, kShutdownPrivilege, &privileges.Privileges[0].Luid)) {
+            privileges.PrivilegeCount = 1;
+            privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+            ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        }
+    }
+    ::ExitWindowsEx(uFlags, 0);
 }

@@ -33,6 +33,7 @@ public:
     int Mode() const;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -47,6 +48,24 @@ protected:
     LRESULT OnRasDialEvent(WPARAM state, LPARAM error);
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
+
+    // The tray.
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnShowMain();
+    void OnShowAndDial();
+    bool GetTrayAreaRect(RECT* rect) const;
+    static BOOL CALLBACK EnumTrayChildProc(HWND hwnd, LPARAM lParam);
+
+    // Leaving the program, restart and shut-down.
+    void OnExit();
+    void OnClose();
+    void OnRestart();
+    void OnShutDown();
+    void ExitSystem(UINT uFlags);
+    void OnOK() override;
+    void OnCancel() override;
+    void OnEndSession(BOOL bEnding);
 
     static UINT GetStateStringId(UINT state);
     // Runs on a thread of the RAS service: it only hands the event to the main window.
@@ -69,6 +88,14 @@ private:
     bool ListPhoneBookEntries();
     void RestoreSavedAccount();
     void FillTrayIconRecord();
+    void AddTrayIcon();
+    void AnimateToTray() const;
+    void AnimateFromTray() const;
+    void ShowTrayMenu();
+    // Asks whether to leave the program; true on yes.
+    bool ConfirmExit();
+    // Hangs up a running connection, stores its record and ends the main window.
+    void EndProgram();
 
     // What the connection shows of itself.
     void ApplyControls(const dialer::ControlStates& states) override;

@@ -19,3 +19,12 @@
 // Dial stage texts: the string id is 100 + the stage's row in the table
 #define IDS_STATE_FIRST 100
 #define IDS_STATE_LAST 123
+
+// Tray menus and their commands (the other items reuse the main window's button ids)
+#define IDR_TRAY_IDLE 136
+#define IDR_TRAY_CONNECTED 138
+#define ID_TRAY_SHOW_MAIN 32771
+#define ID_TRAY_EXIT 32772
+#define ID_TRAY_SHUT_DOWN 32773
+#define ID_TRAY_RESTART 32774
+#define ID_TRAY_SHOW_AND_DIAL 32776
