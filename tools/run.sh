@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs Kelvorin under Wine with the simulated dial-up service and its demo phone book
+# (build/win32/bin/simras.cfg). Installs what is missing and builds first.
+#   tools/run.sh            on the current X display, or a private one when there is none
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash tools/setup.sh
+bash tools/build.sh win32
+
+# shellcheck source=e2e-env.sh
+source tools/e2e-env.sh
+trap e2e_cleanup EXIT
+e2e_setup build/win32
+if [ -z "${DISPLAY:-}" ]; then
+    e2e_start_display
+    echo "No display: running on a private one ($DISPLAY); build/win32/run.png shows it"
+    # A fresh picture of the screen every two seconds while the program runs.
+    (
+        e2e_drop_lock
+        while sleep 2; do
+            import -display "$DISPLAY" -window root "$root/build/win32/run.png.tmp.png" \
+                2>/dev/null && mv -f "$root/build/win32/run.png.tmp.png" "$root/build/win32/run.png"
+        done
+    ) &
+    E2E_WATCHER_PID=$!
+fi
+echo "Settings file: $WINEPREFIX/drive_c/windows/syswow64/corvantile.ini"
+# Lasts as long as the program runs.
+e2e_unlocked wine explorer "/desktop=Kelvorin,${E2E_DESKTOP_SIZE}" "$E2E_BIN_DIR/kelvorin.exe"
