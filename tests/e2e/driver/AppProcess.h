@@ -1,0 +1,80 @@
+#pragma once
+
+// Starting kelvorin.exe on the test desktop with a phone book of the simulated RAS service,
+// watching its windows and its end, and making sure no copy outlives a case.
+
+#include "MessageBoxProbe.h"
+#include "Wait.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+inline constexpr const char* kMainTitle = "Kelvorin V3.0";
+inline constexpr const char* kMutexName = "QuorvantaForWin32";
+
+// The running case's own folder for phone books, RAS logs and other files; emptied when a
+// case first asks for it. Under E2E_WORK_DIR, else under the temporary folder.
+std::string CaseFolder();
+
+// The entries the simulated RAS service reports, in enumeration order, and any further lines
+// (dial sections). Texts are ANSI like the test literals; the file is written as UTF-8.
+struct PhoneBook {
+    std::vector<std::string> entries;
+    std::string moreLines;
+    std::string FileText() const;
+};
+
+// kelvorin.exe: E2E_APP, else beside the driver.
+std::string AppPath();
+
+class App {
+public:
+    // Writes the phone book into the case folder (none: no file at all, so no entries) and
+    // starts the program; suspended starts wait for Resume (two copies at one moment).
+    static App Start(const std::optional<PhoneBook>& book, bool suspended = false);
+
+    App() = default;
+    App(App&& other) noexcept;
+    App& operator=(App&& other) noexcept;
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+    ~App(); // kills a copy that still runs
+
+    bool Started() const { return m_process != nullptr; }
+    void Resume();
+    DWORD Id() const { return m_processId; }
+    bool Running() const;
+    const std::string& RasLogPath() const { return m_rasLog; }
+    std::string RasLog() const;
+
+    // The main window if it is shown now, else nullptr.
+    HWND MainWindow() const;
+    HWND WaitMainWindow(unsigned timeoutMs = DefaultTimeoutMs()) const;
+    // A message box of this process (not the main window).
+    std::optional<MessageBoxView> WaitMessageBox(unsigned timeoutMs = DefaultTimeoutMs()) const;
+    // The exit code once the process has ended; empty on timeout.
+    std::optional<DWORD> WaitExit(unsigned timeoutMs = DefaultTimeoutMs()) const;
+    void Kill();
+
+private:
+    void Close();
+
+    HANDLE m_process = nullptr;
+    HANDLE m_thread = nullptr;
+    DWORD m_processId = 0;
+    std::string m_rasLog;
+};
+
+// Process ids of running copies of AppPath().
+std::vector<DWORD> RunningCopies();
+// Kills every running copy (a case that failed half-way can leave one behind) and waits
+// until the single-instance name is free again.
+bool KillStrayCopies();
+bool MutexExists();
+
+} // namespace e2e

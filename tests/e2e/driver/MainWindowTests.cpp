@@ -1,0 +1,196 @@
+// The main window as it first appears: title, controls, their states and the focus.
+
+#include "AppProcess.h"
+#include "MainWindowView.h"
+#include "Screenshot.h"
+#include "TestRunner.h"
+#include "Text.h"
+#include "WindowProbe.h"
+
+#include <cstdio>
+
+namespace {
+
+using namespace e2e;
+
+const PhoneBook kOneEntry{{"我的连接"}, ""};
+
+struct ExpectedControl {
+    int id;
+    const char* className;
+    const char* text; // nullptr: not compared (the edits, the list)
+    RECT units;       // x, y, x + width, y + height in dialog units
+};
+
+// The dialog's children in creation order, which is also the tab order.
+const ExpectedControl kControls[] = {
+    {ids::kUser, "Edit", "", {58, 42, 174, 56}},
+    {ids::kPassword, "Edit", "", {58, 67, 174, 81}},
+    {ids::kEntry, "ComboBox", nullptr, {58, 19, 174, 0}}, // a closed list's height is its own
+    {ids::kDial, "Button", "开始拨号", {201, 15, 276, 38}},
+    {ids::kHangUp, "Button", "挂断连接", {201, 43, 276, 66}},
+    {ids::kLabel, "Static", "拨号连接：", {12, 22, 53, 30}},
+    {ids::kLabel, "Static", "用户帐号：", {12, 45, 53, 53}},
+    {ids::kLabel, "Static", "拨号密码：", {12, 70, 53, 78}},
+    {ids::kLabel, "Static", "状态：", {12, 115, 36, 123}},
+    {ids::kStatus, "Static", kReadyText, {43, 115, 172, 123}},
+    {ids::kLabel, "Static", "", {188, 11, 189, 130}},
+    {ids::kStatistics, "Button", "时间统计", {201, 71, 276, 94}},
+    {ids::kHelp, "Button", "使用帮助", {201, 99, 276, 122}},
+    {ids::kSaveBox, "Button", "在这台计算机上保存用户名和密码", {12, 94, 175, 105}},
+};
+
+std::string Units(const RECT& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%ld, %ld, %ld, %ld)", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+
+// A static without an id reads as 0xFFFF from a DIALOG template and as -1 from a DIALOGEX one.
+bool SameId(int actual, int expected) {
+    return (actual & 0xFFFF) == (expected & 0xFFFF);
+}
+
+std::string Hex(LONG value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(value));
+    return text;
+}
+
+// Within one dialog unit: converting pixels back to units rounds.
+bool Near(LONG actual, LONG expected) {
+    return actual - expected <= 1 && expected - actual <= 1;
+}
+
+HWND StartAndWait(App& app) {
+    app = App::Start(kOneEntry);
+    return app.WaitMainWindow();
+}
+
+} // namespace
+
+E2E_TEST(MainWindow, FirstAppearance) {
+    App app;
+    HWND window = StartAndWait(app);
+    REQUIRE(window != nullptr);
+    // Every run leaves a picture of the window for people to look at.
+    CHECK_MSG(!TakeScreenshot("main-window", window).empty() || GetEnv("E2E_SHOT_DIR").empty(),
+              "no screenshot of the main window");
+
+    CHECK_EQ(WindowText(window), "Kelvorin V3.0");
+    CHECK(IsWindowVisible(window));
+    CHECK_EQ(WindowText(Item(window, ids::kStatus)), kReadyText);
+    // The focus starts in the account name.
+    CHECK_EQ(ItemId(FocusedWindow(window)), ids::kUser);
+
+    CHECK(!IsEnabled(Item(window, ids::kHangUp)));
+    for (int id : {ids::kEntry, ids::kUser, ids::kPassword, ids::kDial, ids::kStatistics,
+                   ids::kHelp, ids::kSaveBox}) {
+        CHECK_MSG(IsEnabled(Item(window, id)), "control " + std::to_string(id) + " disabled");
+    }
+}
+
+E2E_TEST(MainWindow, IsATopmostFixedSizeDialog) {
+    App app;
+    HWND window = StartAndWait(app);
+    REQUIRE(window != nullptr);
+    const LONG style = StyleOf(window);
+    const LONG exStyle = ExStyleOf(window);
+    CHECK_EQ(ClassNameOf(window), "#32770");
+    CHECK_MSG((exStyle & WS_EX_TOPMOST) != 0,
+              "not topmost: style " + Hex(style) + ", extended " + Hex(exStyle));
+    CHECK_MSG((exStyle & WS_EX_APPWINDOW) != 0, "no taskbar button style");
+    CHECK_MSG((style & WS_POPUP) != 0, "not a pop-up");
+    CHECK_MSG((style & WS_CAPTION) == WS_CAPTION, "no title bar");
+    CHECK_MSG((style & WS_SYSMENU) != 0, "no system menu");
+    CHECK_MSG((style & WS_MINIMIZEBOX) != 0, "no minimise box");
+    CHECK_MSG((style & WS_MAXIMIZEBOX) == 0, "has a maximise box");
+    CHECK_MSG((style & WS_THICKFRAME) == 0, "can be resized");
+
+    // 285 x 143 dialog units of "宋体" 9 pt.
+    const DialogUnits units = SimSunDialogUnits();
+    REQUIRE(units.baseX > 0 && units.baseY > 0);
+    RECT client{};
+    GetClientRect(window, &client);
+    const RECT size = units.ToUnits(client);
+    CHECK_MSG(Near(size.right, 285) && Near(size.bottom, 143), "client area " + Units(size));
+}
+
+E2E_TEST(MainWindow, HasTheControlsOfItsTemplateInOrder) {
+    App app;
+    HWND window = StartAndWait(app);
+    REQUIRE(window != nullptr);
+    const DialogUnits units = SimSunDialogUnits();
+
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    REQUIRE_EQ(children.size(), std::size(kControls));
+    for (size_t i = 0; i < children.size(); ++i) {
+        const ExpectedControl& expected = kControls[i];
+        HWND child = children[i];
+        const std::string where =
+            "child " + std::to_string(i) + " (id " + std::to_string(ItemId(child)) + ")";
+        CHECK_MSG(SameId(ItemId(child), expected.id),
+                  where + ": expected id " + std::to_string(expected.id));
+        CHECK_MSG(ClassNameOf(child) == expected.className,
+                  where + ": class " + ClassNameOf(child));
+        if (expected.text) {
+            CHECK_MSG(WindowText(child) == expected.text,
+                      where + ": text " + Describe(WindowText(child)));
+        }
+        CHECK_MSG(IsWindowVisible(child), where + ": hidden");
+        const RECT actual = units.ToUnits(RectInClient(window, child));
+        bool placed = Near(actual.left, expected.units.left) &&
+                      Near(actual.top, expected.units.top) &&
+                      Near(actual.right, expected.units.right);
+        if (expected.units.bottom) {
+            placed = placed && Near(actual.bottom, expected.units.bottom);
+        }
+        CHECK_MSG(placed, where + ": at " + Units(actual) + ", expected " + Units(expected.units));
+    }
+}
+
+E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
+    App app;
+    HWND window = StartAndWait(app);
+    REQUIRE(window != nullptr);
+
+    const LONG password = StyleOf(Item(window, ids::kPassword));
+    CHECK_MSG((password & ES_PASSWORD) != 0, "the password is not masked");
+    const LONG user = StyleOf(Item(window, ids::kUser));
+    CHECK_MSG((user & ES_PASSWORD) == 0, "the account name is masked");
+    CHECK_MSG((user & ES_AUTOHSCROLL) && (password & ES_AUTOHSCROLL), "edits do not scroll");
+
+    const LONG combo = StyleOf(Item(window, ids::kEntry));
+    CHECK_EQ(combo & 3, CBS_DROPDOWNLIST);
+    CHECK_MSG((combo & CBS_SORT) != 0, "the entry list is not sorted");
+    CHECK_EQ(StyleOf(Item(window, ids::kSaveBox)) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+    CHECK_MSG((StyleOf(Item(window, ids::kHangUp)) & WS_DISABLED) != 0, "hang-up enabled");
+    CHECK_MSG((StyleOf(Item(window, ids::kStatus)) & SS_CENTERIMAGE) != 0,
+              "status text not centred vertically");
+
+    // Tab walks the enabled tab stops in template order and wraps; the disabled hang-up
+    // button is skipped.
+    const std::vector<int> expected{ids::kPassword, ids::kEntry,   ids::kDial, ids::kStatistics,
+                                    ids::kHelp,     ids::kSaveBox, ids::kUser};
+    std::vector<int> walked;
+    HWND at = Item(window, ids::kUser);
+    for (size_t i = 0; i < expected.size() && at; ++i) {
+        at = NextTabItem(window, at);
+        walked.push_back(ItemId(at));
+    }
+    CHECK_EQ(walked, expected);
+}
+
+E2E_TEST(MainWindow, EscapeOrEnterInAFieldEndsTheProgram) {
+    for (const UINT key : {UINT{VK_ESCAPE}, UINT{VK_RETURN}}) {
+        App app;
+        HWND window = StartAndWait(app);
+        REQUIRE(window != nullptr);
+        PressKey(Item(window, ids::kUser), key);
+        CHECK_MSG(app.WaitExit().has_value(),
+                  key == VK_ESCAPE ? "Esc did not end it" : "Enter did not end it");
+    }
+}

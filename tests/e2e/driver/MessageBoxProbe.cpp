@@ -1,0 +1,184 @@
+#include "MessageBoxProbe.h"
+
+#include "WindowProbe.h"
+
+#include <cstdlib>
+#include <limits>
+
+namespace e2e {
+namespace {
+
+constexpr int kTextId = 0xFFFF;
+// The icon static: 0x0440 in Wine's message box template, 20 in Windows'.
+constexpr int kIconIds[] = {0x0440, 20};
+constexpr int kMaxButtonId = 11; // IDOK ... IDCONTINUE
+
+HWND IconStatic(HWND box) {
+    for (int id : kIconIds) {
+        HWND icon = GetDlgItem(box, id);
+        if (icon && ClassNameOf(icon) == "Static") {
+            return icon;
+        }
+    }
+    return nullptr;
+}
+
+// Draws a system icon the way the box's static does, on the box's background colour.
+Pixels RenderIcon(LPCSTR iconId, int width, int height, unsigned background) {
+    Pixels pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        auto* data = static_cast<unsigned*>(bits);
+        for (int i = 0; i < width * height; ++i) {
+            data[i] = background;
+        }
+        DrawIconEx(memory, 0, 0, LoadIconA(nullptr, iconId), 0, 0, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        pixels.width = width;
+        pixels.height = height;
+        for (int i = 0; i < width * height; ++i) {
+            pixels.data.push_back(data[i] & 0xFFFFFFu);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Mean difference per colour channel, 0 (same) ... 255.
+double Difference(const Pixels& a, const Pixels& b) {
+    if (a.width != b.width || a.height != b.height || a.data.empty()) {
+        return std::numeric_limits<double>::max();
+    }
+    double sum = 0;
+    for (size_t i = 0; i < a.data.size(); ++i) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            sum += std::abs(static_cast<int>((a.data[i] >> shift) & 0xFF) -
+                            static_cast<int>((b.data[i] >> shift) & 0xFF));
+        }
+    }
+    return sum / (3.0 * static_cast<double>(a.data.size()));
+}
+
+// Another process's icon handle means nothing here, so the icon is told by its pixels: the
+// static on the screen against each system icon drawn the same way.
+BoxIcon IdentifyIcon(HWND box) {
+    HWND icon = IconStatic(box);
+    if (!icon || !IsWindowVisible(icon)) {
+        return BoxIcon::None;
+    }
+    DWORD_PTR handle = 0;
+    SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &handle);
+    if (!handle) {
+        return BoxIcon::None;
+    }
+    WaitUntilPainted(box);
+    const Pixels shown = CaptureScreen(ScreenRect(icon));
+    if (shown.data.empty()) {
+        return BoxIcon::Other;
+    }
+    const unsigned background = shown.At(0, 0);
+    struct Candidate {
+        LPCSTR id;
+        BoxIcon icon;
+    };
+    const Candidate candidates[] = {{IDI_INFORMATION, BoxIcon::Information},
+                                    {IDI_QUESTION, BoxIcon::Question},
+                                    {IDI_WARNING, BoxIcon::Warning},
+                                    {IDI_ERROR, BoxIcon::Error}};
+    BoxIcon best = BoxIcon::Other;
+    double bestDifference = 8.0; // above this nothing matches: some other picture
+    for (const auto& candidate : candidates) {
+        const double difference =
+            Difference(shown, RenderIcon(candidate.id, shown.width, shown.height, background));
+        if (difference < bestDifference) {
+            bestDifference = difference;
+            best = candidate.icon;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+const char* BoxIconName(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::None:
+        return "none";
+    case BoxIcon::Information:
+        return "information";
+    case BoxIcon::Question:
+        return "question";
+    case BoxIcon::Warning:
+        return "warning";
+    case BoxIcon::Error:
+        return "error";
+    case BoxIcon::Other:
+        break;
+    }
+    return "other";
+}
+
+bool LooksLikeMessageBox(HWND window) {
+    if (ClassNameOf(window) != "#32770" || GetDlgItem(window, 1000) != nullptr) {
+        return false;
+    }
+    HWND text = GetDlgItem(window, kTextId);
+    if (!text || ClassNameOf(text) != "Static") {
+        return false;
+    }
+    for (int id = 1; id <= kMaxButtonId; ++id) {
+        HWND button = GetDlgItem(window, id);
+        if (button && IsWindowVisible(button)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+MessageBoxView ReadMessageBox(HWND box) {
+    MessageBoxView view;
+    view.window = box;
+    view.owner = GetWindow(box, GW_OWNER);
+    view.caption = WindowText(box);
+    view.text = WindowText(GetDlgItem(box, kTextId));
+    for (int id = 1; id <= kMaxButtonId; ++id) {
+        HWND button = GetDlgItem(box, id);
+        if (button && IsWindowVisible(button)) {
+            view.buttons.push_back(id);
+        }
+    }
+    view.icon = IdentifyIcon(box);
+    return view;
+}
+
+bool AnswerMessageBox(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (!button || !IsWindowVisible(button)) {
+        return false;
+    }
+    PressButton(button);
+    return true;
+}
+
+} // namespace e2e
+
+namespace e2e {
+// Lets failure messages print an icon by name.
+std::string Describe(BoxIcon icon) {
+    return BoxIconName(icon);
+}
+} // namespace e2e

@@ -1,0 +1,99 @@
+#include "SettingsFile.h"
+
+#include "Text.h"
+#include "Wait.h"
+
+#include <windows.h>
+
+namespace e2e::settings {
+namespace {
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
+std::string Path() {
+    char directory[MAX_PATH] = {};
+    GetSystemDirectoryA(directory, 100);
+    return std::string(directory) + "\\corvantile.ini";
+}
+
+bool Exists() {
+    return FileExists(Path());
+}
+
+bool Remove() {
+    const std::string path = Path();
+    DeleteFileA(path.c_str());
+    return WaitUntil([&] { return !FileExists(path); }, 2000);
+}
+
+bool Write(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    return WriteFileBytes(Path(), crlf);
+}
+
+std::string Bytes() {
+    return ReadFileBytes(Path());
+}
+
+std::optional<std::string> Value(const std::string& section, const std::string& key) {
+    const std::string path = Path();
+    if (!FileExists(path)) {
+        return std::nullopt;
+    }
+    // All three names empty: the documented way to make the reader forget the cached file.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    static const char kMissing[] = "\x01missing\x01";
+    char buffer[4096] = {};
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, buffer, sizeof buffer,
+                             path.c_str());
+    if (std::string(buffer) == kMissing) {
+        return std::nullopt;
+    }
+    return std::string(buffer);
+}
+
+std::optional<std::string> ValueInText(const std::string& text, const std::string& section,
+                                       const std::string& key) {
+    bool inSection = false;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = Trim(text.substr(start, end - start));
+        start = end + 1;
+        if (!line.empty() && line.front() == '[') {
+            const size_t close = line.find(']');
+            inSection = close != std::string::npos && SameName(line.substr(1, close - 1), section);
+            continue;
+        }
+        const size_t equals = line.find('=');
+        if (inSection && equals != std::string::npos &&
+            SameName(Trim(line.substr(0, equals)), key)) {
+            return Trim(line.substr(equals + 1));
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace e2e::settings

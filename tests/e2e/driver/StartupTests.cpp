@@ -1,0 +1,209 @@
+// Start-up: the entry list, the notice when there is no dial-up entry, and the single-copy
+// guard.
+
+#include "AppProcess.h"
+#include "MainWindowView.h"
+#include "Screenshot.h"
+#include "SettingsFile.h"
+#include "TestRunner.h"
+#include "WindowProbe.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr const char* kNoEntriesText =
+    "提示：由于在当前系统中没有检测到任何拨号网络连接，所以本程序无法继续工作！\n\n"
+    "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
+constexpr const char* kAlreadyRunningText = "拨号网络计时已经在运行，请勿重复运行！";
+
+const PhoneBook kThreeEntries{{"b", "a", "c"}, ""};
+
+// Main windows shown by any of the copies.
+int MainWindowCount(const std::vector<const App*>& apps) {
+    int count = 0;
+    for (const App* app : apps) {
+        count += app->MainWindow() != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+// Esc in the focused field ends the dialog the way a user ends it.
+void CloseWithEscape(HWND window) {
+    HWND focus = FocusedWindow(window);
+    PressKey(focus ? focus : window, VK_ESCAPE);
+}
+
+void CheckNoEntriesNotice(const App& app, const std::string& screenshot) {
+    const auto box = app.WaitMessageBox();
+    REQUIRE_MSG(box.has_value(), "no message box appeared");
+    TakeScreenshot(screenshot, box->window);
+    CHECK_EQ(box->caption, "提示");
+    CHECK_EQ(box->text, kNoEntriesText);
+    CHECK_EQ(box->icon, BoxIcon::Information);
+    CHECK_EQ(box->buttons, std::vector<int>{IDOK});
+    // The main window is never shown, and nothing has been written.
+    CHECK(app.MainWindow() == nullptr);
+    CHECK(!settings::Exists());
+
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+    CHECK_EQ(app.WaitExit(), std::optional<DWORD>(1));
+    CHECK(!settings::Exists());
+}
+
+} // namespace
+
+E2E_TEST(Startup, ListsEntriesSortedWithTheFirstSelected) {
+    App app = App::Start(kThreeEntries);
+    HWND window = app.WaitMainWindow();
+    REQUIRE(window != nullptr);
+    const MainWindowState state = ReadMainWindow(window);
+    CHECK_EQ(state.entries, (std::vector<std::string>{"a", "b", "c"}));
+    CHECK_EQ(state.selection, 0);
+    CHECK_EQ(state.entryText, "a");
+}
+
+E2E_TEST(Startup, ListsNamesWithChineseTextAndSpaces) {
+    App app = App::Start(PhoneBook{{"宽带 连接", "我的连接", "ADSL"}, ""});
+    HWND window = app.WaitMainWindow();
+    REQUIRE(window != nullptr);
+    const MainWindowState state = ReadMainWindow(window);
+    REQUIRE_EQ(state.entries.size(), 3u);
+    // Sorted by the list's own comparison; every name appears once, whole.
+    CHECK_EQ(state.entries[0], "ADSL");
+    std::vector<std::string> rest{state.entries[1], state.entries[2]};
+    CHECK_MSG(rest == (std::vector<std::string>{"宽带 连接", "我的连接"}) ||
+                  rest == (std::vector<std::string>{"我的连接", "宽带 连接"}),
+              "listed " + Describe(state.entries));
+    CHECK_EQ(state.entryText, state.entries[0]);
+}
+
+E2E_TEST(Startup, WithoutSettingsFileNothingIsRestoredOrWritten) {
+    App app = App::Start(kThreeEntries);
+    HWND window = app.WaitMainWindow();
+    REQUIRE(window != nullptr);
+    const MainWindowState state = ReadMainWindow(window);
+    CHECK_EQ(state.saveBox, BST_UNCHECKED);
+    CHECK_EQ(state.user, "");
+    CHECK_EQ(state.password, "");
+    CHECK_EQ(state.selection, 0);
+
+    CloseWithEscape(window);
+    CHECK(app.WaitExit().has_value());
+    CHECK_MSG(!settings::Exists(), "a run without any choice made must not create the file");
+}
+
+E2E_TEST(Startup, NoPhoneBookShowsTheNoticeAndEndsWithCode1) {
+    App app = App::Start(std::nullopt);
+    CheckNoEntriesNotice(app, "no-entries-notice");
+}
+
+E2E_TEST(Startup, EmptyPhoneBookShowsTheNoticeAndEndsWithCode1) {
+    App app = App::Start(PhoneBook{});
+    CheckNoEntriesNotice(app, "no-entries-notice-empty-book");
+}
+
+E2E_TEST(Startup, SecondCopyShowsTheMessageAndEndsLeavingTheFirst) {
+    App first = App::Start(kThreeEntries);
+    HWND window = first.WaitMainWindow();
+    REQUIRE(window != nullptr);
+
+    App second = App::Start(kThreeEntries);
+    const auto box = second.WaitMessageBox();
+    REQUIRE_MSG(box.has_value(), "the second copy showed no message");
+    TakeScreenshot("second-copy-message", box->window);
+    CHECK_EQ(box->text, kAlreadyRunningText);
+    CHECK_EQ(box->buttons, std::vector<int>{IDOK});
+    CHECK(second.MainWindow() == nullptr);
+    CHECK_EQ(RunningCopies().size(), 2u);
+
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+    CHECK(second.WaitExit().has_value());
+    // The first copy is undisturbed.
+    CHECK(first.Running());
+    CHECK(first.MainWindow() == window);
+    CHECK_EQ(RunningCopies(), std::vector<DWORD>{first.Id()});
+}
+
+E2E_TEST(Startup, StartsAgainAfterTheFirstCopyWasKilled) {
+    App first = App::Start(kThreeEntries);
+    REQUIRE(first.WaitMainWindow() != nullptr);
+    first.Kill();
+    REQUIRE(!first.Running());
+    // The name goes away with its last handle, shortly after the process.
+    REQUIRE_MSG(WaitUntil([] { return !MutexExists(); }), "the single-copy name stayed");
+
+    App again = App::Start(kThreeEntries);
+    CHECK_MSG(again.WaitMainWindow() != nullptr, "the new copy did not show its window");
+    CHECK(!again.WaitMessageBox(0).has_value());
+}
+
+E2E_TEST(Startup, StartsAgainAfterTheFirstCopyEnded) {
+    App first = App::Start(kThreeEntries);
+    HWND window = first.WaitMainWindow();
+    REQUIRE(window != nullptr);
+    CloseWithEscape(window);
+    REQUIRE(first.WaitExit().has_value());
+
+    App again = App::Start(kThreeEntries);
+    CHECK_MSG(again.WaitMainWindow() != nullptr, "the new copy did not show its window");
+    CHECK(again.MainWindow() != nullptr && !again.WaitMessageBox(0).has_value());
+}
+
+E2E_TEST(Startup, RefusedCopyKeepsTheNameWhileItsMessageIsOpen) {
+    App first = App::Start(kThreeEntries);
+    REQUIRE(first.WaitMainWindow() != nullptr);
+    App second = App::Start(kThreeEntries);
+    const auto box = second.WaitMessageBox();
+    REQUIRE(box.has_value());
+
+    first.Kill();
+    // The refused copy still holds the name it opened, so a third copy is refused too.
+    App third = App::Start(kThreeEntries);
+    const auto thirdBox = third.WaitMessageBox();
+    CHECK_MSG(thirdBox.has_value(), "the third copy did not show the message");
+    CHECK(third.MainWindow() == nullptr);
+    if (thirdBox) {
+        CHECK_EQ(thirdBox->text, kAlreadyRunningText);
+    }
+}
+
+E2E_TEST(Startup, TwoCopiesStartedTogetherLeaveOneWindow) {
+    // The race is short; several rounds make a lost race likely to show.
+    for (int round = 0; round < 4; ++round) {
+        App one = App::Start(kThreeEntries, true);
+        App two = App::Start(kThreeEntries, true);
+        REQUIRE(one.Started() && two.Started());
+        one.Resume();
+        two.Resume();
+
+        std::optional<MessageBoxView> refused;
+        const App* winner = nullptr;
+        const App* loser = nullptr;
+        const bool settled = WaitUntil([&] {
+            for (const auto& [candidate, other] : {std::pair{&one, &two}, std::pair{&two, &one}}) {
+                if (candidate->MainWindow() != nullptr) {
+                    refused = other->WaitMessageBox(0);
+                    if (refused) {
+                        winner = candidate;
+                        loser = other;
+                        return true;
+                    }
+                }
+            }
+            return false;
+        });
+        REQUIRE_MSG(settled, "round " + std::to_string(round) + ": main windows " +
+                                 std::to_string(MainWindowCount({&one, &two})));
+        CHECK_EQ(refused->text, kAlreadyRunningText);
+        CHECK_EQ(MainWindowCount({&one, &two}), 1);
+        REQUIRE(AnswerMessageBox(refused->window, IDOK));
+        CHECK(loser->WaitExit().has_value());
+        CHECK(winner->Running());
+        CHECK_EQ(MainWindowCount({&one, &two}), 1);
+        // Both end before the next round starts.
+        one.Kill();
+        two.Kill();
+        REQUIRE(WaitUntil([] { return !MutexExists(); }));
+    }
+}

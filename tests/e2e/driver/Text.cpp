@@ -1,0 +1,100 @@
+#include "Text.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace e2e {
+
+std::wstring Widen(const std::string& text, unsigned codePage) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& text, unsigned codePage) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(),
+                        size, nullptr, nullptr);
+    return narrow;
+}
+
+std::string AnsiToUtf8(const std::string& ansi) {
+    return Narrow(Widen(ansi), CP_UTF8);
+}
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+    return Narrow(Widen(utf8, CP_UTF8));
+}
+
+std::string GetEnv(const char* name) {
+    char buffer[4096];
+    const DWORD size = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    return size > 0 && size < sizeof buffer ? std::string(buffer, size) : std::string();
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) {
+        return name;
+    }
+    const char last = dir.back();
+    return (last == '\\' || last == '/') ? dir + name : dir + "\\" + name;
+}
+
+std::string ReadFileBytes(const std::string& path, bool* exists) {
+    std::string bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (exists) {
+        *exists = file != nullptr;
+    }
+    if (!file) {
+        return bytes;
+    }
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        bytes.append(buffer, got);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFolders(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    const size_t slash = path.find_last_of("\\/");
+    if (slash != std::string::npos && slash > 2) {
+        MakeFolders(path.substr(0, slash));
+    }
+    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+} // namespace e2e

@@ -1,0 +1,29 @@
+#pragma once
+
+// Text helpers. The program's texts are ANSI in code page 936, and so are the string
+// literals of these tests (they are compiled with that execution character set).
+
+#include <string>
+
+namespace e2e {
+
+inline constexpr unsigned kAnsiCodePage = 936;
+
+std::wstring Widen(const std::string& text, unsigned codePage = kAnsiCodePage);
+std::string Narrow(const std::wstring& text, unsigned codePage = kAnsiCodePage);
+std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf8ToAnsi(const std::string& utf8);
+
+// Value of an environment variable, empty when unset.
+std::string GetEnv(const char* name);
+
+// "dir" + "\" + "name", without doubling the separator.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// Creates the folder and its missing parents.
+bool MakeFolders(const std::string& path);
+
+} // namespace e2e

@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# The environment the end-to-end tests run in: a Wine prefix kept in the build folder, the
+# zh_CN.UTF-8 locale (code page 936), a private Xvfb display and a named Wine virtual desktop.
+#
+# Sourced by tests/e2e/run.sh. Run directly it gives one command the same environment and
+# ends everything afterwards:
+#   tools/e2e-env.sh [BUILD_DIR] -- COMMAND [ARGS...]
+# e.g. tools/e2e-env.sh -- wine build/win32/bin/e2e_driver.exe Startup
+# or   tools/e2e-env.sh -- bash   (then: wine explorer /desktop=$E2E_DESKTOP kelvorin.exe &
+#      and import -display "$DISPLAY" -window root shot.png)
+
+E2E_DESKTOP_NAME=${E2E_DESKTOP_NAME:-kelvorin-e2e}
+E2E_DESKTOP_SIZE=${E2E_DESKTOP_SIZE:-1024x768}
+
+e2e_log() { printf 'e2e: %s\n' "$*" >&2; }
+
+# Runs a command without the build folder's lock: a program that outlives the run (a stray
+# wineserver) must not keep the next run waiting.
+e2e_unlocked() {
+    if [ -n "${E2E_LOCK_FD:-}" ]; then
+        "$@" {E2E_LOCK_FD}>&-
+    else
+        "$@"
+    fi
+}
+
+# The same for a subshell that then runs a background program.
+e2e_drop_lock() {
+    if [ -n "${E2E_LOCK_FD:-}" ]; then
+        exec {E2E_LOCK_FD}>&-
+    fi
+}
+
+# Wine's view of a Linux path: drive Z: is the root.
+e2e_winpath() {
+    local abs
+    abs=$(realpath -m -- "$1")
+    printf 'Z:%s' "${abs//\//\\}"
+}
+
+# zh_CN.UTF-8 makes Wine's ANSI code page 936. Without the locale installed Wine still uses
+# 936 but mangles non-ASCII command-line bytes, so build it privately when it is missing.
+e2e_setup_locale() {
+    local build_dir=$1
+    export LC_ALL=zh_CN.UTF-8
+    if locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+        return 0
+    fi
+    local dir=$build_dir/locale
+    if [ ! -f "$dir/zh_CN.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$dir"
+        # localedef exits 1 on mere warnings; the check below decides.
+        localedef -i zh_CN -f UTF-8 "$dir/zh_CN.UTF-8" >/dev/null 2>&1 || true
+        if [ ! -f "$dir/zh_CN.UTF-8/LC_CTYPE" ]; then
+            e2e_log "cannot build the zh_CN.UTF-8 locale (is /usr/share/i18n installed?)"
+            return 1
+        fi
+    fi
+    export LOCPATH=$dir
+}
+
+# The prefix is made once per build folder and kept: making one takes 15-20 s.
+e2e_setup_prefix() {
+    local build_dir=$1
+    export WINEPREFIX=$build_dir/wineprefix
+    export WINEARCH=${WINEARCH:-win64}
+    export WINEDEBUG=${WINEDEBUG:--all}
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        e2e_log "creating the Wine prefix $WINEPREFIX"
+        # No Mono or Gecko: they are not needed and would ask to be downloaded.
+        WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= e2e_unlocked wineboot -i >/dev/null 2>&1
+        wineserver -w
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            e2e_log "wineboot did not create $WINEPREFIX"
+            return 1
+        fi
+    fi
+    export WINEDLLOVERRIDES=${E2E_DLLOVERRIDES:-rasapi32=n}
+}
+
+# Locale and prefix; takes the build folder's lock so that two runs never share a prefix.
+e2e_setup() {
+    local build_dir
+    build_dir=$(realpath -- "$1") || return 1
+    export E2E_BUILD_DIR=$build_dir
+    export E2E_BIN_DIR=$build_dir/bin
+    mkdir -p "$build_dir"
+    exec {E2E_LOCK_FD}>"$build_dir/.e2e.lock"
+    if ! flock -n "$E2E_LOCK_FD"; then
+        e2e_log "another end-to-end run uses $build_dir; waiting for it"
+        flock "$E2E_LOCK_FD"
+    fi
+    e2e_setup_locale "$build_dir" && e2e_setup_prefix "$build_dir"
+}
+
+# Starts Xvfb on a display number it chooses itself (-displayfd), so parallel runs never
+# collide; sets DISPLAY and E2E_XVFB_PID.
+e2e_start_display() {
+    local fifo_dir number
+    fifo_dir=$(mktemp -d)
+    mkfifo "$fifo_dir/display"
+    (
+        e2e_drop_lock
+        exec Xvfb -displayfd 3 -screen 0 "${E2E_DESKTOP_SIZE}x24" -nolisten tcp -noreset \
+            3>"$fifo_dir/display" >/dev/null 2>&1
+    ) &
+    E2E_XVFB_PID=$!
+    # Xvfb writes the number once it accepts connections; give up after 30 s.
+    if ! read -r -t 30 number <"$fifo_dir/display"; then
+        rm -rf "$fifo_dir"
+        e2e_log "Xvfb did not start"
+        return 1
+    fi
+    rm -rf "$fifo_dir"
+    export DISPLAY=:$number
+}
+
+# Starts the virtual desktop with a program of ours that keeps it open (the command that
+# creates a desktop lasts as long as the desktop does). Sets E2E_DESKTOP_PID.
+e2e_start_desktop() {
+    local keeper=("$@")
+    (
+        e2e_drop_lock
+        exec wine explorer "/desktop=$E2E_DESKTOP_NAME,$E2E_DESKTOP_SIZE" "${keeper[@]}" \
+            >/dev/null 2>&1
+    ) &
+    E2E_DESKTOP_PID=$!
+    export E2E_DESKTOP=$E2E_DESKTOP_NAME
+}
+
+# Screenshot requests: the driver writes NAME.request (empty, or a crop WxH+X+Y) into the
+# folder and waits for NAME.png. Sets E2E_WATCHER_PID.
+e2e_start_shot_watcher() {
+    local dir=$1
+    mkdir -p "$dir"
+    (
+        e2e_drop_lock
+        trap 'exit 0' TERM
+        while :; do
+            for request in "$dir"/*.request; do
+                [ -e "$request" ] || continue
+                local name=${request%.request} crop
+                crop=$(tr -d '\r\n ' <"$request")
+                if [ -n "$crop" ]; then
+                    import -display "$DISPLAY" -window root -crop "$crop" +repage \
+                        "$name.partial.png" >/dev/null 2>&1
+                else
+                    import -display "$DISPLAY" -window root "$name.partial.png" >/dev/null 2>&1
+                fi
+                mv -f "$name.partial.png" "$name.png" 2>/dev/null || : >"$name.failed"
+                rm -f "$request"
+            done
+            sleep 0.05
+        done
+    ) &
+    E2E_WATCHER_PID=$!
+    export E2E_SHOT_DIR
+    E2E_SHOT_DIR=$(e2e_winpath "$dir")
+}
+
+# Ends everything started above, by process id, and the prefix's own wineserver.
+e2e_cleanup() {
+    if [ -n "${E2E_WATCHER_PID:-}" ]; then
+        kill "$E2E_WATCHER_PID" 2>/dev/null
+        wait "$E2E_WATCHER_PID" 2>/dev/null
+    fi
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
+    fi
+    if [ -n "${E2E_DESKTOP_PID:-}" ]; then
+        kill "$E2E_DESKTOP_PID" 2>/dev/null
+        wait "$E2E_DESKTOP_PID" 2>/dev/null
+    fi
+    if [ -n "${E2E_XVFB_PID:-}" ]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null
+        wait "$E2E_XVFB_PID" 2>/dev/null
+    fi
+    E2E_WATCHER_PID= E2E_DESKTOP_PID= E2E_XVFB_PID=
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    set -euo pipefail
+    root=$(cd "$(dirname "$0")/.." && pwd)
+    build_dir=$root/build/win32
+    if [ $# -gt 0 ] && [ "$1" != "--" ]; then
+        build_dir=$1
+        shift
+    fi
+    [ "${1:-}" = "--" ] && shift
+    if [ $# -eq 0 ]; then
+        echo "usage: $0 [BUILD_DIR] -- COMMAND [ARGS...]" >&2
+        exit 2
+    fi
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+    e2e_setup "$build_dir"
+    e2e_start_display
+    e2e_start_desktop "$E2E_BIN_DIR/e2e_driver.exe" --keep-desktop
+    set +e
+    e2e_unlocked "$@"
+    exit $?
+fi
