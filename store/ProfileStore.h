@@ -28,7 +28,9 @@ public:
     virtual bool WriteString(const std::string& section, const std::string& key,
                              const std::string& value) = 0;
 
-    // Every key of the section with its value, in file order, in one read of the file.
+    // Every key of the section with its value, in file order, in one read of the file, as the
+    // platform lists a section: values as stored (quotes kept, not cut), comment lines (";")
+    // left out, a line without "=" as a key with an empty value.
     virtual KeyValueList ReadSection(const std::string& section) const = 0;
 };
 

@@ -1,0 +1,58 @@
+// The Win32 side of the interop check: the same writes and reads as ini_tool, through the
+// platform's private-profile calls; and a round trip through the platform's data protection.
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "store/DataProtection_win.h"
+#include "store/Options.h"
+#include "store/PrivateProfileStore_win.h"
+#include "tests/e2e/interop/InteropCases.h"
+
+namespace {
+
+int CheckSealing() {
+    const store::DataProtection protection;
+    const std::string password = "p\xC3\xDC\xC2\xEB \"'=;" + std::string(100, 'x');
+    const std::string stored = store::EncodeStoredPassword(protection, password);
+    if (stored.rfind("{sealed}", 0) != 0 || stored.find("p\xC3\xDC") != std::string::npos) {
+        std::printf("sealing gave %s\n", stored.c_str());
+        return 1;
+    }
+    if (store::DecodeStoredPassword(protection, stored) != password) {
+        std::printf("the sealed password did not open\n");
+        return 1;
+    }
+    std::string damaged = stored;
+    damaged[damaged.size() / 2] = damaged[damaged.size() / 2] == '0' ? '1' : '0';
+    if (!store::DecodeStoredPassword(protection, damaged).empty()) {
+        std::printf("a damaged sealed password opened\n");
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc == 2 && std::strcmp(argv[1], "seal") == 0) {
+        return CheckSealing();
+    }
+    if (argc == 3 && std::strcmp(argv[1], "write") == 0) {
+        store::PrivateProfileStore settings(argv[2]);
+        interop::WriteCases(settings);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "dump") == 0) {
+        const std::string dump = interop::DumpCases(store::PrivateProfileStore(argv[2]));
+        std::fwrite(dump.data(), 1, dump.size(), stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: profile_check write FILE | dump FILE | seal\n");
+    return 2;
+}

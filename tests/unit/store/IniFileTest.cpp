@@ -1,0 +1,333 @@
+// The native settings file against what the platform's private-profile calls do on the same
+// bytes. Expected values were observed with Wine's GetPrivateProfileStringA,
+// GetPrivateProfileIntA and GetPrivateProfileSectionA (code page 936).
+
+#include "store/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "store/ProfileRules.h"
+#include "tests/unit/store/TempDir.h"
+
+namespace store {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+class IniFileTest : public ::testing::Test {
+protected:
+    IniFile FileWith(const std::string& bytes) {
+        WriteBytes(path, bytes);
+        return IniFile(path);
+    }
+    std::string Read(const std::string& bytes, const std::string& section, const std::string& key,
+                     std::size_t bufferChars = 200) {
+        return FileWith(bytes).ReadString(section, key, "DEF", bufferChars);
+    }
+
+    TempDir dir;
+    std::string path = dir.File("settings.ini");
+};
+
+TEST_F(IniFileTest, NamesMatchWithoutRegardToCaseOrSurroundingBlanks) {
+    const std::string file = "[ Data ]\r\n  Key One  =  v  \r\n";
+    EXPECT_EQ(Read(file, "data", "key one"), "v");
+    EXPECT_EQ(Read(file, "DATA", "KEY ONE"), "v");
+    EXPECT_EQ(Read(file, " Data ", " Key One "), "v");
+    EXPECT_EQ(Read(file, "Data", "Key  One"), "DEF");
+}
+
+TEST_F(IniFileTest, OnlyAsciiLettersMatchTheirOtherCase) {
+    // Full-width A, Greek Alpha and Cyrillic A do not match their small forms.
+    const std::string file = "[D]\r\n\xA3\xC1=1\r\n\xA6\xA1=2\r\n\xA7\xA1=3\r\n";
+    EXPECT_EQ(Read(file, "D", "\xA3\xC1"), "1");
+    EXPECT_EQ(Read(file, "D", "\xA3\xE1"), "DEF");
+    EXPECT_EQ(Read(file, "D", "\xA6\xC1"), "DEF");
+    EXPECT_EQ(Read(file, "D", "\xA7\xD1"), "DEF");
+    // A trail byte that looks like an ASCII capital is not a letter of its own.
+    EXPECT_EQ(Read("[D]\r\n\xB0\x41=x\r\n", "D", "\xB0\x61"), "DEF");
+}
+
+TEST_F(IniFileTest, ValuesLoseBlanksAndOnePairOfMatchingQuotes) {
+    const std::string file = "[D]\r\n"
+                             "t=\t\v\fv\x1a\x1a\r\n"
+                             "ctl=\x01v\x01\r\n"
+                             "q=\"a b\"\r\n"
+                             "s='a b'\r\n"
+                             "mixed=\"abc'\r\n"
+                             "lone=\"\r\n"
+                             "empty=\"\"\r\n"
+                             "inner=a\"b\"\r\n"
+                             "wide=\xA1\xA1x\xA1\xA1\r\n";
+    EXPECT_EQ(Read(file, "D", "t"), "v");
+    EXPECT_EQ(Read(file, "D", "ctl"), "\x01v\x01");
+    EXPECT_EQ(Read(file, "D", "q"), "a b");
+    EXPECT_EQ(Read(file, "D", "s"), "a b");
+    EXPECT_EQ(Read(file, "D", "mixed"), "\"abc'");
+    EXPECT_EQ(Read(file, "D", "lone"), "\"");
+    EXPECT_EQ(Read(file, "D", "empty"), "");
+    EXPECT_EQ(Read(file, "D", "inner"), "a\"b\"");
+    EXPECT_EQ(Read(file, "D", "wide"), "\xA1\xA1x\xA1\xA1"); // ideographic space is text
+}
+
+TEST_F(IniFileTest, FirstSectionAndFirstKeyOfARepeatedNameWin) {
+    const std::string file = "[Data]\r\na=1\r\nA=2\r\n[Other]\r\nb=0\r\n[data]\r\nb=2\r\na=3\r\n";
+    EXPECT_EQ(Read(file, "Data", "a"), "1");
+    EXPECT_EQ(Read(file, "Data", "b"), "DEF"); // only the first [Data] is searched
+    // A line without "=" is a key without a value: it hides a later key of the same name.
+    EXPECT_EQ(Read("[D]\r\na\r\na=2\r\n", "D", "a"), "DEF");
+}
+
+TEST_F(IniFileTest, LinesEndAtCrOrLfAndTheLastNeedsNoTerminator) {
+    for (const std::string& file :
+         {std::string("[D]\r\na=1\r\nb=2"), std::string("[D]\na=1\nb=2\n"),
+          std::string("[D]\ra=1\rb=2\r"), std::string("[D]\r\na=1\rb=2\n\n")}) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(Read(file, "D", "a"), "1");
+        EXPECT_EQ(Read(file, "D", "b"), "2");
+    }
+}
+
+TEST_F(IniFileTest, SectionHeadersEndAtTheirLastBracket) {
+    EXPECT_EQ(Read("[Data] junk\r\na=1\r\n", "Data", "a"), "1");
+    EXPECT_EQ(Read("[Data]x]\r\na=1\r\n", "Data]x", "a"), "1");
+    EXPECT_EQ(Read("[Data]]\r\na=1\r\n", "Data", "a"), "DEF");
+    // Without "]" the line is a key of the section before.
+    EXPECT_EQ(Read("[Data]\r\n[Data\r\na=1\r\n", "Data", "a"), "1");
+    EXPECT_EQ(Read("a=1\r\n[Data]\r\n", "", "a"), "1");
+    EXPECT_EQ(Read("a=1\r\n[Data]\r\n", "Data", "a"), "DEF");
+}
+
+TEST_F(IniFileTest, CommentsAreOrdinaryKeysToAKeyRead) {
+    const std::string file = "[D]\r\n;a=1\r\n#b=2\r\n";
+    EXPECT_EQ(Read(file, "D", ";a"), "1");
+    EXPECT_EQ(Read(file, "D", "#b"), "2");
+    EXPECT_EQ(Read(file, "D", "a"), "DEF");
+}
+
+TEST_F(IniFileTest, ANulEndsANameOrValue) {
+    const std::string file = std::string("[D]\r\na=1\0002\r\nb=3\r\n", 15);
+    EXPECT_EQ(Read(file, "D", "a"), "1");
+    EXPECT_EQ(Read(file, "D", "b"), "3");
+}
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheFallbackAsThePlatformTrimsIt) {
+    IniFile missing(dir.File("none.ini"));
+    EXPECT_EQ(missing.ReadString("D", "a", "DEF  ", 50), "DEF");
+    EXPECT_EQ(missing.ReadString("D", "a", "  x  ", 50), "  x");
+    EXPECT_EQ(missing.ReadString("D", "a", "\"q\"", 50), "q");
+    EXPECT_EQ(missing.ReadString("D", "a", "Error", 4), "Err");
+    EXPECT_EQ(missing.ReadInt("D", "a", 7), 7);
+    EXPECT_TRUE(missing.ReadSection("D").empty());
+    EXPECT_EQ(Read("[D]\r\n", "D", "a"), "DEF");
+    EXPECT_EQ(Read("[E]\r\na=1\r\n", "D", "a"), "DEF");
+}
+
+TEST_F(IniFileTest, ReadsAreCutToTheBufferLikeThePlatform) {
+    const std::string file = "[D]\r\na=abcdef\r\nq=\"abc\"\r\n";
+    EXPECT_EQ(Read(file, "D", "a", 0), "");
+    EXPECT_EQ(Read(file, "D", "a", 1), "");
+    EXPECT_EQ(Read(file, "D", "a", 4), "abc");
+    EXPECT_EQ(Read(file, "D", "a", 7), "abcdef");
+    // The closing quote is dropped after the cut, taking the last kept character with it.
+    EXPECT_EQ(Read(file, "D", "q", 3), "ab");
+    EXPECT_EQ(Read(file, "D", "q", 4), "ab");
+    EXPECT_EQ(Read(file, "D", "q", 5), "abc");
+}
+
+TEST_F(IniFileTest, ACutNeverKeepsHalfADoubleByteCharacter) {
+    // "中文字" in code page 936, plain and quoted; by buffer size, as the platform returns it.
+    const std::string text = "\xD6\xD0\xCE\xC4\xD7\xD6";
+    const std::string file = "[D]\r\na=" + text + "\r\nq=\"" + text + "\"\r\n";
+    const std::vector<std::string> expected = {
+        "", "", "", "\xD6\xD0", "\xD6\xD0", "\xD6\xD0\xCE\xC4", "\xD6\xD0\xCE\xC4", text, text};
+    for (std::size_t size = 1; size < expected.size(); ++size) {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(Read(file, "D", "a", size), expected[size]);
+        EXPECT_EQ(Read(file, "D", "q", size), expected[size]);
+    }
+}
+
+TEST_F(IniFileTest, NumbersAreReadLikeThePlatformReadsThem) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"", 77},
+        {"5", 5},
+        {"  12  ", 12},
+        {"-3", -3},
+        {"+4", 4},
+        {"0x1F", 31},
+        {"0X1F", 0},
+        {"0o17", 15},
+        {"0b101", 5},
+        {"0b", 0},
+        {"12abc", 12},
+        {"abc", 0},
+        {"\"42\"", 42},
+        {"'7'", 7},
+        {"\"\"", 77},
+        {"4294967295", -1},
+        {"4294967296", 0},
+        {"99999999999", 1215752191},
+        {"2147483648", -2147483648},
+        {" - 5", 0},
+        {"--5", 0},
+        {"0xFFFFFFFF", -1},
+        {std::string(40, '1'), 1729917383},               // cut to 29 characters
+        {"\"" + std::string(29, '1') + "\"", 1461481927}, // quote drops the 29th
+        {std::string(28, '0') + "12", 1},
+        {"09", 9},
+        {"\x08"
+         "7",
+         7},
+    };
+    std::string file = "[D]\r\n";
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        file += "k" + std::to_string(i) + "=" + cases[i].first + "\r\n";
+    }
+    IniFile settings = FileWith(file);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].first);
+        EXPECT_EQ(settings.ReadInt("D", "k" + std::to_string(i), 77), cases[i].second);
+    }
+    EXPECT_EQ(settings.ReadInt("D", "missing", 77), 77);
+}
+
+TEST_F(IniFileTest, ASectionListsItsKeysAsStoredLeavingOutComments) {
+    IniFile settings = FileWith("[Data]\r\na = \"x\" \r\n\r\nnoeq\r\n;cmt=1\r\n#h=2\r\n=v\r\n"
+                                "k=\r\n[Other]\r\no=1\r\n[data]\r\nz=9\r\n");
+    const KeyValueList expected = {{"a", "\"x\""}, {"noeq", ""}, {"#h", "2"}, {"", "v"}, {"k", ""}};
+    EXPECT_EQ(settings.ReadSection("Data"), expected);
+    EXPECT_EQ(settings.ReadSection("DATA"), expected);
+    EXPECT_TRUE(settings.ReadSection("data ").empty()); // the listing does not trim the name
+    EXPECT_TRUE(settings.ReadSection("None").empty());
+}
+
+TEST_F(IniFileTest, AFreshFileIsWrittenAsThePlatformWritesIt) {
+    IniFile settings(path);
+    EXPECT_TRUE(settings.WriteString("Memory", "MaxDataNumber", "1"));
+    EXPECT_TRUE(settings.WriteString("Data", "data[1]", "2003-9-3,3725@15:9:51"));
+    EXPECT_TRUE(settings.WriteString("Option", "Pos", "  3  "));
+    EXPECT_TRUE(settings.WriteString("Option", "Empty", ""));
+    EXPECT_EQ(ReadBytes(path), "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
+                               "data[1]=2003-9-3,3725@15:9:51\r\n[Option]\r\nPos=3\r\nEmpty=\r\n");
+    EXPECT_EQ(settings.ReadString("Option", "Pos", "", 100), "3");
+}
+
+TEST_F(IniFileTest, WritesChangeOnlyTheirOwnLine) {
+    const std::string before = "; hand-written\n[Data]\n  X = 1  \nunknown=keep me\n\n\n"
+                               "[Other]\ny=2";
+    IniFile settings = FileWith(before);
+    EXPECT_TRUE(settings.WriteString("data", "x", "2"));
+    EXPECT_EQ(ReadBytes(path), "; hand-written\n[Data]\nX=2\r\nunknown=keep me\n\n\n[Other]\ny=2");
+    EXPECT_TRUE(settings.WriteString("DATA", "new", "v"));
+    EXPECT_EQ(ReadBytes(path),
+              "; hand-written\n[Data]\nX=2\r\nunknown=keep me\nnew=v\r\n\n\n[Other]\ny=2");
+    EXPECT_TRUE(settings.WriteString("Other", "z", "3"));
+    EXPECT_EQ(ReadBytes(path), "; hand-written\n[Data]\nX=2\r\nunknown=keep me\nnew=v\r\n\n\n"
+                               "[Other]\ny=2\r\nz=3\r\n");
+    EXPECT_TRUE(settings.WriteString("Option", "p", "q"));
+    EXPECT_EQ(ReadBytes(path), "; hand-written\n[Data]\nX=2\r\nunknown=keep me\nnew=v\r\n\n\n"
+                               "[Other]\ny=2\r\nz=3\r\n[Option]\r\np=q\r\n");
+}
+
+TEST_F(IniFileTest, WritesGoToTheFirstOfRepeatedSectionsAndKeys) {
+    IniFile settings = FileWith("[A]\r\na=1\r\na=9\r\n[A]\r\nb=1\r\n");
+    EXPECT_TRUE(settings.WriteString("A", "a", "2"));
+    EXPECT_TRUE(settings.WriteString("A", "b", "2"));
+    EXPECT_EQ(ReadBytes(path), "[A]\r\na=2\r\na=9\r\nb=2\r\n[A]\r\nb=1\r\n");
+}
+
+TEST_F(IniFileTest, WrittenValuesLoseSurroundingBlanksAndKeepTheirBytes) {
+    IniFile settings(path);
+    const std::string gbk = "\xD3\xC3\xBB\xA7 \"\xC3\xFB\"";
+    EXPECT_TRUE(settings.WriteString("Option", "User", " \t" + gbk + " \t"));
+    EXPECT_EQ(ReadBytes(path), "[Option]\r\nUser=" + gbk + "\r\n");
+    EXPECT_EQ(settings.ReadString("Option", "User", "", 100), "\xD3\xC3\xBB\xA7 \"\xC3\xFB\"");
+}
+
+TEST_F(IniFileTest, WritingTheSameValueLeavesTheFileAlone) {
+    const std::string before = "[D]\na = 1\n";
+    IniFile settings = FileWith(before);
+    EXPECT_TRUE(settings.WriteString("D", "a", "1"));
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(IniFileTest, WritesThatCannotReachTheDiskFail) {
+    WriteBytes(dir.File("plain"), "x");
+    IniFile underAFile(dir.File("plain") + "/settings.ini");
+    EXPECT_FALSE(underAFile.WriteString("D", "a", "1"));
+    IniFile aDirectory(dir.File(""));
+    EXPECT_FALSE(aDirectory.WriteString("D", "a", "1"));
+    EXPECT_EQ(aDirectory.ReadString("D", "a", "f", 10), "f");
+    IniFile noDirectory(dir.File("missing/settings.ini"));
+    EXPECT_FALSE(noDirectory.WriteString("D", "a", "1"));
+}
+
+// Random files and random writes: a write is read back as written and every other key
+// reads as before.
+TEST_F(IniFileTest, AWriteChangesNothingButItsKey) {
+    std::mt19937 random(20030903);
+    const std::vector<std::string> sections = {"Data", "data", " Option ", "Memory", ""};
+    const std::vector<std::string> keys = {"a", "B", "data[1]", "DATA[1]", " x ", ";c", "\xB0\xA1"};
+    const std::vector<std::string> values = {"", "1", " v ", "\"q\"", "\xD6\xD0\xCE\xC4", "a=b"};
+    const std::vector<std::string> endings = {"\r\n", "\n", "\r", ""};
+    auto pick = [&](const auto& list) { return list[random() % list.size()]; };
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const int lineCount = static_cast<int>(random() % 12);
+        for (int i = 0; i < lineCount; ++i) {
+            switch (random() % 4) {
+            case 0:
+                bytes += "[" + pick(sections) + "]";
+                break;
+            case 1:
+                bytes += pick(keys);
+                break;
+            case 2:
+                bytes += "  ";
+                break;
+            default:
+                bytes += pick(keys) + "=" + pick(values);
+            }
+            bytes += i + 1 == lineCount      ? pick(endings)
+                     : pick(endings).empty() ? "\n"
+                                             : pick(endings);
+        }
+        IniFile settings = FileWith(bytes);
+        const std::string section = pick(sections);
+        const std::string key = pick(keys);
+        const std::string value = pick(values);
+
+        std::vector<std::string> before;
+        for (const auto& s : sections) {
+            for (const auto& k : keys) {
+                before.push_back(settings.ReadString(s, k, "<none>", 100));
+            }
+        }
+        ASSERT_TRUE(settings.WriteString(section, key, value));
+        SCOPED_TRACE(::testing::Message()
+                     << "file [" << bytes << "] write [" << section << "] " << key << "=" << value);
+        const std::string folded = rules::FoldCase(rules::TrimBlanks(section));
+        const std::string foldedKey = rules::FoldCase(rules::TrimBlanks(key));
+        std::size_t n = 0;
+        for (const auto& s : sections) {
+            for (const auto& k : keys) {
+                const std::string now = settings.ReadString(s, k, "<none>", 100);
+                if (rules::FoldCase(rules::TrimBlanks(s)) == folded &&
+                    rules::FoldCase(rules::TrimBlanks(k)) == foldedKey) {
+                    EXPECT_EQ(now, rules::ValueAsRead(rules::TrimBlanks(value), 100));
+                } else {
+                    EXPECT_EQ(now, before[n]) << "[" << s << "] " << k;
+                }
+                ++n;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace store
