@@ -170,7 +170,7 @@ App::App(App&& other) noexcept {
 App& App::operator=(App&& other) noexcept {
     if (this != &other) {
         Kill();
-        Close();
+        CloseHandles();
         std::swap(m_process, other.m_process);
         std::swap(m_thread, other.m_thread);
         std::swap(m_processId, other.m_processId);
@@ -181,10 +181,10 @@ App& App::operator=(App&& other) noexcept {
 
 App::~App() {
     Kill();
-    Close();
+    CloseHandles();
 }
 
-void App::Close() {
+void App::CloseHandles() {
     if (m_thread) {
         CloseHandle(m_thread);
     }
@@ -266,6 +266,27 @@ void App::Kill() {
         TerminateProcess(m_process, 0xDEAD);
         WaitForSingleObject(m_process, kKillWaitMs);
     }
+}
+
+bool App::EndWithCloseBox(unsigned timeoutMs) {
+    HWND window = MainWindow();
+    if (!window) {
+        return false;
+    }
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return WaitUntil(
+        [&] {
+            if (!Running()) {
+                return true;
+            }
+            for (HWND box : TopWindowsOf(m_processId, "#32770")) {
+                if (LooksLikeMessageBox(box)) {
+                    AnswerMessageBox(box, IDYES);
+                }
+            }
+            return false;
+        },
+        timeoutMs);
 }
 
 std::vector<DWORD> RunningCopies() {

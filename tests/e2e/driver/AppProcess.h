@@ -60,9 +60,12 @@ public:
     // The exit code once the process has ended; empty on timeout.
     std::optional<DWORD> WaitExit(unsigned timeoutMs = DefaultTimeoutMs()) const;
     void Kill();
+    // Ends the program as a user does with the close box: the close command, and Yes to the
+    // question if one is asked. True once the process has ended.
+    bool EndWithCloseBox(unsigned timeoutMs = DefaultTimeoutMs());
 
 private:
-    void Close();
+    void CloseHandles();
 
     HANDLE m_process = nullptr;
     HANDLE m_thread = nullptr;

@@ -184,13 +184,19 @@ E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
     CHECK_EQ(walked, expected);
 }
 
-E2E_TEST(MainWindow, EscapeOrEnterInAFieldEndsTheProgram) {
+E2E_TEST(MainWindow, EscapeOrEnterInAFieldEndsTheProgramWithoutAsking) {
     for (const UINT key : {UINT{VK_ESCAPE}, UINT{VK_RETURN}}) {
+        const std::string name = key == VK_ESCAPE ? "Esc" : "Enter";
         App app;
         HWND window = StartAndWait(app);
         REQUIRE(window != nullptr);
         PressKey(Item(window, ids::kUser), key);
-        CHECK_MSG(app.WaitExit().has_value(),
-                  key == VK_ESCAPE ? "Esc did not end it" : "Enter did not end it");
+        std::optional<MessageBoxView> asked;
+        WaitUntil([&] {
+            asked = app.WaitMessageBox(0);
+            return asked.has_value() || !app.Running();
+        });
+        CHECK_MSG(!asked, name + " asked " + Describe(asked ? asked->text : ""));
+        CHECK_MSG(!app.Running(), name + " did not end the program");
     }
 }

@@ -28,12 +28,6 @@ int MainWindowCount(const std::vector<const App*>& apps) {
     return count;
 }
 
-// Esc in the focused field ends the dialog the way a user ends it.
-void CloseWithEscape(HWND window) {
-    HWND focus = FocusedWindow(window);
-    PressKey(focus ? focus : window, VK_ESCAPE);
-}
-
 void CheckNoEntriesNotice(const App& app, const std::string& screenshot) {
     const auto box = app.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "no message box appeared");
@@ -88,8 +82,7 @@ E2E_TEST(Startup, WithoutSettingsFileNothingIsRestoredOrWritten) {
     CHECK_EQ(state.password, "");
     CHECK_EQ(state.selection, 0);
 
-    CloseWithEscape(window);
-    CHECK(app.WaitExit().has_value());
+    REQUIRE_MSG(app.EndWithCloseBox(), "the close box did not end the program");
     CHECK_MSG(!settings::Exists(), "a run without any choice made must not create the file");
 }
 
@@ -122,7 +115,9 @@ E2E_TEST(Startup, SecondCopyShowsTheMessageAndEndsLeavingTheFirst) {
     // The first copy is undisturbed.
     CHECK(first.Running());
     CHECK(first.MainWindow() == window);
-    CHECK_EQ(RunningCopies(), std::vector<DWORD>{first.Id()});
+    const std::vector<DWORD> onlyFirst{first.Id()};
+    WaitUntil([&] { return RunningCopies() == onlyFirst; });
+    CHECK_EQ(RunningCopies(), onlyFirst);
 }
 
 E2E_TEST(Startup, StartsAgainAfterTheFirstCopyWasKilled) {
@@ -142,8 +137,7 @@ E2E_TEST(Startup, StartsAgainAfterTheFirstCopyEnded) {
     App first = App::Start(kThreeEntries);
     HWND window = first.WaitMainWindow();
     REQUIRE(window != nullptr);
-    CloseWithEscape(window);
-    REQUIRE(first.WaitExit().has_value());
+    REQUIRE_MSG(first.EndWithCloseBox(), "the close box did not end the program");
 
     App again = App::Start(kThreeEntries);
     CHECK_MSG(again.WaitMainWindow() != nullptr, "the new copy did not show its window");
