@@ -180,7 +180,10 @@ void CDialerDlg::RestoreSavedAccount() {
         return;
     }
     m_chkSave.SetCheck(BST_CHECKED);
-    m_comboEntry.SetCurSel(saved.entryIndex);
+    // A stored index the list no longer has leaves nothing selected (not every system's combo
+    // box clears the selection itself).
+    const bool inList = saved.entryIndex >= 0 && saved.entryIndex < m_comboEntry.GetCount();
+    m_comboEntry.SetCurSel(inList ? saved.entryIndex : -1);
     SetDlgItemText(IDC_USER_EDIT, saved.user.c_str());
     SetDlgItemText(IDC_PASSWORD_EDIT, saved.password.c_str());
 }

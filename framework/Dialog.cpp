@@ -29,6 +29,10 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     }
     auto* pDialog = reinterpret_cast<CDialog*>(lParam);
     pDialog->SubclassWindow(hWnd);
+    // A system-modal template asks for a window above all others; not every system makes it so.
+    if ((::GetWindowLongA(hWnd, GWL_STYLE) & DS_SYSMODAL) != 0) {
+        ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     return pDialog->OnInitDialog();
 }
 
