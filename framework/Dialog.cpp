@@ -16,6 +16,40 @@ INT_PTR CDialog::DoModal() {
                              &CDialog::AfxDlgProc, reinterpret_cast<LPARAM>(this));
 }
 
+void CDialog::CenterWindow(CWnd* pAlternateOwner) const {
+    HWND hCenter =
+        pAlternateOwner != nullptr ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+    if (hCenter != nullptr && (!::IsWindowVisible(hCenter) || ::IsIconic(hCenter))) {
+        hCenter = nullptr;
+    }
+    RECT area{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT over = area;
+    if (hCenter != nullptr) {
+        ::GetWindowRect(hCenter, &over);
+    }
+    RECT dialog{};
+    ::GetWindowRect(m_hWnd, &dialog);
+    const LONG width = dialog.right - dialog.left;
+    const LONG height = dialog.bottom - dialog.top;
+    LONG left = (over.left + over.right) / 2 - width / 2;
+    LONG top = (over.top + over.bottom) / 2 - height / 2;
+    // An owner near an edge must not push the dialog off the screen.
+    if (left + width > area.right) {
+        left = area.right - width;
+    }
+    if (left < area.left) {
+        left = area.left;
+    }
+    if (top + height > area.bottom) {
+        top = area.bottom - height;
+    }
+    if (top < area.top) {
+        top = area.top;
+    }
+    ::SetWindowPos(m_hWnd, nullptr, left, top, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CDialog::EndDialog(int nResult) const {
     ::EndDialog(m_hWnd, nResult);
 }

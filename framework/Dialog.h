@@ -15,6 +15,10 @@ public:
 
     virtual BOOL OnInitDialog();
 
+    // Centres the dialog over its owner (or pAlternateOwner), or over the work area while that
+    // window is hidden or minimised; the dialog is kept inside the work area.
+    void CenterWindow(CWnd* pAlternateOwner = nullptr) const;
+
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

@@ -28,3 +28,12 @@
 #define ID_TRAY_SHUT_DOWN 32773
 #define ID_TRAY_RESTART 32774
 #define ID_TRAY_SHOW_AND_DIAL 32776
+
+// Statistics and help windows (1027 is the back button of both)
+#define IDD_STATS 137
+#define IDD_HELP 149
+#define IDC_STATS_LIST 1026
+#define IDC_RETURN_BUTTON 1027
+#define IDC_RESET_BUTTON 1032
+#define IDC_TOTAL_BUTTON 1041
+#define IDC_HELP_EDIT 1045

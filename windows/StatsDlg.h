@@ -1,9 +1,41 @@
 #pragma once
 
-#include "framework/Dialog.h"
+#include <windows.h>
 
-// The statistics window: every stored connection, their total, and clearing them.
+#include "framework/Controls.h"
+#include "framework/DataExchange.h"
+#include "framework/Dialog.h"
+#include "framework/ListCtrl.h"
+#include "res/resource.h"
+
+// The statistics window: every stored connection as a row (newest on top), their total, and
+// clearing them. Each opening reads the settings file afresh; nothing is kept between openings.
 class CStatsDlg : public CDialog {
 public:
-    explicit CStatsDlg(CWnd* pParent = nullptr) : CDialog(137, pParent) {}
+    explicit CStatsDlg(CWnd* pParent = nullptr);
+    ~CStatsDlg() override;
+
+    enum { IDD = IDD_STATS };
+
+    // The list view's window class is registered before the template is created.
+    INT_PTR DoModal() override;
+
+    void LoadRecords();
+    void AddRecordRow(const char* pszRecord);
+    void OnTotal();
+    void OnReset();
+
+    // Sum of the seconds column at the last press of the total button. 64-bit: hand-edited
+    // cells near the 32-bit limit must not wrap the sum.
+    long long m_nTotalSeconds = 0;
+    char m_szIniPath[MAX_PATH]{};
+    CButton m_btnReset;
+    CButton m_btnTotal;
+    CButton m_btnReturn;
+    CListCtrl m_list;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 };

@@ -1,0 +1,107 @@
+#include "windows/StatsDlg.h"
+
+#include <cstring>
+#include <string>
+
+#include "store/ConnectionRecord.h"
+#include "store/PrivateProfileStore_win.h"
+#include "store/SettingsPath_win.h"
+#include "windows/StatsModel.h"
+
+CStatsDlg::CStatsDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
+
+CStatsDlg::~CStatsDlg() = default;
+
+INT_PTR CStatsDlg::DoModal() {
+    AfxInitCommonControls(ICC_LISTVIEW_CLASSES);
+    return CDialog::DoModal();
+}
+
+void CStatsDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STATS_LIST, m_list);
+}
+
+BOOL CStatsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == BN_CLICKED) {
+        switch (LOWORD(wParam)) {
+        case IDC_RETURN_BUTTON:
+            OnCancel();
+            return TRUE;
+        case IDC_TOTAL_BUTTON:
+            OnTotal();
+            return TRUE;
+        case IDC_RESET_BUTTON:
+            OnReset();
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+BOOL CStatsDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    CenterWindow();
+
+    const std::string path = store::SettingsFilePath();
+    std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
+
+    m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (int column = 0; column < 3; ++column) {
+        m_list.InsertColumn(column, stats::kColumns[column].heading, LVCFMT_LEFT,
+                            stats::kColumns[column].width);
+    }
+
+    LoadRecords();
+    return TRUE;
+}
+
+void CStatsDlg::LoadRecords() {
+    // One read of the section instead of one read of the file per key; and one repaint for
+    // the whole list instead of one per row.
+    const store::PrivateProfileStore settings(m_szIniPath);
+    const std::vector<std::string> records = store::ReadConnectionRecords(settings);
+    m_list.SetRedraw(FALSE);
+    for (const std::string& record : records) {
+        AddRecordRow(record.c_str());
+    }
+    m_list.SetRedraw(TRUE);
+}
+
+void CStatsDlg::AddRecordRow(const char* pszRecord) {
+    const std::optional<stats::Row> row = stats::RowFromRecord(pszRecord);
+    if (!row) {
+        return;
+    }
+    if (m_list.InsertItem(0, row->date.c_str()) < 0) {
+        return;
+    }
+    m_list.SetItemText(0, 1, row->seconds.c_str());
+    m_list.SetItemText(0, 2, row->time.c_str());
+}
+
+void CStatsDlg::OnTotal() {
+    CListCtrl list;
+    list.Attach(GetDlgItem(IDC_STATS_LIST));
+    const int rows = list.GetItemCount();
+    stats::SecondsTotal total;
+    for (int row = 0; row < rows; ++row) {
+        total.Add(list.GetItemText(row, stats::kSecondsColumn).Str());
+    }
+    list.Detach();
+    m_nTotalSeconds = total.Value();
+    MessageBox(stats::TotalMessage(m_nTotalSeconds).c_str(), stats::kNoticeCaption,
+               MB_OK | MB_ICONINFORMATION);
+}
+
+void CStatsDlg::OnReset() {
+    if (MessageBox(stats::kResetQuestion, stats::kNoticeCaption, MB_YESNO | MB_ICONQUESTION) !=
+        IDYES) {
+        return;
+    }
+    store::PrivateProfileStore settings(m_szIniPath);
+    store::ClearConnectionRecords(settings);
+    m_list.DeleteAllItems();
+}
