@@ -8,6 +8,18 @@ class CButton : public CWnd {
 public:
     int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
     void SetCheck(int nCheck) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+
+    // An owner-drawn button (BS_OWNERDRAW) paints itself here; the parent hands each of its
+    // WM_DRAWITEM requests for the button back to it.
+    virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+        if (message != WM_DRAWITEM) {
+            return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+        }
+        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        *pResult = TRUE;
+        return TRUE;
+    }
 };
 
 class CComboBox : public CWnd {

@@ -7,6 +7,37 @@
 namespace {
 // The one place that links a window to its C++ object.
 constexpr const char* kObjectProperty = "Kelvorin.CWnd";
+
+// The modal loops of dialogs and message boxes run inside the system; each offers its
+// messages to the thread's message filter before dispatching them, and that is where the
+// objects' PreTranslateMessage step runs.
+BOOL WalkPreTranslateTree(MSG* pMsg) {
+    for (HWND hWnd = pMsg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
+        if (CWnd* pWnd = CWnd::FromHandlePermanent(hWnd)) {
+            if (pWnd->PreTranslateMessage(pMsg)) {
+                return TRUE;
+            }
+        }
+        if ((::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD) == 0) {
+            break;
+        }
+    }
+    return FALSE;
+}
+
+LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code >= 0 && WalkPreTranslateTree(reinterpret_cast<MSG*>(lParam))) {
+        return TRUE;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Once per thread that subclasses a window; the system removes it when the thread ends.
+void EnsureMessageFilter() {
+    thread_local HHOOK hook =
+        ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr, ::GetCurrentThreadId());
+    (void)hook;
+}
 } // namespace
 
 CWnd::~CWnd() {
@@ -33,8 +64,10 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (hWnd == nullptr || m_pfnSuper != nullptr || ::GetPropA(hWnd, kObjectProperty) != nullptr) {
         return FALSE;
     }
+    EnsureMessageFilter();
     ::SetPropA(hWnd, kObjectProperty, this);
     m_hWnd = hWnd;
+    PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
     return TRUE;
@@ -92,6 +125,23 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         *pResult = 0;
         return TRUE;
     }
+    // An owner-drawn control draws itself.
+    if (message == WM_DRAWITEM) {
+        const auto* pDraw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        CWnd* pControl =
+            pDraw->CtlType != ODT_MENU ? FromHandlePermanent(pDraw->hwndItem) : nullptr;
+        if (pControl != nullptr && pControl->OnChildNotify(message, wParam, lParam, pResult)) {
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) {
     return FALSE;
 }
 
@@ -200,12 +250,4 @@ BOOL CWnd::EnableDlgItem(int nID, BOOL bEnable) const {
 
 LRESULT CWnd::SendDlgItemMessage(int nID, UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendDlgItemMessageA(m_hWnd, nID, message, wParam, lParam);
-}
-
-CPaintDC::CPaintDC(CWnd* pWnd) : m_hWndPaint(pWnd->m_hWnd) {
-    m_hDC = ::BeginPaint(m_hWndPaint, &m_ps);
-}
-
-CPaintDC::~CPaintDC() {
-    ::EndPaint(m_hWndPaint, &m_ps);
 }

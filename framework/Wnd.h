@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "framework/DC.h"
 #include "framework/String.h"
 
 class CDataExchange;
@@ -69,7 +70,17 @@ public:
     // The object that subclassed hWnd, or nullptr.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
+    // Offered every message of the thread's modal loops before it is dispatched, from the
+    // window it is addressed to up through its parents; TRUE ends its processing.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+
+    // A notification the parent received about this control (WM_DRAWITEM), handed back so
+    // the control can answer it itself; TRUE when handled, with the parent's result.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
 protected:
+    // Runs inside SubclassWindow, after m_hWnd is set and before the messages are routed here.
+    virtual void PreSubclassWindow() {}
     virtual void PostNcDestroy() {}
 
 private:
@@ -78,29 +89,4 @@ private:
 
     WNDPROC m_pfnSuper = nullptr;
     const MSG* m_pCurrentMsg = nullptr;
-};
-
-// A device context the object does not own (as handed to a paint or colour handler).
-class CDC {
-public:
-    CDC() = default;
-    explicit CDC(HDC hDC) : m_hDC(hDC) {}
-    virtual ~CDC() = default;
-    CDC(const CDC&) = delete;
-    CDC& operator=(const CDC&) = delete;
-
-    HDC m_hDC = nullptr;
-    HDC GetSafeHdc() const { return m_hDC; }
-    BOOL DrawIcon(int x, int y, HICON hIcon) const { return ::DrawIcon(m_hDC, x, y, hIcon); }
-};
-
-// BeginPaint for the lifetime of the object, EndPaint in the destructor.
-class CPaintDC : public CDC {
-public:
-    explicit CPaintDC(CWnd* pWnd);
-    ~CPaintDC() override;
-    PAINTSTRUCT m_ps{};
-
-private:
-    HWND m_hWndPaint;
 };
