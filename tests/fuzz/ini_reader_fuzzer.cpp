@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -24,8 +25,11 @@ const std::vector<std::string> kKeys = {"data[1]", "DATA[2]", "MaxDataNumber", "
 const std::vector<std::string> kValues = {
     "", "2", " 0x3 ", "\"2003-9-3,1@1:1:1\"", "\xD6\xD0\xCE\xC4", "a=b"};
 
-std::string TempPath() {
-    return "/tmp/ini_reader_fuzzer_" + std::to_string(getpid()) + ".ini";
+const std::string& TempPath() {
+    static const std::string path = "/tmp/ini_reader_fuzzer_" + std::to_string(getpid()) + ".ini";
+    static const bool cleanup = std::atexit([] { std::remove(TempPath().c_str()); }) == 0;
+    (void)cleanup;
+    return path;
 }
 
 void Check(bool condition) {
@@ -37,7 +41,7 @@ void Check(bool condition) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = TempPath();
+    const std::string& path = TempPath();
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     store::IniDocument settings(bytes);
 

@@ -167,7 +167,10 @@ std::vector<std::pair<std::string, std::string>> Fixtures() {
              ";c=comment\r\n=unnamed\r\n=second unnamed\r\n[Data]]\r\ndata[1]=hidden\r\n"
              "[data]\r\n data[1] = \"2003-9-3,5@5:5:5\" \r\n[Data\r\n\t\x1a\r\n[Memory]\r\n"
              "MaxDataNumber = 25abc\r\n[DATA]\r\ndata[2]=2003-9-3,6@6:6:6\r\n[A3]\r\n"
-             "\xA3\xE1\xA3\xE2=small fullwidth\r\n\xA6\xC1=alpha\r\n\xB0\x61=trail a\r\n"},
+             "\xA3\xE1\xA3\xE2=small fullwidth\r\n\xA6\xC1=alpha\r\n\xB0\x61=trail a\r\n" +
+             std::string("nul=1\0"
+                         "2\r\n",
+                         8)},
         {"empty", ""},
     };
 }
