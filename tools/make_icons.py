@@ -8,8 +8,10 @@ space, y pointing down; a layer is composited over the ones before it. Pixels ar
 so edges come out antialiased at every size. Each picture is a function of the target pixel
 size, so the small versions can use thicker strokes and drop details that would only blur.
 
-Icons are stored as 32 bpp BGRA bitmaps with an AND mask (transparent where alpha < 50%),
-one image per size; the cursor is a 1 bpp XOR/AND bitmap.
+Icons are stored with an AND mask (transparent where alpha < 50%), one image per size: the
+window icon as 32 bpp BGRA, the button icons with a palette of 16 or 256 colours chosen for each
+image (the pixels are then mapped to their nearest palette colour); the cursor is a 1 bpp XOR/AND
+bitmap.
 """
 
 import math
@@ -382,14 +384,113 @@ def ico_image(rows):
     return header + bytes(xor) + mask
 
 
-def write_ico(path, images):
-    """images: list of pixel rows (one per size), written as a multi-image .ico."""
-    blobs = [ico_image(rows) for rows in images]
+def _opaque(px):
+    return px[3] >= 128
+
+
+def _distance(a, b):
+    # Weighted like the eye: green differences count most, blue least.
+    dr, dg, db = a[0] - b[0], a[1] - b[1], a[2] - b[2]
+    return 3 * dr * dr + 4 * dg * dg + 2 * db * db
+
+
+def choose_palette(rows, count):
+    """At most `count` colours for the opaque pixels: median cut, then a few rounds of
+    k-means. Entry 0 stays black, the colour transparent pixels must have."""
+    pixels = {}
+    for row in rows:
+        for px in row:
+            if _opaque(px):
+                key = px[:3]
+                pixels[key] = pixels.get(key, 0) + 1
+    slots = count - 1
+    if len(pixels) <= slots:
+        return [(0, 0, 0)] + sorted(pixels)
+    boxes = [list(pixels.items())]
+    while len(boxes) < slots:
+        # Split the box with the widest channel range (weighted by pixel count).
+        def spread(box):
+            ranges = [max(c[0][i] for c in box) - min(c[0][i] for c in box) for i in range(3)]
+            return max(ranges) * sum(n for _, n in box)
+
+        box = max((b for b in boxes if len(b) > 1), key=spread, default=None)
+        if box is None:
+            break
+        boxes.remove(box)
+        channel = max(range(3), key=lambda i: max(c[0][i] for c in box) - min(c[0][i] for c in box))
+        box.sort(key=lambda c: c[0][channel])
+        total, half = sum(n for _, n in box), 0
+        for cut in range(1, len(box)):
+            half += box[cut - 1][1]
+            if half * 2 >= total:
+                break
+        boxes += [box[:cut], box[cut:]]
+    centres = []
+    for box in boxes:
+        total = sum(n for _, n in box)
+        centres.append(tuple(sum(c[i] * n for c, n in box) / total for i in range(3)))
+    for _ in range(6):
+        sums = [[0.0, 0.0, 0.0, 0] for _ in centres]
+        for colour, n in pixels.items():
+            k = min(range(len(centres)), key=lambda j: _distance(colour, centres[j]))
+            acc = sums[k]
+            for i in range(3):
+                acc[i] += colour[i] * n
+            acc[3] += n
+        centres = [
+            tuple(acc[i] / acc[3] for i in range(3)) if acc[3] else centres[k]
+            for k, acc in enumerate(sums)
+        ]
+    return [(0, 0, 0)] + [tuple(int(round(c)) for c in centre) for centre in centres]
+
+
+def ico_image_indexed(rows, bits):
+    """One icon image of 4 or 8 bpp: BITMAPINFOHEADER, palette, indices bottom-up, AND mask."""
+    h, w = len(rows), len(rows[0])
+    colours = 1 << bits
+    palette = choose_palette(rows, colours)
+    palette += [(0, 0, 0)] * (colours - len(palette))
+    cache = {}
+
+    def index(px):
+        if not _opaque(px):
+            return 0
+        key = px[:3]
+        if key not in cache:
+            cache[key] = min(range(1, colours), key=lambda j: _distance(key, palette[j]))
+        return cache[key]
+
+    header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, bits, 0, 0, 0, 0, colours, 0)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    stride = ((w * bits + 31) // 32) * 4
+    xor = bytearray()
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, px in enumerate(row):
+            i = index(px)
+            if bits == 8:
+                line[x] = i
+            else:
+                line[x // 2] |= i << (4 if x % 2 == 0 else 0)
+        xor += line
+    return header + table + bytes(xor) + _and_mask(rows, _opaque)
+
+
+def write_ico(path, images, bits=32):
+    """images: list of pixel rows (one per size), written as a multi-image .ico of `bits` bits
+    per pixel (32, or 4 and 8 with a palette)."""
+    if bits == 32:
+        blobs = [ico_image(rows) for rows in images]
+    else:
+        blobs = [ico_image_indexed(rows, bits) for rows in images]
+    colour_count = 16 if bits == 4 else 0
     out = bytearray(struct.pack("<HHH", 0, 1, len(blobs)))
     offset = 6 + 16 * len(blobs)
     for rows, blob in zip(images, blobs):
         w, h = len(rows[0]), len(rows)
-        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+        out += struct.pack(
+            "<BBBBHHII", w % 256, h % 256, colour_count, 0, 1, bits, len(blob), offset
+        )
         offset += len(blob)
     for blob in blobs:
         out += blob
@@ -464,37 +565,34 @@ def apple(size):
 
 
 def handshake(size):
-    """Two hands clasped, the sleeves coming in from the lower corners: the fingers of the
-    left hand curl over the back of the right one, whose thumb lies on top."""
+    """Two forearms coming up from the lower corners, the hands clasped at the top: the
+    fingers of the right hand curl over the back of the left one, whose thumb lies across."""
     px = DESIGN / size
-    small = size <= 16
     dark = rgb("#4a2a10")
-    skin = linear(8, 8, 24, 26, "#ffdcb0", "#e3a464")
+    skin_left = linear(6, 10, 20, 24, "#ffe4c2", "#eab07a")
+    skin_right = linear(26, 10, 12, 24, "#f8d2a4", "#d8955a")
     layers = []
     for (x0, y0, x1, y1), cloth in (
-        ((0.0, 27.0, 6.5, 21.0), "#2f56b0"),
-        ((32.0, 27.0, 25.5, 21.0), "#3c8a2e"),
+        ((-3.0, 32.0, 5.5, 24.0), "#2f56b0"),
+        ((35.0, 32.0, 26.5, 24.0), "#3c8a2e"),
     ):
-        sleeve = Capsule(x0, y0, x1, y1, 4.6)
+        sleeve = Capsule(x0, y0, x1, y1, 5.2)
         layers += [(Grow(sleeve, px), dark), (sleeve, rgb(cloth))]
-    for cx, cy, ang in ((7.8, 19.6, 45), (24.2, 19.6, -45)):
-        cuff = Ellipse(cx, cy, 1.9, 5.0, ang)
+    for cx, cy, ang in ((7.3, 22.3, 45), (24.7, 22.3, -45)):
+        cuff = Ellipse(cx, cy, 1.8, 5.6, ang)
         layers += [(Grow(cuff, px), dark), (cuff, rgb("#ffffff"))]
-
-    right_palm = Capsule(21.5, 17.0, 14.0, 14.5, 4.4)
-    left_palm = Ellipse(13.0, 18.5, 6.4, 4.8, -15)
-    layers += [(Grow(right_palm, px), dark), (right_palm, skin)]
-    layers += [(Grow(left_palm, px), dark), (left_palm, skin)]
-    # Fingers of the left hand, curled down over the right hand.
-    count = 3 if small else 4
-    step = 9.6 / count
+    left = Capsule(10.0, 20.0, 17.5, 13.0, 4.4)
+    layers += [(Grow(left, px), dark), (left, skin_left)]
+    right = Capsule(22.0, 20.0, 15.0, 14.5, 4.2)
+    layers += [(Grow(right, px), dark), (right, skin_right)]
+    count = 3
     for k in range(count):
-        x = 15.0 + step * k + step / 2
-        finger = Capsule(x - 0.8, 12.0 + k * 0.5, x + 0.4, 20.5 + k * 0.3, step / 2 - 0.05)
-        layers += [(Grow(finger, px * 0.9), dark), (finger, skin)]
-    # Thumb of the right hand lying over the top of the left one.
-    thumb = Capsule(21.0, 12.6, 12.5, 12.6, 1.9)
-    layers += [(Grow(thumb, px), dark), (thumb, rgb("#ffd6a6"))]
+        t = (k + 0.5) / count
+        bx, by = 19.5 - 7.0 * t, 18.5 - 6.5 * t  # on the right palm's upper edge
+        finger = Capsule(bx, by, bx - 3.0, by - 2.0, 1.7)
+        layers += [(Grow(finger, px * 0.9), dark), (finger, skin_right)]
+    thumb = Capsule(13.5, 18.5, 19.5, 20.5, 1.7)
+    layers += [(Grow(thumb, px), dark), (thumb, rgb("#ffe4c2"))]
     return layers
 
 
@@ -681,15 +779,17 @@ def recycle_bin(size):
     return layers
 
 
+# File: (picture, sizes, bits per pixel). The button icons have 16 colours (the recycle bin
+# 256); the window icon keeps full colour.
 PICTURES = {
-    "apple.ico": (apple, (32, 16)),
-    "handshake.ico": (handshake, (32, 16)),
-    "bolt_arrows.ico": (bolt_arrows, (32,)),
-    "pointing_hand.ico": (pointing_hand, (32, 16)),
-    "clock.ico": (clock, (32, 16)),
-    "question_bubble.ico": (question_bubble, (32, 16)),
-    "recycle_bin.ico": (recycle_bin, (32,)),
-    "hand.cur": (hand_cursor, (32,)),
+    "apple.ico": (apple, (32, 16), 32),
+    "handshake.ico": (handshake, (32, 16), 4),
+    "bolt_arrows.ico": (bolt_arrows, (32,), 4),
+    "pointing_hand.ico": (pointing_hand, (32, 16), 4),
+    "clock.ico": (clock, (32, 16), 4),
+    "question_bubble.ico": (question_bubble, (32, 16), 4),
+    "recycle_bin.ico": (recycle_bin, (32,), 8),
+    "hand.cur": (hand_cursor, (32,), 1),
 }
 
 HOTSPOTS = {"hand.cur": (0, 0)}
@@ -701,12 +801,12 @@ def main(argv):
         return 2
     outdir = argv[1]
     os.makedirs(outdir, exist_ok=True)
-    for name, (draw, sizes) in PICTURES.items():
+    for name, (draw, sizes, bits) in PICTURES.items():
         path = os.path.join(outdir, name)
         if name.endswith(".cur"):
             write_mono_cur(path, render(draw(sizes[0]), sizes[0]), HOTSPOTS[name])
         else:
-            write_ico(path, [render(draw(s), s) for s in sizes])
+            write_ico(path, [render(draw(s), s) for s in sizes], bits)
     return 0
 
 
