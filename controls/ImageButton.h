@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "controls/ButtonGeometry.h"
+#include "controls/ButtonResources.h"
 #include "framework/Controls.h"
 #include "framework/DC.h"
 #include "framework/String.h"
@@ -79,3 +80,8 @@ protected:
 private:
     void ApplyTracking(bool hover, bool takeCapture, bool releaseCapture, bool invalidate);
 };
+
+// How every window dresses a push button of its template, in this order: subclassed (control
+// nID of pParent), icon nIcon at 32 x 32 in both looks, the tooltip text, the hand cursor.
+void DressImageButton(CImageButton& button, CWnd* pParent, UINT nID, UINT nIcon,
+                      const char* pszTip);

@@ -289,3 +289,11 @@ void CImageButton::DrawButtonIcon(CDC* pDC, const CString& strCaption, const REC
                    SIZE{layout.icon.Width(), layout.icon.Height()}, hIcon,
                    DST_ICON | (bDisabled ? DSS_DISABLED : 0));
 }
+
+void DressImageButton(CImageButton& button, CWnd* pParent, UINT nID, UINT nIcon,
+                      const char* pszTip) {
+    button.SubclassDlgItem(nID, pParent);
+    button.SetIcons(nIcon, 0, controls::kButtonIconSize, controls::kButtonIconSize);
+    button.SetTooltipText(pszTip);
+    button.SetButtonCursor(controls::kHandCursor);
+}

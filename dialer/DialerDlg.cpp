@@ -135,6 +135,11 @@ BOOL CDialerDlg::OnInitDialog() {
     m_connection = std::make_unique<dialer::Connection>(
         *m_ras, *m_clock, *m_settings, static_cast<dialer::ConnectionView&>(*this));
 
+    DressImageButton(m_btnDial, this, IDC_DIAL_BUTTON, controls::kDialIcon, "连接网络，开始计时");
+    DressImageButton(m_btnHangUp, this, IDC_HANGUP_BUTTON, controls::kHangUpIcon, "断开网络连接");
+    DressImageButton(m_btnStats, this, IDC_STATS_BUTTON, controls::kStatisticsIcon, "统计计时时间");
+    DressImageButton(m_btnHelp, this, IDC_HELP_BUTTON, controls::kHelpIcon, "软件使用说明");
+
     if (!ListPhoneBookEntries()) {
         MessageBox(kNoEntriesText, kNoticeCaption, MB_OK | MB_ICONINFORMATION);
         ::ExitProcess(1);

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "controls/ImageButton.h"
 #include "dialer/Connection.h"
 #include "dialer/Messages.h"
 #include "framework/Controls.h"
@@ -74,10 +75,10 @@ protected:
 public:
     char m_szIniPath[MAX_PATH]{};
     NOTIFYICONDATAA m_nid{};
-    CButton m_btnHelp;
-    CButton m_btnStats;
-    CButton m_btnHangUp;
-    CButton m_btnDial;
+    CImageButton m_btnHelp;
+    CImageButton m_btnStats;
+    CImageButton m_btnHangUp;
+    CImageButton m_btnDial;
     CComboBox m_comboEntry;
     CButton m_chkSave;
     CString m_strStatus;
