@@ -194,7 +194,10 @@ E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
     CHECK_MSG(!(editStyle & ES_AUTOVSCROLL), "edit has ES_AUTOVSCROLL");
     CHECK_MSG(!(editStyle & WS_TABSTOP), "edit is a tab stop");
     CHECK_MSG(IsShown(button) && (StyleOf(button) & WS_TABSTOP), "button hidden or no tab stop");
-    CHECK_EQ(StyleOf(button) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    // The default button of the template (its style may later change to owner-drawn).
+    const LRESULT defId = Ask(help, DM_GETDEFID);
+    CHECK_EQ(HIWORD(defId), DC_HASDEFID);
+    CHECK_EQ(LOWORD(defId), help_ids::kReturn);
     CHECK_EQ(ItemId(FocusedWindow(help)), help_ids::kReturn);
 
     REQUIRE(CloseHelp(help));
