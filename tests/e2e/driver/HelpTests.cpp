@@ -125,6 +125,9 @@ E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
     App app = App::Start(kBook);
     HWND main = app.WaitMainWindow();
     REQUIRE(main != nullptr);
+    // Away from the corner, so that centring shows.
+    SetWindowPos(main, nullptr, 420, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    REQUIRE(WaitUntil([&] { return ScreenRect(main).left == 420 && ScreenRect(main).top == 260; }));
     HWND help = OpenHelp(app, main);
     REQUIRE(help != nullptr);
     CHECK_MSG(!TakeScreenshot("help-window", help).empty() || GetEnv("E2E_SHOT_DIR").empty(),

@@ -216,6 +216,16 @@ void CheckCentredOver(HWND window, const RECT& over, const std::string& context)
                   std::to_string(expected.x) + ", " + std::to_string(expected.y) + ")");
 }
 
+// Moves a window of the program (the main window) to a spot of the screen and waits until it
+// stands there.
+bool MoveTo(HWND window, LONG left, LONG top) {
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return WaitUntil([&] {
+        const RECT at = ScreenRect(window);
+        return at.left == left && at.top == top;
+    });
+}
+
 RECT WorkArea() {
     RECT area{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
@@ -238,6 +248,8 @@ const std::vector<std::pair<int, std::string>> kThreeRecords = {
 E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
     Started s = StartWith(RecordsFile("3", kThreeRecords));
     REQUIRE(s.main != nullptr);
+    // Away from the corner, so that centring shows.
+    REQUIRE(MoveTo(s.main, 420, 260));
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_MSG(!TakeScreenshot("stats-window", stats).empty() || GetEnv("E2E_SHOT_DIR").empty(),
@@ -315,6 +327,16 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
 
     REQUIRE(CloseStats(stats));
     CHECK(IsEnabled(s.main));
+
+    // Over a main window near the bottom right corner it stays inside the work area.
+    const RECT area = WorkArea();
+    REQUIRE(MoveTo(s.main, area.right - 120, area.bottom - 80));
+    stats = OpenStats(s.app, s.main);
+    REQUIRE(stats != nullptr);
+    const RECT cornered = ScreenRect(stats);
+    CHECK_MSG(cornered.right == area.right && cornered.bottom == area.bottom,
+              "at " + Units(cornered) + " in the work area " + Units(area));
+    CHECK(CloseStats(stats));
 }
 
 E2E_TEST(Stats, ListsEveryRecordNewestOnTop) {
