@@ -1,0 +1,831 @@
+// Dialing: the stage texts, dials that fail, the connected seconds, hang-up and the record it
+// stores, a line that drops, and what the program hands to the RAS service. Each case scripts
+// the simulated service in its own phone book and reads back the service's log.
+
+#include "AppProcess.h"
+#include "MainWindowView.h"
+#include "MessageBoxProbe.h"
+#include "RasLog.h"
+#include "Screenshot.h"
+#include "SettingsFile.h"
+#include "TestRunner.h"
+#include "Text.h"
+#include "TrayIconProbe.h"
+#include "WindowProbe.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <ostream>
+
+namespace {
+
+using namespace e2e;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr const char* kEntryName = "我的连接";
+constexpr const char* kUserName = "张三@isp";
+constexpr const char* kPasswordText = "pa55 密码";
+
+constexpr const char* kDialFailedText = "拨号连接失败，空闲中...";
+constexpr const char* kConnectedText = "拨号连接成功，开始计时...";
+constexpr const char* kHungUpText = "连接已经被手工挂断，空闲中...";
+constexpr const char* kLineDroppedText = "连接已经断开，空闲中...";
+
+constexpr UINT kRasDialEvent = 0xCCCD;
+constexpr UINT kTrayNotify = 0x8064;
+constexpr WORD kShowAndDialCommand = 32776;
+
+// A dial that connects quickly.
+constexpr const char* kQuickConnect = "[dial]\nevent = 0 50\nevent = 0x2000 50\n";
+
+// Every state a dial can pass before its end, with its text. Ordered so that no two neighbours
+// share a text (5 and 6, 7 and 13 read alike), so each step shows as a change; 18 is outside
+// the table and empties the line.
+struct Stage {
+    const char* state;
+    const char* text;
+};
+const Stage kStages[] = {
+    {"0", "正在打开端口"},
+    {"1", "端口已经打开"},
+    {"2", "连接设备"},
+    {"3", "已经连接到设备"},
+    {"4", "已经连接到所有设备"},
+    {"5", "验证用户名和口令"},
+    {"7", "重新验证用户名和口令"},
+    {"6", "验证用户名和口令"},
+    {"8", "需要指定回拨号码"},
+    {"9", "需要更改用户口令"},
+    {"10", "开始传输信息包"},
+    {"11", "计算连接速度"},
+    {"12", "验证已被认可"},
+    {"13", "重新验证用户名和口令"},
+    {"14", "已通过验证"},
+    {"15", "准备回拨"},
+    {"16", "等待调制解调器复位"},
+    {"17", "等待回拨"},
+    {"0x1000", "交互式的"},
+    {"0x1001", "重新验证用户名和口令"},
+    {"0x1002", "呼叫者需要应答"},
+    {"0x1003", "口令过期"},
+    {"18", ""},
+};
+constexpr unsigned kStageDelayMs = 400;
+
+std::string Hex(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+long long MsSince(SteadyClock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start)
+        .count();
+}
+
+// --- The window -------------------------------------------------------------------------
+
+struct Controls {
+    bool dial, hangUp, entry, user, password;
+    bool operator==(const Controls& other) const {
+        return dial == other.dial && hangUp == other.hangUp && entry == other.entry &&
+               user == other.user && password == other.password;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Controls& c) {
+    auto on = [](bool enabled) { return enabled ? "on" : "off"; };
+    return out << "{dial " << on(c.dial) << ", hang-up " << on(c.hangUp) << ", entry "
+               << on(c.entry) << ", account " << on(c.user) << ", password " << on(c.password)
+               << "}";
+}
+
+constexpr Controls kIdle{true, false, true, true, true};
+constexpr Controls kBusy{false, true, false, false, false}; // dialing and connected alike
+
+Controls ReadControls(HWND window) {
+    return {IsEnabled(Item(window, ids::kDial)), IsEnabled(Item(window, ids::kHangUp)),
+            IsEnabled(Item(window, ids::kEntry)), IsEnabled(Item(window, ids::kUser)),
+            IsEnabled(Item(window, ids::kPassword))};
+}
+
+std::string Status(HWND window) {
+    return WindowText(Item(window, ids::kStatus));
+}
+
+bool WaitStatus(HWND window, const std::string& text, unsigned timeoutMs = DefaultTimeoutMs()) {
+    return WaitUntil([&] { return Status(window) == text; }, timeoutMs);
+}
+
+bool WaitControls(HWND window, const Controls& wanted) {
+    return WaitUntil([&] { return ReadControls(window) == wanted; });
+}
+
+// Starts the program with the phone book and dial script, and types the account.
+HWND StartDialer(App& app, const std::string& dialLines,
+                 const std::vector<std::string>& entries = {kEntryName}) {
+    app = App::Start(PhoneBook{entries, dialLines});
+    HWND window = app.WaitMainWindow();
+    if (window && !(SetWindowTextTo(Item(window, ids::kUser), kUserName) &&
+                    SetWindowTextTo(Item(window, ids::kPassword), kPasswordText))) {
+        return nullptr;
+    }
+    return window;
+}
+
+// --- The simulated service's log ----------------------------------------------------------
+
+std::vector<RasLogLine> Calls(const App& app, const std::string& name) {
+    return RasLogLinesNamed(ParseRasLog(app.RasLog()), name);
+}
+
+bool WaitCalls(const App& app, const std::string& name, size_t count) {
+    return WaitUntil([&] { return Calls(app, name).size() >= count; });
+}
+
+// Presses dial and waits until the program has asked the service.
+bool Dial(const App& app, HWND window) {
+    const size_t before = Calls(app, "RasDialA").size();
+    PressButton(Item(window, ids::kDial));
+    return WaitCalls(app, "RasDialA", before + 1);
+}
+
+// --- The texts of a connection ----------------------------------------------------------
+
+// Reads the decimal digits at `at`; false when there are none or too many.
+bool ReadNumber(const std::string& text, size_t& at, int& value) {
+    const size_t start = at;
+    value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 9) {
+        value = value * 10 + (text[at++] - '0');
+    }
+    return at > start;
+}
+
+bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal) {
+    if (text.compare(at, literal.size(), literal) != 0) {
+        return false;
+    }
+    at += literal.size();
+    return true;
+}
+
+struct TickText {
+    int seconds = 0;
+    int hours = 0;
+    int minutes = 0;
+};
+
+// "已连接N秒钟，合计H小时M分", exactly.
+std::optional<TickText> ParseTickText(const std::string& text) {
+    TickText tick;
+    size_t at = 0;
+    if (ReadLiteral(text, at, "已连接") && ReadNumber(text, at, tick.seconds) &&
+        ReadLiteral(text, at, "秒钟，合计") && ReadNumber(text, at, tick.hours) &&
+        ReadLiteral(text, at, "小时") && ReadNumber(text, at, tick.minutes) &&
+        ReadLiteral(text, at, "分") && at == text.size()) {
+        return tick;
+    }
+    return std::nullopt;
+}
+
+struct Record {
+    SYSTEMTIME endedAt{};
+    int seconds = 0;
+};
+
+// "Y-M-D,S@h:m:s" with plain decimal numbers (no padding), exactly.
+std::optional<Record> ParseRecord(const std::string& text) {
+    int year, month, day, seconds, hour, minute, second;
+    size_t at = 0;
+    if (!(ReadNumber(text, at, year) && ReadLiteral(text, at, "-") && ReadNumber(text, at, month) &&
+          ReadLiteral(text, at, "-") && ReadNumber(text, at, day) && ReadLiteral(text, at, ",") &&
+          ReadNumber(text, at, seconds) && ReadLiteral(text, at, "@") &&
+          ReadNumber(text, at, hour) && ReadLiteral(text, at, ":") &&
+          ReadNumber(text, at, minute) && ReadLiteral(text, at, ":") &&
+          ReadNumber(text, at, second) && at == text.size())) {
+        return std::nullopt;
+    }
+    char again[96];
+    std::snprintf(again, sizeof again, "%d-%d-%d,%d@%d:%d:%d", year, month, day, seconds, hour,
+                  minute, second);
+    if (text != again) {
+        return std::nullopt; // zero-padded numbers
+    }
+    Record record;
+    record.endedAt.wYear = static_cast<WORD>(year);
+    record.endedAt.wMonth = static_cast<WORD>(month);
+    record.endedAt.wDay = static_cast<WORD>(day);
+    record.endedAt.wHour = static_cast<WORD>(hour);
+    record.endedAt.wMinute = static_cast<WORD>(minute);
+    record.endedAt.wSecond = static_cast<WORD>(second);
+    record.seconds = seconds;
+    return record;
+}
+
+// Seconds from a to b; empty when either is not a valid time.
+std::optional<long long> SecondsBetween(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    FILETIME fa, fb;
+    if (!SystemTimeToFileTime(&a, &fa) || !SystemTimeToFileTime(&b, &fb)) {
+        return std::nullopt;
+    }
+    auto ticks = [](const FILETIME& f) {
+        return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
+                                      f.dwLowDateTime);
+    };
+    return (ticks(fb) - ticks(fa)) / 10000000;
+}
+
+std::string TimeText(const SYSTEMTIME& t) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%d-%d %d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond);
+    return text;
+}
+
+// --- The settings file ------------------------------------------------------------------
+
+std::optional<std::string> StoredValue(const char* section, const std::string& key) {
+    return settings::ValueInText(settings::Bytes(), section, key);
+}
+
+std::optional<std::string> StoredRecord(int number) {
+    return StoredValue("Data", "data[" + std::to_string(number) + "]");
+}
+
+std::optional<std::string> StoredCounter() {
+    return StoredValue("Memory", "MaxDataNumber");
+}
+
+// The record data[number]: the counter at `number`, the text in the record format, ended at the
+// moment of hang-up (the driver's clock, within 2 s) and `seconds` long (within `tolerance`).
+void CheckRecord(int number, const SYSTEMTIME& hungUpAt, double seconds, double tolerance) {
+    const std::string where = "data[" + std::to_string(number) + "]";
+    const bool stored = WaitUntil([&] {
+        return StoredRecord(number).has_value() &&
+               StoredCounter() == std::optional<std::string>(std::to_string(number));
+    });
+    CHECK_MSG(stored, where + " not stored; the file holds " + Describe(settings::Bytes()));
+    if (!stored) {
+        return;
+    }
+    const std::string text = *StoredRecord(number);
+    const std::optional<Record> record = ParseRecord(text);
+    CHECK_MSG(record.has_value(), where + " is not in the record format: " + Describe(text));
+    if (!record) {
+        return;
+    }
+    const std::optional<long long> apart = SecondsBetween(hungUpAt, record->endedAt);
+    CHECK_MSG(apart && *apart >= -2 && *apart <= 2, where + " " + Describe(text) + " ended at " +
+                                                        TimeText(record->endedAt) +
+                                                        ", hung up at " + TimeText(hungUpAt));
+    CHECK_MSG(record->seconds >= seconds - tolerance && record->seconds <= seconds + tolerance,
+              where + " " + Describe(text) + ": " + std::to_string(record->seconds) +
+                  " s, the driver measured " + std::to_string(seconds) + " s");
+}
+
+// --- Following a dial and a connection ------------------------------------------------------
+
+// The status line's texts in turn, each change once, until `done` holds for the trail or the
+// deadline passes. `controlsSeen` gathers any control states that differ from `controls`.
+std::vector<std::string>
+FollowStatus(HWND window, const std::function<bool(const std::vector<std::string>&)>& done,
+             unsigned timeoutMs, const Controls& controls, std::vector<Controls>& controlsSeen) {
+    std::vector<std::string> trail;
+    WaitUntil(
+        [&] {
+            const std::string text = Status(window);
+            if (trail.empty() || trail.back() != text) {
+                trail.push_back(text);
+            }
+            const Controls now = ReadControls(window);
+            if (!(now == controls) && (controlsSeen.empty() || !(controlsSeen.back() == now))) {
+                controlsSeen.push_back(now);
+            }
+            return done(trail);
+        },
+        timeoutMs);
+    return trail;
+}
+
+bool ShowsConnection(const std::string& status) {
+    return status == kConnectedText || ParseTickText(status).has_value();
+}
+
+// Waits for the connection (the success text, or already a tick); the driver's time of it.
+std::optional<SteadyClock::time_point> WaitConnected(HWND window) {
+    std::optional<SteadyClock::time_point> at;
+    if (WaitUntil([&] { return ShowsConnection(Status(window)); })) {
+        at = SteadyClock::now();
+    }
+    return at;
+}
+
+struct TickSeen {
+    TickText tick;
+    long long elapsedMs; // driver's time since it saw the connection
+};
+
+// Follows the status line from the connection until it shows `untilSeconds`. Every text on
+// the way must be the success text or a tick; `strays` gathers the others.
+std::vector<TickSeen> FollowTicks(HWND window, SteadyClock::time_point connectedAt,
+                                  int untilSeconds, std::vector<std::string>& strays) {
+    std::vector<TickSeen> ticks;
+    std::string last;
+    WaitUntil(
+        [&] {
+            const std::string text = Status(window);
+            if (text == last) {
+                return false;
+            }
+            last = text;
+            if (const auto tick = ParseTickText(text)) {
+                ticks.push_back({*tick, MsSince(connectedAt)});
+                return tick->seconds >= untilSeconds;
+            }
+            if (text != kConnectedText) {
+                strays.push_back(text);
+            }
+            return false;
+        },
+        static_cast<unsigned>(untilSeconds) * 1000 + DefaultTimeoutMs());
+    return ticks;
+}
+
+// One tick a second from `first` on, each the seconds since the connection as the driver
+// measured them (within one), with hours and minutes that follow from the seconds.
+void CheckTicks(const std::vector<TickSeen>& ticks, int first, int until) {
+    CHECK_MSG(!ticks.empty() && ticks.back().tick.seconds == until,
+              "the count did not reach " + std::to_string(until));
+    int expected = first;
+    for (const TickSeen& seen : ticks) {
+        const TickText& t = seen.tick;
+        const std::string what = "tick " + std::to_string(t.seconds) + " s seen after " +
+                                 std::to_string(seen.elapsedMs) + " ms";
+        CHECK_MSG(t.seconds == expected, what + ", expected " + std::to_string(expected) + " s");
+        expected = t.seconds + 1;
+        CHECK_MSG(t.seconds * 1000LL >= seen.elapsedMs - 1000 &&
+                      t.seconds * 1000LL <= seen.elapsedMs + 1000,
+                  what + ": more than a second off");
+        CHECK_MSG(t.hours == t.seconds / 3600 && t.minutes == t.seconds / 60 % 60,
+                  what + ": " + std::to_string(t.hours) + " h " + std::to_string(t.minutes) +
+                      " min");
+    }
+}
+
+// Presses hang-up (a posted click, as the keyboard gives it; it works while the window is
+// hidden) and returns the local time of that moment.
+SYSTEMTIME PressHangUp(HWND window) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    PressButton(Item(window, ids::kHangUp));
+    return now;
+}
+
+// Dials and waits until the line is up: the window hidden and the icon in the tray.
+std::optional<SteadyClock::time_point> DialAndConnect(const App& app, HWND window) {
+    if (!Dial(app, window)) {
+        return std::nullopt;
+    }
+    const auto at = WaitConnected(window);
+    CHECK_MSG(at.has_value(), "no connection; status " + Describe(Status(window)));
+    if (at) {
+        CHECK_MSG(WaitUntil([&] { return !IsWindowVisible(window); }),
+                  "the window stayed on screen");
+        CHECK_MSG(TrayIconExists(window), "no tray icon while connected");
+        CHECK_EQ(ReadControls(window), kBusy);
+    }
+    return at;
+}
+
+// Changes of the line that must not come: something other than `status`, a tick, the window
+// hidden or a tray icon. Watched for `ms`; returns what came, if anything.
+std::optional<std::string> WatchQuiet(HWND window, const std::string& status, unsigned ms,
+                                      bool windowShown, bool iconExpected) {
+    std::optional<std::string> change;
+    WaitUntil(
+        [&] {
+            const std::string text = Status(window);
+            if (text != status) {
+                change = "status " + Describe(text);
+            } else if ((IsWindowVisible(window) != FALSE) != windowShown) {
+                change = windowShown ? "window hidden" : "window shown";
+            } else if (TrayIconExists(window) != iconExpected) {
+                change = iconExpected ? "tray icon gone" : "tray icon added";
+            }
+            return change.has_value();
+        },
+        ms);
+    return change;
+}
+
+// Keeps the settings file open without sharing for as long as it lives, as another program
+// can: every write to it fails. (Its read-only attribute would not do: Wine maps it to the
+// file's mode bits, which do not stop a process running as root.)
+class LockedSettings {
+public:
+    LockedSettings()
+        : m_file(CreateFileA(settings::Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~LockedSettings() {
+        if (Held()) {
+            CloseHandle(m_file);
+        }
+    }
+    LockedSettings(const LockedSettings&) = delete;
+    LockedSettings& operator=(const LockedSettings&) = delete;
+    bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_file;
+};
+
+} // namespace
+
+E2E_TEST(Dialing, EveryStageShowsItsTextInTurnAndTheControlsStayLocked) {
+    std::string script = "[dial]\n";
+    std::vector<std::string> expected{kReadyText};
+    for (const Stage& stage : kStages) {
+        script +=
+            std::string("event = ") + stage.state + " " + std::to_string(kStageDelayMs) + "\n";
+        expected.push_back(stage.text);
+    }
+    App app;
+    HWND window = StartDialer(app, script);
+    REQUIRE(window != nullptr);
+    REQUIRE(Dial(app, window));
+    REQUIRE(WaitControls(window, kBusy));
+
+    std::vector<Controls> controlsSeen;
+    const std::vector<std::string> trail = FollowStatus(
+        window,
+        [&](const std::vector<std::string>& seen) {
+            return seen.size() >= expected.size() && seen.back().empty();
+        },
+        static_cast<unsigned>(std::size(kStages)) * kStageDelayMs + DefaultTimeoutMs(), kBusy,
+        controlsSeen);
+    CHECK_EQ(trail, expected);
+    CHECK_MSG(controlsSeen.empty(), "while dialing the controls were " + Describe(controlsSeen));
+    // The dial goes on: nothing idles it, and it is no connection.
+    CHECK_EQ(ReadControls(window), kBusy);
+    CHECK(IsWindowVisible(window));
+    CHECK(!TrayIconExists(window));
+    CHECK_EQ(Calls(app, "event").size(), std::size(kStages));
+}
+
+E2E_TEST(Dialing, PassesTheChosenEntryAndTheTypedAccountToTheService) {
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 100\n", {kEntryName, "宽带连接"});
+    REQUIRE(window != nullptr);
+    // The second of the sorted list, so that the choice and not the first entry is dialled.
+    const std::vector<std::string> listed = ComboItems(Item(window, ids::kEntry));
+    REQUIRE_EQ(listed.size(), 2u);
+    REQUIRE(ChooseComboItem(window, ids::kEntry, 1));
+    REQUIRE(Dial(app, window));
+
+    const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
+    REQUIRE_EQ(dials.size(), 1u);
+    const RasLogLine& dial = dials[0];
+    Note("the service saw: " + Utf8ToAnsi(dial.raw));
+    CHECK_EQ(dial.In("ext"), std::optional<std::string>("null"));
+    CHECK_EQ(dial.In("phonebook"), std::optional<std::string>("null"));
+    CHECK_EQ(dial.In("size"), std::optional<std::string>("1052"));
+    CHECK_EQ(dial.In("entry"), std::optional<std::string>(listed[1]));
+    CHECK_EQ(dial.In("phone"), std::optional<std::string>(""));
+    CHECK_EQ(dial.In("callback"), std::optional<std::string>(""));
+    CHECK_EQ(dial.In("user"), std::optional<std::string>(kUserName));
+    CHECK_EQ(dial.In("password"), std::optional<std::string>(kPasswordText));
+    CHECK_EQ(dial.In("domain"), std::optional<std::string>(""));
+    CHECK_EQ(dial.In("type"), std::optional<std::string>("0"));
+    CHECK_EQ(dial.In("notifier"), std::optional<std::string>("set"));
+    CHECK_EQ(dial.result, std::optional<long>(0));
+    // The service's events reach the window through the callback.
+    CHECK_MSG(WaitStatus(window, "正在打开端口"), "status " + Describe(Status(window)));
+}
+
+E2E_TEST(Dialing, RefusedDialEndsIdleWithTheFailureText) {
+    App app;
+    HWND window = StartDialer(app, "[dial]\nrefuse = 633\n");
+    REQUIRE(window != nullptr);
+    REQUIRE(Dial(app, window));
+    CHECK_MSG(WaitStatus(window, kDialFailedText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
+    REQUIRE_EQ(dials.size(), 1u);
+    CHECK_EQ(dials[0].result, std::optional<long>(633));
+    CHECK(IsWindowVisible(window));
+    CHECK(!TrayIconExists(window));
+    CHECK_MSG(!StoredCounter().has_value(), "a refused dial stored a record");
+
+    // Idle indeed: the dial button dials again.
+    CHECK_MSG(Dial(app, window), "the second press did not dial");
+}
+
+E2E_TEST(Dialing, DialFailingAtALaterStageEndsIdleAndReleasesTheDial) {
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 300\nevent = 5 300 691\n");
+    REQUIRE(window != nullptr);
+    REQUIRE(Dial(app, window));
+    std::vector<Controls> controlsSeen;
+    const std::vector<std::string> trail = FollowStatus(
+        window, [](const std::vector<std::string>& seen) { return seen.back() == kDialFailedText; },
+        DefaultTimeoutMs(), kBusy, controlsSeen);
+    // The failing stage's own text is replaced at once.
+    CHECK_EQ(trail, (std::vector<std::string>{kReadyText, "正在打开端口", kDialFailedText}));
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
+    CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1"),
+              "the failed dial was not hung up: " + Describe(app.RasLog()));
+    CHECK(IsWindowVisible(window));
+    CHECK(!TrayIconExists(window));
+    CHECK_MSG(!StoredCounter().has_value(), "a failed dial stored a record");
+    CHECK_MSG(Dial(app, window), "the dial button did not dial again");
+}
+
+E2E_TEST(Dialing, EntryTheServiceDoesNotKnowEndsAsAFailedDial) {
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 100\n");
+    REQUIRE(window != nullptr);
+    // The service lists the entry at start-up; then the phone book loses it (it is read again
+    // at every dial).
+    std::string phoneBook = app.RasLogPath();
+    const size_t name = phoneBook.find_last_of('\\') + 1;
+    REQUIRE(phoneBook.compare(name, 4, "ras-") == 0);
+    phoneBook = phoneBook.substr(0, name) + "phonebook-" +
+                phoneBook.substr(name + 4, phoneBook.size() - name - 8) + ".cfg";
+    REQUIRE_MSG(FileExists(phoneBook), "no phone book at " + phoneBook);
+    REQUIRE(WriteFileBytes(phoneBook, PhoneBook{{"其他连接"}, ""}.FileText()));
+
+    REQUIRE(Dial(app, window));
+    CHECK_MSG(WaitStatus(window, kDialFailedText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
+    REQUIRE_EQ(dials.size(), 1u);
+    CHECK_EQ(dials[0].In("entry"), std::optional<std::string>(kEntryName));
+    CHECK_EQ(dials[0].result, std::optional<long>(623)); // no such phone-book entry
+    CHECK(!TrayIconExists(window));
+}
+
+E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 300\nevent = 0x2001 300\n");
+    REQUIRE(window != nullptr);
+    REQUIRE(Dial(app, window));
+    std::vector<Controls> controlsSeen;
+    const std::vector<std::string> trail = FollowStatus(
+        window,
+        [](const std::vector<std::string>& seen) {
+            return seen.back() == kDialFailedText || ShowsConnection(seen.back());
+        },
+        DefaultTimeoutMs(), kBusy, controlsSeen);
+    CHECK_EQ(trail, (std::vector<std::string>{kReadyText, "正在打开端口", kDialFailedText}));
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
+    // No timer: a tick would come within a second.
+    const auto change = WatchQuiet(window, kDialFailedText, 1500, true, false);
+    CHECK_MSG(!change, "after the disconnected event: " + change.value_or(""));
+    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 0u);
+    CHECK_MSG(!StoredCounter().has_value(), "a failed dial stored a record");
+}
+
+E2E_TEST(Dialing, ConnectHidesTheWindowAddsTheIconAndCountsTheSeconds) {
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 100\nevent = 14 100\nevent = 0x2000 100\n");
+    REQUIRE(window != nullptr);
+    const std::optional<SteadyClock::time_point> connectedAt = DialAndConnect(app, window);
+    REQUIRE(connectedAt.has_value());
+    if (!GetEnv("E2E_SHOT_DIR").empty()) {
+        CHECK_MSG(!TakeScreenshot("dialing-connected-desktop").empty(), "no screenshot");
+        HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+        CHECK_MSG(taskbar && !TakeScreenshot("dialing-connected-taskbar", taskbar).empty(),
+                  "no screenshot of the taskbar");
+    }
+
+    constexpr int kCountTo = 3;
+    std::vector<std::string> strays;
+    const std::vector<TickSeen> ticks = FollowTicks(window, *connectedAt, kCountTo, strays);
+    CHECK_MSG(strays.empty(), "other texts while connected: " + Describe(strays));
+    CheckTicks(ticks, 1, kCountTo);
+    CHECK(!IsWindowVisible(window));
+    CHECK_EQ(ReadControls(window), kBusy);
+    // Each tick asks the service whether the line is still up.
+    CHECK_MSG(Calls(app, "RasGetConnectStatusA").size() >= static_cast<size_t>(kCountTo),
+              "the line was not watched");
+
+    // Hang-up while the window is hidden.
+    const double connectedSeconds = MsSince(*connectedAt) / 1000.0;
+    const SYSTEMTIME hungUpAt = PressHangUp(window);
+    CHECK_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckRecord(1, hungUpAt, connectedSeconds, 1);
+    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
+    CHECK_MSG(hangUps.size() == 1 && hangUps[0].result == std::optional<long>(0),
+              "hang-up calls: " + Describe(app.RasLog()));
+    // The icon stays, the window stays hidden, and the timer is off.
+    const auto change = WatchQuiet(window, kHungUpText, 1500, false, true);
+    CHECK_MSG(!change, "after hang-up: " + change.value_or(""));
+}
+
+E2E_TEST(Dialing, SecondConnectionCountsFromOneAndTakesTheNextNumber) {
+    const std::string earlier = "2023-12-31,3600@23:0:0";
+    REQUIRE(settings::Write("[Memory]\nMaxDataNumber=5\n[Data]\ndata[5]=" + earlier + "\n"));
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    REQUIRE(window != nullptr);
+
+    // The first connection ends before its first tick.
+    const auto firstAt = DialAndConnect(app, window);
+    REQUIRE(firstAt.has_value());
+    const double firstSeconds = MsSince(*firstAt) / 1000.0;
+    SYSTEMTIME hungUpAt = PressHangUp(window);
+    REQUIRE_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CheckRecord(6, hungUpAt, firstSeconds, 1);
+
+    // Back from the tray, and dial again.
+    PostMessageA(window, kTrayNotify, kTrayIconId, WM_LBUTTONDBLCLK);
+    REQUIRE_MSG(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }),
+                "the tray icon's double click did not show the window");
+    REQUIRE_EQ(ReadControls(window), kIdle);
+    const auto secondAt = DialAndConnect(app, window);
+    REQUIRE(secondAt.has_value());
+    std::vector<std::string> strays;
+    const std::vector<TickSeen> ticks = FollowTicks(window, *secondAt, 2, strays);
+    CHECK_MSG(strays.empty(), "other texts while connected: " + Describe(strays));
+    CheckTicks(ticks, 1, 2);
+    const double secondSeconds = MsSince(*secondAt) / 1000.0;
+    hungUpAt = PressHangUp(window);
+    REQUIRE_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CheckRecord(7, hungUpAt, secondSeconds, 1);
+
+    CHECK_EQ(StoredRecord(5), std::optional<std::string>(earlier));
+    CHECK_MSG(TrayIconExists(window), "the icon went away");
+    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
+    REQUIRE_EQ(hangUps.size(), 2u);
+    CHECK_EQ(hangUps[0].In("handle"), std::optional<std::string>("1"));
+    CHECK_EQ(hangUps[1].In("handle"), std::optional<std::string>("2"));
+}
+
+E2E_TEST(Dialing, HangingUpWhileDialingWritesAZeroSecondRecord) {
+    App app;
+    // More than a second of dialing, which is no connected time.
+    HWND window = StartDialer(app, "[dial]\nevent = 0 100\nevent = 5 1200\n");
+    REQUIRE(window != nullptr);
+    REQUIRE(Dial(app, window));
+    REQUIRE_MSG(WaitStatus(window, "验证用户名和口令"), "status " + Describe(Status(window)));
+    const SYSTEMTIME hungUpAt = PressHangUp(window);
+    CHECK_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckRecord(1, hungUpAt, 0, 0);
+    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
+    CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1"),
+              "hang-up calls: " + Describe(app.RasLog()));
+    CHECK(IsWindowVisible(window));
+    CHECK(!TrayIconExists(window));
+}
+
+E2E_TEST(Dialing, DroppedLineIsNoticedWithinASecondAndRecorded) {
+    // Dropped between two ticks, so which tick notices it is not a race.
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 50\nevent = 0x2000 50\ndrop_after = 2500\n");
+    REQUIRE(window != nullptr);
+    const auto connectedAt = DialAndConnect(app, window);
+    REQUIRE(connectedAt.has_value());
+
+    std::optional<SteadyClock::time_point> droppedAt;
+    std::optional<SteadyClock::time_point> noticedAt;
+    std::vector<std::string> strays;
+    WaitUntil(
+        [&] {
+            if (!droppedAt && !Calls(app, "drop").empty()) {
+                droppedAt = SteadyClock::now();
+            }
+            const std::string text = Status(window);
+            if (text == kLineDroppedText) {
+                noticedAt = SteadyClock::now();
+                return true;
+            }
+            if (!ShowsConnection(text) && (strays.empty() || strays.back() != text)) {
+                strays.push_back(text);
+            }
+            return false;
+        },
+        2500 + DefaultTimeoutMs());
+    REQUIRE_MSG(droppedAt.has_value(), "the service never dropped the line");
+    REQUIRE_MSG(noticedAt.has_value(),
+                "the drop went unnoticed; status " + Describe(Status(window)));
+    CHECK_MSG(strays.empty(), "other texts while connected: " + Describe(strays));
+    const long long late =
+        std::chrono::duration_cast<std::chrono::milliseconds>(*noticedAt - *droppedAt).count();
+    Note("noticed " + std::to_string(late) + " ms after the drop");
+    CHECK_MSG(late <= 1500, "noticed " + std::to_string(late) + " ms after the drop");
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const double connectedSeconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(*droppedAt - *connectedAt).count() /
+        1000.0;
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckRecord(1, now, connectedSeconds, 1);
+    CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
+    // The timer is off: no tick overwrites the text, and the line is not asked about again.
+    const size_t asked = Calls(app, "RasGetConnectStatusA").size();
+    const auto change = WatchQuiet(window, kLineDroppedText, 1500, false, true);
+    CHECK_MSG(!change, "after the drop: " + change.value_or(""));
+    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), asked);
+}
+
+E2E_TEST(Dialing, RecordThatCannotBeStoredIsShownInANotice) {
+    const std::string before = "[Memory]\r\nMaxDataNumber=2\r\n";
+    REQUIRE(settings::Write(before));
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    REQUIRE(window != nullptr);
+    REQUIRE(DialAndConnect(app, window).has_value());
+
+    std::optional<MessageBoxView> box;
+    SYSTEMTIME hungUpAt{};
+    {
+        LockedSettings locked;
+        REQUIRE(locked.Held());
+        hungUpAt = PressHangUp(window);
+        box = app.WaitMessageBox();
+    }
+    REQUIRE_MSG(box.has_value(), "no notice; the file holds " + Describe(settings::Bytes()));
+    TakeScreenshot("dialing-unsaved-record-notice", box->window);
+    CHECK_EQ(settings::Bytes(), before);
+    CHECK_EQ(box->caption, "提示");
+    CHECK_EQ(box->icon, BoxIcon::Information);
+    CHECK_EQ(box->buttons, std::vector<int>{IDOK});
+    // The record is the notice's last line, in the record format, so it can be noted by hand.
+    const std::string line = box->text.substr(box->text.find_last_of('\n') + 1);
+    const std::optional<Record> record = ParseRecord(line);
+    CHECK_MSG(record.has_value(), "no record in the notice: " + Describe(box->text));
+    if (record) {
+        const std::optional<long long> apart = SecondsBetween(hungUpAt, record->endedAt);
+        CHECK_MSG(apart && *apart >= -2 && *apart <= 2,
+                  "the notice's record " + Describe(line) + ", hung up at " + TimeText(hungUpAt));
+    }
+    CHECK_EQ(Status(window), kHungUpText);
+    CHECK_EQ(ReadControls(window), kIdle);
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+    CHECK(WaitUntil([&] { return !app.WaitMessageBox(0).has_value(); }));
+    CHECK(app.Running());
+}
+
+E2E_TEST(Dialing, DialEventsAfterHangUpAreDropped) {
+    // The service would connect 1.5 s after the dial; the user hangs up before.
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 100\nevent = 0x2000 1400\n");
+    REQUIRE(window != nullptr);
+    const SteadyClock::time_point dialedAt = SteadyClock::now();
+    REQUIRE(Dial(app, window));
+    REQUIRE_MSG(WaitStatus(window, "正在打开端口"), "status " + Describe(Status(window)));
+    PressHangUp(window);
+    REQUIRE_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    REQUIRE(MsSince(dialedAt) < 1400);
+    const auto change = WatchQuiet(window, kHungUpText,
+                                   static_cast<unsigned>(2500 - MsSince(dialedAt)), true, false);
+    CHECK_MSG(!change, "after hang-up: " + change.value_or(""));
+
+    // RAS posts its events from its own thread; one posted just before the hang-up arrives
+    // after it. Such late events (sent here, so that each is handled when the call returns)
+    // change nothing: no stage text, no failure, no connection.
+    for (const auto& [state, error] :
+         {std::pair{5u, 0u}, std::pair{0x2000u, 0u}, std::pair{3u, 691u}, std::pair{0x2001u, 0u}}) {
+        DWORD_PTR result = 0;
+        REQUIRE(SendMessageTimeoutA(window, kRasDialEvent, state, error, SMTO_ABORTIFHUNG, 5000,
+                                    &result));
+        CHECK_MSG(Status(window) == kHungUpText,
+                  "late event " + Hex(state) + " showed " + Describe(Status(window)));
+    }
+    const auto lateChange = WatchQuiet(window, kHungUpText, 1500, true, false);
+    CHECK_MSG(!lateChange, "after late events: " + lateChange.value_or(""));
+    CHECK_EQ(ReadControls(window), kIdle);
+    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 0u);
+    CHECK_EQ(StoredCounter(), std::optional<std::string>("1"));
+}
+
+E2E_TEST(Dialing, DialCommandWhileDialingKeepsTheFirstDial) {
+    // The idle tray menu offers show-and-dial while a dial is in progress.
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 100\n");
+    REQUIRE(window != nullptr);
+    REQUIRE(Dial(app, window));
+    REQUIRE_MSG(WaitStatus(window, "正在打开端口"), "status " + Describe(Status(window)));
+    DWORD_PTR result = 0;
+    REQUIRE(SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(kShowAndDialCommand, 0), 0,
+                                SMTO_ABORTIFHUNG, 5000, &result));
+    CHECK_EQ(Calls(app, "RasDialA").size(), 1u);
+    CHECK_EQ(ReadControls(window), kBusy);
+    CHECK_EQ(Status(window), std::string("正在打开端口"));
+
+    // The first dial's handle is still the one held: hang-up ends it.
+    PressHangUp(window);
+    CHECK_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
+    CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1") &&
+                  hangUps[0].result == std::optional<long>(0),
+              "hang-up calls: " + Describe(app.RasLog()));
+}
