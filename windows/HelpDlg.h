@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/ImageButton.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -15,7 +16,7 @@ public:
 
     enum { IDD = IDD_HELP };
 
-    CButton m_btnReturn;
+    CImageButton m_btnReturn;
     CAppendEdit m_editHelp;
 
 protected:

@@ -1,0 +1,403 @@
+// The image buttons of the real program as a user meets them with the mouse: icon beside the
+// caption, the thin raised frame while the pointer is over a button and the sunken one while
+// it is pressed, the tooltip, the hand cursor, and clicks that still reach the window.
+
+#include "AppProcess.h"
+#include "MainWindowView.h"
+#include "Screenshot.h"
+#include "TestRunner.h"
+#include "Text.h"
+#include "WindowProbe.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace e2e;
+
+const PhoneBook kBook{{"我的连接"}, ""};
+
+constexpr int kReturnButton = 1027; // statistics and help windows
+constexpr int kTotalButton = 1041;
+constexpr int kResetButton = 1032;
+constexpr int kHelpEdit = 1045;
+constexpr int kStatsList = 1026;
+
+struct Dressed {
+    int id;
+    const char* tip;
+};
+
+// The main window's buttons in the order they are dressed, with their tooltip texts.
+const Dressed kMainButtons[] = {
+    {ids::kDial, "连接网络，开始计时"},
+    {ids::kHangUp, "断开网络连接"},
+    {ids::kStatistics, "统计计时时间"},
+    {ids::kHelp, "软件使用说明"},
+};
+
+unsigned Sys(int index) {
+    const COLORREF c = GetSysColor(index);
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+// The pointer moves as the mouse moves it: an absolute move of the input queue.
+void MovePointer(POINT screen) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, width - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+// Points at `target` and keeps the pointer moving by a pixel there, as a hand on the mouse
+// does, until the condition holds. A single move is not enough under Wine: a move that ends a
+// button's mouse capture goes to that button, and the window under the pointer hears of the
+// pointer (its cursor, its own hover) only with the next move.
+bool PointAt(POINT target, const std::function<bool()>& condition,
+             unsigned timeoutMs = DefaultTimeoutMs()) {
+    MovePointer(target);
+    int step = 0;
+    return WaitUntil(
+        [&] {
+            if (condition()) {
+                return true;
+            }
+            MovePointer({target.x + (++step % 2), target.y});
+            return false;
+        },
+        timeoutMs);
+}
+
+void LeftButton(bool down) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+}
+
+POINT CentreOf(HWND window) {
+    const RECT r = ScreenRect(window);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// A spot of the main window's client area that no control covers (left of the divider,
+// below the status line).
+POINT EmptySpotOf(HWND main) {
+    POINT at{6, 6};
+    ClientToScreen(main, &at);
+    return at;
+}
+
+// A pixel of the button's left edge and one of its right edge, halfway down, as on the screen.
+struct Edges {
+    unsigned left = 0;
+    unsigned right = 0;
+    unsigned top = 0;
+    unsigned bottom = 0;
+};
+
+Edges EdgesOf(HWND button) {
+    const RECT r = ScreenRect(button);
+    const Pixels pixels = CaptureScreen(r);
+    Edges edges;
+    if (pixels.width > 4 && pixels.height > 4) {
+        const int midX = pixels.width / 2, midY = pixels.height / 2;
+        edges.left = pixels.At(0, midY);
+        edges.right = pixels.At(pixels.width - 1, midY);
+        edges.top = pixels.At(midX, 0);
+        edges.bottom = pixels.At(midX, pixels.height - 1);
+    }
+    return edges;
+}
+
+bool Raised(HWND button) {
+    const Edges e = EdgesOf(button);
+    return e.left == Sys(COLOR_BTNHIGHLIGHT) && e.top == Sys(COLOR_BTNHIGHLIGHT) &&
+           e.right == Sys(COLOR_BTNSHADOW) && e.bottom == Sys(COLOR_BTNSHADOW);
+}
+
+bool Sunken(HWND button) {
+    const Edges e = EdgesOf(button);
+    return e.left == Sys(COLOR_BTNSHADOW) && e.top == Sys(COLOR_BTNSHADOW) &&
+           e.right == Sys(COLOR_BTNHIGHLIGHT) && e.bottom == Sys(COLOR_BTNHIGHLIGHT);
+}
+
+bool Flat(HWND button) {
+    const Edges e = EdgesOf(button);
+    const unsigned face = Sys(COLOR_BTNFACE);
+    return e.left == face && e.top == face && e.right == face && e.bottom == face;
+}
+
+std::string DescribeEdges(HWND button) {
+    const Edges e = EdgesOf(button);
+    char text[96];
+    std::snprintf(text, sizeof text, "edges left %06x top %06x right %06x bottom %06x", e.left,
+                  e.top, e.right, e.bottom);
+    return text;
+}
+
+// What a user sees of a dressed button: owner-drawn, its icon three pixels in from the left
+// and vertically centred, and the caption in the rest.
+void CheckDressed(HWND button, const std::string& where) {
+    REQUIRE_MSG(button != nullptr, where + ": no such button");
+    CHECK_MSG((StyleOf(button) & BS_TYPEMASK) == BS_OWNERDRAW,
+              where + ": not owner-drawn, style " + std::to_string(StyleOf(button)));
+    const RECT r = ScreenRect(button);
+    const Pixels pixels = CaptureScreen(r);
+    REQUIRE_MSG(pixels.width > 40, where + ": cannot read the screen");
+    const unsigned face = Sys(COLOR_BTNFACE);
+    const int iconTop = (pixels.height - 32) / 2;
+    int iconInk = 0, leftOfIcon = 0, captionInk = 0;
+    for (int y = 1; y < pixels.height - 1; ++y) {
+        for (int x = 1; x < pixels.width - 1; ++x) {
+            const bool ink = pixels.At(x, y) != face;
+            if (x < 3) {
+                leftOfIcon += ink ? 1 : 0;
+            } else if (x < 35 && y >= iconTop && y < iconTop + 32) {
+                iconInk += ink ? 1 : 0;
+            } else if (x >= 35) {
+                captionInk += ink ? 1 : 0;
+            }
+        }
+    }
+    CHECK_MSG(iconInk > 150, where + ": no icon (" + std::to_string(iconInk) + " pixels)");
+    CHECK_MSG(leftOfIcon == 0, where + ": something left of the icon");
+    CHECK_MSG(captionInk > 40, where + ": no caption (" + std::to_string(captionInk) + " pixels)");
+}
+
+// The visible tooltip of the program, if one is shown now.
+HWND ShownTooltip(const App& app) {
+    for (HWND window : TopWindowsOf(app.Id(), "tooltips_class32")) {
+        if (IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// The cursor the desktop shows now (that of the thread under the pointer).
+HCURSOR CurrentCursor() {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+// The cursor that stays while the pointer keeps moving at `target`.
+HCURSOR SteadyCursorAt(POINT target) {
+    HCURSOR cursor = nullptr;
+    int same = 0;
+    PointAt(target, [&] {
+        HCURSOR now = CurrentCursor();
+        same = now != nullptr && now == cursor ? same + 1 : 0;
+        cursor = now;
+        return same >= 3;
+    });
+    return cursor;
+}
+
+HWND WindowOf(const App& app, const char* title, int itemId) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND window : TopWindowsOf(app.Id(), "#32770")) {
+            if (WindowText(window) == title && Item(window, itemId) != nullptr) {
+                found = window;
+                return true;
+            }
+        }
+        return !app.Running();
+    });
+    return found;
+}
+
+bool WaitGone(HWND window) {
+    return WaitUntil([&] { return !IsWindow(window); });
+}
+
+// The program started, its main window shown and the pointer away from it.
+struct Session {
+    App app;
+    HWND main = nullptr;
+
+    Session() {
+        MovePointer({2, 2});
+        app = App::Start(kBook);
+        main = app.WaitMainWindow();
+        if (main != nullptr) {
+            WaitUntilPainted(main);
+        }
+    }
+    ~Session() { MovePointer({2, 2}); }
+};
+
+} // namespace
+
+E2E_TEST(ImageButton, MainWindowButtonsShowIconAndCaption) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    for (const Dressed& button : kMainButtons) {
+        CheckDressed(Item(s.main, button.id), "button " + std::to_string(button.id));
+        // Still the template's caption, and still a button to the dialog.
+        CHECK_EQ(ClassNameOf(Item(s.main, button.id)), "Button");
+    }
+    CHECK_EQ(WindowText(Item(s.main, ids::kDial)), "开始拨号");
+    // The hang-up button starts disabled: its icon and caption are embossed, so none of the
+    // normal text colour is left in it.
+    const Pixels hangUp = CaptureScreen(ScreenRect(Item(s.main, ids::kHangUp)));
+    int textColour = 0;
+    for (unsigned px : hangUp.data) {
+        textColour += px == Sys(COLOR_BTNTEXT) ? 1 : 0;
+    }
+    CHECK_MSG(textColour == 0, std::to_string(textColour) + " pixels in the text colour");
+    CHECK_MSG(!TakeScreenshot("image-buttons-main", s.main).empty() ||
+                  GetEnv("E2E_SHOT_DIR").empty(),
+              "no screenshot");
+}
+
+E2E_TEST(ImageButton, PointerOverAButtonRaisesItsFrameAndLeavingFlattensIt) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    for (int id : {ids::kDial, ids::kStatistics, ids::kHelp}) {
+        HWND button = Item(s.main, id);
+        const std::string where = "button " + std::to_string(id);
+        CHECK_MSG(Flat(button), where + " before: " + DescribeEdges(button));
+        CHECK_MSG(PointAt(CentreOf(button), [&] { return Raised(button); }),
+                  where + " hovered: " + DescribeEdges(button));
+        if (id == ids::kDial) {
+            CHECK_MSG(!TakeScreenshot("image-buttons-main-hover", s.main).empty() ||
+                          GetEnv("E2E_SHOT_DIR").empty(),
+                      "no screenshot");
+        }
+        CHECK_MSG(PointAt(EmptySpotOf(s.main), [&] { return Flat(button); }),
+                  where + " left: " + DescribeEdges(button));
+    }
+    // A disabled button neither lights up nor shows its cursor: over it the pointer keeps the
+    // dialog's own.
+    const HCURSOR arrow = SteadyCursorAt(EmptySpotOf(s.main));
+    HWND hangUp = Item(s.main, ids::kHangUp);
+    CHECK(SteadyCursorAt(CentreOf(hangUp)) == arrow);
+    CHECK_MSG(Flat(hangUp), DescribeEdges(hangUp));
+}
+
+E2E_TEST(ImageButton, TooltipTextAnswersOverEachButton) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    for (const Dressed& button : kMainButtons) {
+        if (button.id == ids::kHangUp) {
+            continue; // disabled: no mouse messages, no tooltip
+        }
+        CHECK(PointAt(EmptySpotOf(s.main), [&] { return ShownTooltip(s.app) == nullptr; }));
+        HWND over = Item(s.main, button.id);
+        CHECK(PointAt(CentreOf(over), [&] { return Raised(over); }));
+        // Then the pointer rests there until the tooltip shows.
+        HWND tip = nullptr;
+        WaitUntil([&] { return (tip = ShownTooltip(s.app)) != nullptr; });
+        if (!CHECK_MSG(tip != nullptr, "no tooltip over button " + std::to_string(button.id))) {
+            continue;
+        }
+        CHECK_EQ(WindowText(tip), button.tip);
+        // Shown near the pointer, below the button's top.
+        const RECT tipRect = ScreenRect(tip);
+        const RECT buttonRect = ScreenRect(Item(s.main, button.id));
+        CHECK(tipRect.top >= buttonRect.top);
+        if (button.id == ids::kDial) {
+            CHECK_MSG(!TakeScreenshot("image-buttons-tooltip").empty() ||
+                          GetEnv("E2E_SHOT_DIR").empty(),
+                      "no screenshot");
+        }
+    }
+}
+
+E2E_TEST(ImageButton, CursorOverEachButtonIsTheButtonsOwn) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    const HCURSOR arrow = SteadyCursorAt(EmptySpotOf(s.main));
+    REQUIRE(arrow != nullptr);
+    std::vector<HCURSOR> seen;
+    for (int id : {ids::kDial, ids::kStatistics, ids::kHelp}) {
+        HCURSOR over = nullptr;
+        const bool changed = PointAt(CentreOf(Item(s.main, id)), [&] {
+            over = CurrentCursor();
+            return over != nullptr && over != arrow;
+        });
+        CHECK_MSG(changed, "the cursor over button " + std::to_string(id) + " is the arrow");
+        // Each button holds its own copy of the hand.
+        for (HCURSOR other : seen) {
+            CHECK(over != other);
+        }
+        seen.push_back(over);
+        CHECK_MSG(PointAt(EmptySpotOf(s.main), [&] { return CurrentCursor() == arrow; }),
+                  "the arrow did not come back after button " + std::to_string(id));
+    }
+}
+
+E2E_TEST(ImageButton, PressShowsTheSunkenFrameAndTheClickOpensTheWindow) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    HWND help = Item(s.main, ids::kHelp);
+    REQUIRE(PointAt(CentreOf(help), [&] { return Raised(help); }));
+    LeftButton(true);
+    CHECK_MSG(WaitUntil([&] { return Sunken(help); }), "pressed: " + DescribeEdges(help));
+    LeftButton(false);
+    HWND window = WindowOf(s.app, "使用帮助", kHelpEdit);
+    REQUIRE_MSG(window != nullptr, "the click did not open the help window");
+    CheckDressed(Item(window, kReturnButton), "help window's button 1027");
+    CHECK_MSG(!TakeScreenshot("image-buttons-help", window).empty() ||
+                  GetEnv("E2E_SHOT_DIR").empty(),
+              "no screenshot");
+
+    // Its own button takes the pointer and a click as well.
+    HWND back = Item(window, kReturnButton);
+    CHECK_MSG(PointAt(CentreOf(back), [&] { return Raised(back); }), DescribeEdges(back));
+    LeftButton(true);
+    LeftButton(false);
+    CHECK_MSG(WaitGone(window), "the back button did not end the help window");
+}
+
+E2E_TEST(ImageButton, DraggingOffAButtonDropsTheFrameAndTheClick) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    HWND help = Item(s.main, ids::kHelp);
+    REQUIRE(PointAt(CentreOf(help), [&] { return Raised(help); }));
+    LeftButton(true);
+    REQUIRE(WaitUntil([&] { return Sunken(help); }));
+    CHECK_MSG(PointAt(EmptySpotOf(s.main), [&] { return Flat(help); }),
+              "dragged off: " + DescribeEdges(help));
+    LeftButton(false);
+    // Released away from the button: the pointer is free again (another button lights up),
+    // and by then a click would have opened the help window.
+    HWND dial = Item(s.main, ids::kDial);
+    CHECK(PointAt(CentreOf(dial), [&] { return Raised(dial); }));
+    bool opened = false;
+    for (HWND window : TopWindowsOf(s.app.Id(), "#32770")) {
+        opened |= window != s.main;
+    }
+    CHECK_MSG(!opened, "a window opened after a release away from the button");
+}
+
+E2E_TEST(ImageButton, StatisticsWindowButtonsAreDressed) {
+    Session s;
+    REQUIRE(s.main != nullptr);
+    PressButton(Item(s.main, ids::kStatistics));
+    HWND window = WindowOf(s.app, "时间统计", kStatsList);
+    REQUIRE_MSG(window != nullptr, "no statistics window");
+    WaitUntilPainted(window);
+    for (int id : {kReturnButton, kTotalButton, kResetButton}) {
+        CheckDressed(Item(window, id), "statistics window's button " + std::to_string(id));
+    }
+    HWND total = Item(window, kTotalButton);
+    CHECK_MSG(PointAt(CentreOf(total), [&] { return Raised(total); }), DescribeEdges(total));
+    CHECK_MSG(!TakeScreenshot("image-buttons-stats", window).empty() ||
+                  GetEnv("E2E_SHOT_DIR").empty(),
+              "no screenshot");
+    PressButton(Item(window, kReturnButton));
+    CHECK(WaitGone(window));
+}
