@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "controls/ImageButton.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -29,9 +30,9 @@ public:
     // cells near the 32-bit limit must not wrap the sum.
     long long m_nTotalSeconds = 0;
     char m_szIniPath[MAX_PATH]{};
-    CButton m_btnReset;
-    CButton m_btnTotal;
-    CButton m_btnReturn;
+    CImageButton m_btnReset;
+    CImageButton m_btnTotal;
+    CImageButton m_btnReturn;
     CListCtrl m_list;
 
 protected:

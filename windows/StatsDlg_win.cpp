@@ -66,6 +66,11 @@ BOOL CStatsDlg::OnInitDialog() {
                             stats::kColumns[column].width);
     }
 
+    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, controls::kBackIcon, "返回程序主界面");
+    DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, controls::kHangUpIcon,
+                     "统计数据，查看使用状况");
+    DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, controls::kClearIcon, "清空表格数据");
+
     LoadRecords();
     return TRUE;
 }
