@@ -67,7 +67,18 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     if ((::GetWindowLongA(hWnd, GWL_STYLE) & DS_SYSMODAL) != 0) {
         ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    return pDialog->OnInitDialog();
+    RECT before{};
+    ::GetWindowRect(hWnd, &before);
+    const BOOL result = pDialog->OnInitDialog();
+    // A dialog its initialisation did not place is centred over its owner, or over the work
+    // area (templates give 0, 0).
+    RECT after{};
+    ::GetWindowRect(hWnd, &after);
+    const LONG style = ::GetWindowLongA(hWnd, GWL_STYLE);
+    if (::IsWindow(hWnd) && ::EqualRect(&before, &after) && (style & (WS_CHILD | DS_CENTER)) == 0) {
+        pDialog->CenterWindow();
+    }
+    return result;
 }
 
 BOOL CDialog::OnInitDialog() {

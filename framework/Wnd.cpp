@@ -1,12 +1,18 @@
 #include "framework/Wnd.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "framework/DataExchange.h"
 
 namespace {
-// The one place that links a window to its C++ object.
-constexpr const char* kObjectProperty = "Kelvorin.CWnd";
+// The one place that links a window to its C++ object. A window's messages are handled on the
+// thread that made it, so each thread keeps its own map; a process-local lookup costs far
+// less than a window property, which some systems fetch from another process on every call.
+std::unordered_map<HWND, CWnd*>& PermanentMap() {
+    thread_local std::unordered_map<HWND, CWnd*> map;
+    return map;
+}
 
 // The modal loops of dialogs and message boxes run inside the system; each offers its
 // messages to the thread's message filter before dispatching them, and that is where the
@@ -61,11 +67,11 @@ HWND CWnd::Detach() {
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
-    if (hWnd == nullptr || m_pfnSuper != nullptr || ::GetPropA(hWnd, kObjectProperty) != nullptr) {
+    if (hWnd == nullptr || m_pfnSuper != nullptr || FromHandlePermanent(hWnd) != nullptr) {
         return FALSE;
     }
     EnsureMessageFilter();
-    ::SetPropA(hWnd, kObjectProperty, this);
+    PermanentMap()[hWnd] = this;
     m_hWnd = hWnd;
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -80,14 +86,16 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
 HWND CWnd::UnsubclassWindow() {
     if (m_pfnSuper != nullptr) {
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        ::RemovePropA(m_hWnd, kObjectProperty);
+        PermanentMap().erase(m_hWnd);
         m_pfnSuper = nullptr;
     }
     return Detach();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    return static_cast<CWnd*>(::GetPropA(hWnd, kObjectProperty));
+    const auto& map = PermanentMap();
+    const auto found = map.find(hWnd);
+    return found != map.end() ? found->second : nullptr;
 }
 
 LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {

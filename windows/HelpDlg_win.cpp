@@ -21,7 +21,6 @@ BOOL CHelpDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CHelpDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();
     DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, controls::kBackIcon, "返回程序主界面");
     for (const char* piece : help::Pieces()) {
         m_editHelp.AppendLine(piece);

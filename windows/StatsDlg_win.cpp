@@ -55,7 +55,6 @@ BOOL CStatsDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 
 BOOL CStatsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();
 
     const std::string path = store::SettingsFilePath();
     std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
@@ -75,39 +74,11 @@ BOOL CStatsDlg::OnInitDialog() {
     return TRUE;
 }
 
-namespace {
-
-// Each row inserted notifies the list's parent (LVN_INSERTITEM). The window handles none of
-// these, but each one routed through the window's object pays for looking the object up,
-// which under Wine is a round trip to the window server and costs more than the row itself.
-// While the list fills, its notifications go straight to the dialog manager instead.
-class NotificationsToDialogManager {
-public:
-    explicit NotificationsToDialogManager(CWnd& dialog)
-        : m_dialog(dialog),
-          m_hWnd(CWnd::FromHandlePermanent(dialog.m_hWnd) == &dialog ? dialog.UnsubclassWindow()
-                                                                     : nullptr) {}
-    ~NotificationsToDialogManager() {
-        if (m_hWnd != nullptr) {
-            m_dialog.SubclassWindow(m_hWnd);
-        }
-    }
-    NotificationsToDialogManager(const NotificationsToDialogManager&) = delete;
-    NotificationsToDialogManager& operator=(const NotificationsToDialogManager&) = delete;
-
-private:
-    CWnd& m_dialog;
-    HWND m_hWnd;
-};
-
-} // namespace
-
 void CStatsDlg::LoadRecords() {
     // One read of the section instead of one read of the file per key; and one repaint for
     // the whole list instead of one per row.
     const store::PrivateProfileStore settings(m_szIniPath);
     const std::vector<std::string> records = store::ReadConnectionRecords(settings);
-    const NotificationsToDialogManager direct(*this);
     m_list.SetRedraw(FALSE);
     for (const std::string& record : records) {
         AddRecordRow(record.c_str());
