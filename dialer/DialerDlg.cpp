@@ -453,23 +453,22 @@ BOOL CALLBACK CDialerDlg::EnumTrayChildProc(HWND hwnd, LPARAM lParam) {
 }
 
 void CDialerDlg::AnimateToTray() const {
-    RECT tray;
-    if (!GetTrayAreaRect(&tray)) {
-        return;
-    }
-    RECT window;
-    ::GetWindowRect(m_hWnd, &window);
-    ::DrawAnimatedRects(m_hWnd, IDANI_CAPTION, &window, &tray);
+    AnimateCaption(true);
 }
 
 void CDialerDlg::AnimateFromTray() const {
+    AnimateCaption(false);
+}
+
+// The window's rectangle is its last one also while it is hidden.
+void CDialerDlg::AnimateCaption(bool toTray) const {
     RECT tray;
     if (!GetTrayAreaRect(&tray)) {
         return;
     }
     RECT window;
     ::GetWindowRect(m_hWnd, &window);
-    ::DrawAnimatedRects(m_hWnd, IDANI_CAPTION, &tray, &window);
+    ::DrawAnimatedRects(m_hWnd, IDANI_CAPTION, toTray ? &window : &tray, toTray ? &tray : &window);
 }
 
 bool CDialerDlg::ConfirmExit() {

@@ -92,6 +92,7 @@ private:
     void AddTrayIcon();
     void AnimateToTray() const;
     void AnimateFromTray() const;
+    void AnimateCaption(bool toTray) const;
     void ShowTrayMenu();
     // Asks whether to leave the program; true on yes.
     bool ConfirmExit();
