@@ -368,6 +368,7 @@ E2E_TEST(ImageButton, PressShowsTheSunkenFrameAndTheClickOpensTheWindow) {
     HWND back = Item(window, kReturnButton);
     CHECK_MSG(PointAt(CentreOf(back), [&] { return Raised(back); }), DescribeEdges(back));
     LeftButton(true);
+    CHECK_MSG(WaitUntil([&] { return Sunken(back); }), "back pressed: " + DescribeEdges(back));
     LeftButton(false);
     CHECK_MSG(WaitGone(window), "the back button did not end the help window");
 }
