@@ -8,9 +8,14 @@ namespace store {
 
 std::string SettingsFilePath() {
     char directory[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryA(directory, keys::kSystemDirLimit);
+    UINT length = GetSystemDirectoryA(directory, keys::kSystemDirLimit);
+    // A system directory longer than the usual limit is asked for again in full rather than
+    // putting the file somewhere else.
+    if (length >= keys::kSystemDirLimit) {
+        length = GetSystemDirectoryA(directory, MAX_PATH);
+    }
     std::string path;
-    if (length > 0 && length < keys::kSystemDirLimit) {
+    if (length > 0 && length < MAX_PATH) {
         path.assign(directory, length);
     }
     return path + keys::kFileName;
