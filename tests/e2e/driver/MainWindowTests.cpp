@@ -184,19 +184,32 @@ E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
     CHECK_EQ(walked, expected);
 }
 
-E2E_TEST(MainWindow, EscapeOrEnterInAFieldEndsTheProgramWithoutAsking) {
+// Enter and Esc take the close box's way: the question first, and only Yes ends the program.
+E2E_TEST(MainWindow, EscapeOrEnterInAFieldAsksBeforeEnding) {
+    const char* const question = "注意：关闭程序前请确保网络连接已经被断开，"
+                                 "否则本次上网时间将不会被保存！继续退出吗？";
     for (const UINT key : {UINT{VK_ESCAPE}, UINT{VK_RETURN}}) {
-        const std::string name = key == VK_ESCAPE ? "Esc" : "Enter";
-        App app;
-        HWND window = StartAndWait(app);
-        REQUIRE(window != nullptr);
-        PressKey(Item(window, ids::kUser), key);
-        std::optional<MessageBoxView> asked;
-        WaitUntil([&] {
-            asked = app.WaitMessageBox(0);
-            return asked.has_value() || !app.Running();
-        });
-        CHECK_MSG(!asked, name + " asked " + Describe(asked ? asked->text : ""));
-        CHECK_MSG(!app.Running(), name + " did not end the program");
+        for (const int answer : {IDNO, IDYES}) {
+            const std::string name = std::string(key == VK_ESCAPE ? "Esc" : "Enter") +
+                                     (answer == IDYES ? ", Yes" : ", No");
+            App app;
+            HWND window = StartAndWait(app);
+            REQUIRE(window != nullptr);
+            PressKey(Item(window, key == VK_ESCAPE ? ids::kUser : ids::kPassword), key);
+            const std::optional<MessageBoxView> box = app.WaitMessageBox();
+            REQUIRE_MSG(box.has_value() && app.Running(), name + ": nothing was asked");
+            CHECK_MSG(box->text == question, name + ": asked " + Describe(box->text));
+            CHECK_MSG(box->caption == "提示", name + ": caption " + Describe(box->caption));
+            CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}), name + ": not Yes/No");
+            CHECK_MSG(box->icon == BoxIcon::Question, name + ": icon " + BoxIconName(box->icon));
+            REQUIRE(AnswerMessageBox(box->window, answer));
+            if (answer == IDYES) {
+                CHECK_MSG(app.WaitExit() == std::optional<DWORD>(0), name + ": did not end");
+            } else {
+                CHECK_MSG(WaitUntil([&] { return !IsWindow(box->window); }),
+                          name + ": the question stayed");
+                CHECK_MSG(app.Running() && app.MainWindow() == window, name + ": window gone");
+            }
+        }
     }
 }

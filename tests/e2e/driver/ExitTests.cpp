@@ -1,0 +1,478 @@
+// Leaving the program: the question every way out asks, what No and Yes do while idle and
+// while connected, the end of the Windows session, and restart and shut-down.
+//
+// Restart and shut-down really end the session only in the "Power" cases, which exist only
+// when the run script asks for one of them (E2E_POWER_CASE): ExitWindowsEx under Wine ends
+// every process of the session, this driver included, so each runs in a session of its own
+// and leaves its verdict in a file before the end (see tests/e2e/power-cases.sh). In the
+// main run the script keeps the programs from ending the session, and the same commands are
+// checked up to the point where the system refuses.
+
+#include "AppProcess.h"
+#include "MainWindowView.h"
+#include "MessageBoxProbe.h"
+#include "SettingsFile.h"
+#include "TestRunner.h"
+#include "Text.h"
+#include "TrayProbe.h"
+#include "TraySteps.h"
+#include "WindowProbe.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr const char* kExitQuestion = "注意：关闭程序前请确保网络连接已经被断开，"
+                                      "否则本次上网时间将不会被保存！继续退出吗？";
+constexpr const char* kHungUpText = "连接已经被手工挂断，空闲中...";
+
+constexpr int kRestartPosition = 6;
+constexpr int kShutDownPosition = 7;
+constexpr int kExitPosition = 11;
+
+// The program waits 3 s between storing the record and asking the system to restart or shut
+// down. A program that does not answer for this long right after the record appeared is in
+// that wait.
+constexpr unsigned kPausedForMs = 1000;
+// How long a power case waits for its session to end after the pause.
+constexpr unsigned kSessionEndTimeoutMs = 30000;
+
+// ---- ways out ----
+
+void ByExitItem(const Started& s) {
+    ChooseTrayItem(s, kExitPosition);
+}
+
+void ByCloseMessage(const Started& s) {
+    PostMessageA(s.main, WM_CLOSE, 0, 0);
+}
+
+void ByCloseBox(const Started& s) {
+    PostMessageA(s.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// Alt+Space opens the system menu; C is the access key of its Close item.
+void BySystemMenu(const Started& s) {
+    PostMessageA(s.main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    HWND menu = WaitPopupMenu(s.app.Id());
+    REQUIRE_MSG(menu != nullptr, "the system menu did not open");
+    PostMessageA(menu, WM_CHAR, 'c', 1);
+}
+
+void ByAltF4(const Started& s) {
+    HWND field = Item(s.main, ids::kUser);
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_F4, 0)) << 16;
+    const LPARAM altDown = 1 << 29;
+    PostMessageA(field, WM_SYSKEYDOWN, VK_F4, scan | altDown | 1);
+    PostMessageA(field, WM_SYSKEYUP, VK_F4, scan | altDown | 1 | (1u << 30) | (1u << 31));
+}
+
+void ByEnterInThePassword(const Started& s) {
+    PressKey(Item(s.main, ids::kPassword), VK_RETURN);
+}
+
+void ByEscInTheAccount(const Started& s) {
+    PressKey(Item(s.main, ids::kUser), VK_ESCAPE);
+}
+
+struct WayOut {
+    const char* name;
+    bool needsShownWindow; // keys and the system menu reach only a window on screen
+    void (*take)(const Started&);
+};
+
+// The exit item comes first: it is taken while a connected program is still hidden.
+const WayOut kWaysOut[] = {
+    {"the exit item of the tray menu", false, ByExitItem},
+    {"WM_CLOSE", true, ByCloseMessage},
+    {"the close box", true, ByCloseBox},
+    {"the system menu's close", true, BySystemMenu},
+    {"Alt+F4", true, ByAltF4},
+    {"Enter in the password", true, ByEnterInThePassword},
+    {"Esc in the account name", true, ByEscInTheAccount},
+};
+
+void ShowIfNeeded(const Started& s, const WayOut& way) {
+    if (way.needsShownWindow && !IsWindowVisible(s.main)) {
+        PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
+        REQUIRE_MSG(WaitShown(s.main), "the double-click did not show the window");
+    }
+}
+
+// Takes the way out and returns the question it asks; ends the case when none is asked.
+MessageBoxView AskByWay(const Started& s, const WayOut& way) {
+    way.take(s);
+    const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
+    REQUIRE_MSG(box.has_value() && s.app.Running(), std::string(way.name) + " asked nothing");
+    const std::string where = std::string(" (") + way.name + ")";
+    CHECK_MSG(box->text == kExitQuestion, "text " + Describe(box->text) + where);
+    CHECK_MSG(box->caption == "提示", "caption " + Describe(box->caption) + where);
+    CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}),
+              "buttons " + Describe(box->buttons) + where);
+    CHECK_MSG(box->icon == BoxIcon::Question,
+              std::string("icon ") + BoxIconName(box->icon) + where);
+    CHECK_MSG(box->owner == s.main, "not owned by the main window" + where);
+    return *box;
+}
+
+bool WaitClosed(HWND window) {
+    return WaitUntil([&] { return !IsWindow(window); });
+}
+
+bool NoRecordStored() {
+    return !settings::Exists() || StoredRecordCount() == 0;
+}
+
+// ---- restart and shut-down ----
+
+// What a restart or shut-down command was seen to do before the system's part.
+struct PowerObservation {
+    bool recordStored = false;
+    std::optional<int> recordSeconds;
+    bool paused = false; // the program stopped answering (after the record, when connected)
+    bool asked = false;  // a message box appeared
+    bool ended = false;  // the program ended before it could be seen pausing
+    std::string Problems(bool connected) const {
+        std::string problems;
+        if (connected && !recordStored) {
+            problems += " no record was stored;";
+        }
+        if (!connected && recordStored) {
+            problems += " a record was stored while idle;";
+        }
+        if (!paused) {
+            problems += connected ? " no pause after the record;" : " no pause;";
+        }
+        if (asked) {
+            problems += " a question was asked;";
+        }
+        if (ended) {
+            problems += " the program ended before the pause was seen;";
+        }
+        return problems;
+    }
+};
+
+bool AnyMessageBox(const App& app) {
+    return app.WaitMessageBox(0).has_value();
+}
+
+// Call right after the command was chosen. While connected the record must be stored before
+// the pause: it is looked for first, and the pause right after it.
+PowerObservation ObservePowerCommand(const Started& s, bool connected) {
+    PowerObservation seen;
+    if (connected) {
+        WaitUntil([&] {
+            seen.asked = seen.asked || AnyMessageBox(s.app);
+            seen.recordStored = StoredRecordSeconds(1).has_value();
+            return seen.recordStored || !s.app.Running();
+        });
+        if (seen.recordStored) {
+            seen.recordSeconds = StoredRecordSeconds(1);
+            seen.paused = !Responds(s.main, kPausedForMs) && s.app.Running();
+        }
+    } else {
+        WaitUntil([&] {
+            seen.asked = seen.asked || AnyMessageBox(s.app);
+            seen.paused = !Responds(s.main, kPausedForMs) && s.app.Running();
+            return seen.paused || !s.app.Running();
+        });
+        seen.recordStored = !NoRecordStored();
+    }
+    seen.asked = seen.asked || AnyMessageBox(s.app);
+    seen.ended = !s.app.Running();
+    return seen;
+}
+
+// A connected program, counting, hidden in the tray; or an idle one hidden in the tray.
+Started StartForPowerCommand(bool connected, int* secondsBefore) {
+    Started s = StartProgram(connected ? QuickConnectBook() : NeverConnectingBook());
+    REQUIRE(s.main != nullptr);
+    if (connected) {
+        REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
+        REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
+        *secondsBefore = ShownSeconds(s.main).value_or(0);
+    } else {
+        PostMinimise(s.main);
+        REQUIRE(WaitHidden(s.main));
+        *secondsBefore = 0;
+    }
+    return s;
+}
+
+// The verdict of a power case, kept in a file the run script reads after the session ended:
+// notes, then "pass" or "fail: ..." once everything that can be seen before the end has been,
+// and "survived: ..." when the session did not end.
+class Verdict {
+public:
+    explicit Verdict(std::string path) : m_path(std::move(path)) { Write("started"); }
+    ~Verdict() {
+        if (!m_decided) {
+            Write("fail: the case ended before it could decide (see the driver's output)");
+        }
+    }
+    Verdict(const Verdict&) = delete;
+    Verdict& operator=(const Verdict&) = delete;
+    void Note(const std::string& note) { Write("note: " + note); }
+    void Decide(const std::string& problems) {
+        m_decided = true;
+        Write(problems.empty() ? std::string("pass") : "fail:" + problems);
+    }
+    void Survived() { Write("survived: the session did not end"); }
+
+private:
+    void Write(const std::string& line) {
+        m_text += line + "\n";
+        if (!m_path.empty()) {
+            WriteFileBytes(m_path, m_text);
+        }
+    }
+    std::string m_path;
+    std::string m_text;
+    bool m_decided = false;
+};
+
+void RunPowerCase(int position, bool connected) {
+    Verdict verdict(GetEnv("E2E_POWER_VERDICT"));
+    REQUIRE_MSG(RunningUnderWine(), "restart and shut-down are let through only under Wine");
+    REQUIRE_MSG(GetEnv("E2E_POWER_CASE") == CurrentTestName(),
+                "E2E_POWER_CASE does not name this case: the run script runs each on its own");
+    REQUIRE_MSG(!SessionEndDisabled(), "this session is kept from ending");
+    // The script checks the settings file after the end against this.
+    verdict.Note(std::string("records expected: ") + (connected ? "1" : "0"));
+    int secondsBefore = 0;
+    Started s = StartForPowerCommand(connected, &secondsBefore);
+    verdict.Note("choosing item " + std::to_string(position) + " of the tray menu");
+    ChooseTrayItem(s, position, /*mayEndSession=*/true);
+    const PowerObservation seen = ObservePowerCommand(s, connected);
+    std::string problems = seen.Problems(connected);
+    if (connected && seen.recordSeconds && *seen.recordSeconds < secondsBefore) {
+        problems += " the record holds " + std::to_string(*seen.recordSeconds) +
+                    " s, less than the " + std::to_string(secondsBefore) + " s shown before;";
+    }
+    verdict.Decide(problems);
+    CHECK_MSG(problems.empty(), problems);
+
+    // Now the session ends, this driver with it; nothing may be asked or stored meanwhile.
+    const int records = connected ? 1 : 0;
+    WaitUntil(
+        [&] {
+            return AnyMessageBox(s.app) || (settings::Exists() && StoredRecordCount() != records);
+        },
+        kSessionEndTimeoutMs);
+    if (AnyMessageBox(s.app)) {
+        verdict.Decide(" a message box appeared after the pause;");
+    } else if (settings::Exists() && StoredRecordCount() != records) {
+        verdict.Decide(" the records changed after the pause;");
+    } else {
+        verdict.Survived();
+    }
+    CHECK_MSG(false, "the session did not end");
+}
+
+void PowerRestartWhileConnected() {
+    RunPowerCase(kRestartPosition, true);
+}
+void PowerShutDownWhileConnected() {
+    RunPowerCase(kShutDownPosition, true);
+}
+void PowerRestartWhileIdle() {
+    RunPowerCase(kRestartPosition, false);
+}
+void PowerShutDownWhileIdle() {
+    RunPowerCase(kShutDownPosition, false);
+}
+
+// Registered only for the run script's power step, never in an ordinary run.
+const bool kPowerCasesRegistered = [] {
+    if (GetEnv("E2E_POWER_CASE").empty()) {
+        return false;
+    }
+    auto& registry = Registry::Instance();
+    registry.Add({"Power.RestartWhileConnectedStoresTheRecordThenEndsTheSession", __FILE__,
+                  __LINE__, &PowerRestartWhileConnected});
+    registry.Add({"Power.ShutDownWhileConnectedStoresTheRecordThenEndsTheSession", __FILE__,
+                  __LINE__, &PowerShutDownWhileConnected});
+    registry.Add({"Power.RestartWhileIdleStoresNothingAndEndsTheSession", __FILE__, __LINE__,
+                  &PowerRestartWhileIdle});
+    registry.Add({"Power.ShutDownWhileIdleStoresNothingAndEndsTheSession", __FILE__, __LINE__,
+                  &PowerShutDownWhileIdle});
+    return true;
+}();
+
+} // namespace
+
+E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
+    Started s = StartProgram(QuickConnectBook());
+    REQUIRE(s.main != nullptr);
+    REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
+    REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
+    for (const WayOut& way : kWaysOut) {
+        const std::string where = std::string(" (") + way.name + ")";
+        ShowIfNeeded(s, way);
+        const bool shown = IsWindowVisible(s.main) != FALSE;
+        const MessageBoxView box = AskByWay(s, way);
+        const std::optional<int> atQuestion = ShownSeconds(s.main);
+        CHECK_MSG(SecondsKeepCounting(s.main), "the seconds stopped under the question" + where);
+
+        REQUIRE(AnswerMessageBox(box.window, IDNO));
+        REQUIRE_MSG(WaitClosed(box.window), "the question stayed" + where);
+        REQUIRE_MSG(s.app.Running(), "No ended the program" + where);
+        CHECK_MSG((IsWindowVisible(s.main) != FALSE) == shown, "the window changed" + where);
+        CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
+        CHECK_MSG(IsEnabled(Item(s.main, ids::kHangUp)), "the hang-up button is off" + where);
+        CHECK_MSG(SecondsKeepCounting(s.main), "the seconds stopped after No" + where);
+        const std::optional<int> after = ShownSeconds(s.main);
+        CHECK_MSG(atQuestion && after && *after > *atQuestion,
+                  "the count started again: " + Describe(atQuestion) + " then " + Describe(after) +
+                      where);
+        CHECK_MSG(RasCalls(s.app, "RasHangUpA") == 0, "hung up" + where);
+        CHECK_MSG(NoRecordStored(), "a record was stored" + where);
+    }
+}
+
+E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
+    for (const WayOut& way : kWaysOut) {
+        const std::string where = std::string(" (") + way.name + ")";
+        REQUIRE(settings::Remove());
+        Started s = StartProgram(NeverConnectingBook());
+        REQUIRE(s.main != nullptr);
+        // Minimised once, so that there is an icon to go.
+        PostMinimise(s.main);
+        REQUIRE(WaitHidden(s.main));
+        REQUIRE(TrayIconPresent(s.main));
+        ShowIfNeeded(s, way);
+        const MessageBoxView box = AskByWay(s, way);
+        REQUIRE(AnswerMessageBox(box.window, IDYES));
+        CHECK_MSG(IconGoneWithTheWindow(s.main), "the icon outlived the window" + where);
+        CHECK_MSG(s.app.WaitExit() == std::optional<DWORD>(0),
+                  "the program did not end with code 0" + where);
+        CHECK_MSG(NoRecordStored(), "a record was stored" + where);
+        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + where);
+        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
+                  "the taskbar still shows an icon" + where);
+    }
+}
+
+E2E_TEST(Exit, YesWhileConnectedStoresOneRecordOfTheSecondsUpToTheAnswer) {
+    for (const WayOut& way : kWaysOut) {
+        const std::string where = std::string(" (") + way.name + ")";
+        REQUIRE(settings::Remove());
+        Started s = StartProgram(QuickConnectBook());
+        REQUIRE(s.main != nullptr);
+        REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window" + where);
+        ShowIfNeeded(s, way);
+        const MessageBoxView box = AskByWay(s, way);
+        // The count goes on under the question; the record holds the seconds up to the answer.
+        REQUIRE_MSG(WaitSecondsAbove(s.main, 1), "the seconds did not go on" + where);
+        const int shown = ShownSeconds(s.main).value_or(-1);
+        REQUIRE(AnswerMessageBox(box.window, IDYES));
+        CHECK_MSG(IconGoneWithTheWindow(s.main), "the icon outlived the window" + where);
+        CHECK_MSG(s.app.WaitExit() == std::optional<DWORD>(0),
+                  "the program did not end with code 0" + where);
+        CHECK_MSG(StoredRecordCount() == 1,
+                  "records stored: " + std::to_string(StoredRecordCount()) + where);
+        const std::optional<int> seconds = StoredRecordSeconds(1);
+        CHECK_MSG(seconds && *seconds >= shown && *seconds <= shown + 1,
+                  "the record holds " + Describe(seconds) + " s, the status showed " +
+                      std::to_string(shown) + where);
+        CHECK_MSG(RasCalls(s.app, "RasHangUpA") == 1, "not hung up once" + where);
+        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + where);
+        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
+                  "the taskbar still shows an icon" + where);
+    }
+}
+
+E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
+    Started s = StartProgram(QuickConnectBook());
+    REQUIRE(s.main != nullptr);
+    REQUIRE(ConnectAndWait(s));
+    REQUIRE(WaitSecondsAbove(s.main, 0));
+
+    DWORD_PTR allowed = 0;
+    REQUIRE_MSG(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL,
+                                    DefaultTimeoutMs(), &allowed),
+                "WM_QUERYENDSESSION was not answered");
+    CHECK_MSG(allowed != 0, "the program refused the end of the session");
+    // A session that does not end after all changes nothing.
+    DWORD_PTR ignored = 0;
+    REQUIRE(SendMessageTimeoutA(s.main, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
+                                &ignored));
+    CHECK(NoRecordStored());
+    CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
+    CHECK(SecondsKeepCounting(s.main));
+
+    const int shown = ShownSeconds(s.main).value_or(-1);
+    REQUIRE_MSG(SendMessageTimeoutA(s.main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
+                                    &ignored),
+                "WM_ENDSESSION was not handled in time (a question?)");
+    CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared");
+    CHECK_EQ(StoredRecordCount(), 1);
+    const std::optional<int> seconds = StoredRecordSeconds(1);
+    CHECK_MSG(seconds && *seconds >= shown && *seconds <= shown + 1,
+              "the record holds " + Describe(seconds) + " s, the status showed " +
+                  std::to_string(shown));
+    CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 1);
+}
+
+E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
+    Started s = StartProgram(QuickConnectBook());
+    REQUIRE(s.main != nullptr);
+    DWORD_PTR ignored = 0;
+    REQUIRE(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, DefaultTimeoutMs(),
+                                &ignored));
+    REQUIRE(SendMessageTimeoutA(s.main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
+                                &ignored));
+    CHECK(!AnyMessageBox(s.app));
+    CHECK(NoRecordStored());
+    CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
+}
+
+// Here the system refuses (the run script keeps this session from ending), so what the program
+// does up to its request, and after a refusal, can be seen.
+E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWithoutAsking) {
+    RequireSafeMenuChoice();
+    for (const int position : {kRestartPosition, kShutDownPosition}) {
+        const std::string where = position == kRestartPosition ? " (restart)" : " (shut-down)";
+        REQUIRE(settings::Remove());
+        int secondsBefore = 0;
+        Started s = StartForPowerCommand(true, &secondsBefore);
+        ChooseTrayItem(s, position);
+        const PowerObservation seen = ObservePowerCommand(s, true);
+        CHECK_MSG(seen.Problems(true).empty(), seen.Problems(true) + where);
+        CHECK_MSG(seen.recordSeconds && *seen.recordSeconds >= secondsBefore,
+                  "the record holds " + Describe(seen.recordSeconds) + " s, the status showed " +
+                      std::to_string(secondsBefore) + where);
+
+        // Refused: the program goes on, idle, its window as it was (hidden), the icon there.
+        REQUIRE_MSG(WaitUntil([&] { return Responds(s.main, 200); }),
+                    "the program did not come back after the pause" + where);
+        CHECK_MSG(s.app.Running(), "the program ended" + where);
+        CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
+        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), kHungUpText);
+        CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
+        CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
+        CHECK_MSG(StoredRecordCount() == 1, "records: " + std::to_string(StoredRecordCount()));
+        CHECK_MSG(RasCalls(s.app, "RasHangUpA") == 1, "not hung up once" + where);
+    }
+}
+
+E2E_TEST(Exit, RestartAndShutDownWhileIdlePauseWithoutARecordOrAQuestion) {
+    RequireSafeMenuChoice();
+    for (const int position : {kRestartPosition, kShutDownPosition}) {
+        const std::string where = position == kRestartPosition ? " (restart)" : " (shut-down)";
+        REQUIRE(settings::Remove());
+        int secondsBefore = 0;
+        Started s = StartForPowerCommand(false, &secondsBefore);
+        ChooseTrayItem(s, position);
+        const PowerObservation seen = ObservePowerCommand(s, false);
+        CHECK_MSG(seen.Problems(false).empty(), seen.Problems(false) + where);
+        REQUIRE_MSG(WaitUntil([&] { return Responds(s.main, 200); }),
+                    "the program did not come back after the pause" + where);
+        CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
+        CHECK_MSG(NoRecordStored(), "a record was stored" + where);
+        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), kReadyText);
+        CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
+        CHECK_MSG(s.app.Running(), "the program ended" + where);
+    }
+}

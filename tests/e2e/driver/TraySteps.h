@@ -1,0 +1,84 @@
+#pragma once
+
+// Steps the tray and exit cases share: a program started idle or connected, hidden to the tray
+// and shown again, the seconds its status line counts, and the records it stores.
+
+#include "AppProcess.h"
+#include "Wait.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+inline constexpr const char* kTrayEntry = "我的连接";
+
+// A dial that connects 50 ms after it starts.
+PhoneBook QuickConnectBook();
+// A dial that starts and never gets any further.
+PhoneBook NeverConnectingBook();
+
+struct Started {
+    App app;
+    HWND main = nullptr; // nullptr when the window did not appear
+};
+// Starts the program and waits until its main window is up and the program idle: the dialog
+// manager shows a dialog once more when its queue first runs empty, which would undo a hide
+// requested before.
+Started StartProgram(const PhoneBook& book);
+// The same wait for a program started otherwise.
+void WaitUntilIdle(DWORD processId, HWND main);
+
+// Opens the tray menu as the shell reports a press of the right button on the icon.
+HWND OpenTrayMenu(const Started& s);
+
+// Choosing tray menu items by position must never restart or shut down for real where that
+// is not meant: it is done only under Wine, and (unless the case means to end the session) only
+// where the run script keeps the programs from ending the session. Ends the case otherwise.
+void RequireSafeMenuChoice(bool mayEndSession = false);
+
+// Opens the tray menu and chooses the item at the position (1-based, separators counted);
+// ends the case when the menu does not open or does not close.
+void ChooseTrayItem(const Started& s, int position, bool mayEndSession = false);
+
+// Presses the dial button and waits for the connect step: window hidden, icon added.
+bool ConnectAndWait(Started& s);
+
+// Call at once after the answer that ends the program: waits for its main window to go and
+// tells whether the icon was gone by then (the shell holds none of the window's icons and the
+// taskbar, shown only while it holds an icon, is hidden). Wine's shell drops the icons of a
+// window that is gone by itself, a moment later; only a look taken at once can tell whether the
+// program removed its icon.
+bool IconGoneWithTheWindow(HWND main);
+
+// Waits until the window is hidden or shown; true when it got there. `everIconic`, when
+// given, learns whether the window was seen minimised on the way.
+bool WaitHidden(HWND window, bool* everIconic = nullptr, unsigned timeoutMs = DefaultTimeoutMs());
+bool WaitShown(HWND window, bool* everIconic = nullptr, unsigned timeoutMs = DefaultTimeoutMs());
+
+// The minimise request of the caption's box and of the system menu.
+void PostMinimise(HWND window, WPARAM command = SC_MINIMIZE);
+
+// The seconds "已连接%d秒钟，合计%d小时%d分" shows; empty for any other status text.
+std::optional<int> ShownSeconds(HWND main);
+// Waits until the status shows more than `seconds`.
+bool WaitSecondsAbove(HWND main, int seconds, unsigned timeoutMs = DefaultTimeoutMs());
+// Waits until the status shows a count of seconds and then a higher one.
+bool SecondsKeepCounting(HWND main);
+
+// Whether the window's thread handles a sent message within the time: false while the program
+// is busy (or paused) for longer.
+bool Responds(HWND window, unsigned timeoutMs);
+
+// Records as stored in the settings file now: the counter ("[Memory] MaxDataNumber", 0 when
+// missing or empty) and the seconds of one record (empty when it is missing or malformed).
+int StoredRecordCount();
+std::optional<int> StoredRecordSeconds(int number);
+
+// Lines of the simulated RAS service's log that start with the word, e.g. "RasDialA".
+int RasCalls(const App& app, const std::string& call);
+int RasCallsIn(const std::string& log, const std::string& call);
+
+} // namespace e2e
