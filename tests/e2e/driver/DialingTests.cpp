@@ -445,6 +445,18 @@ private:
 
 } // namespace
 
+// Each stage empties the status line before writing its text; a reader from another process
+// may catch that blank in between. Blanks followed by a text are dropped.
+static std::vector<std::string> WithoutPassingBlanks(const std::vector<std::string>& trail) {
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < trail.size(); ++i) {
+        if (!trail[i].empty() || i + 1 == trail.size()) {
+            kept.push_back(trail[i]);
+        }
+    }
+    return kept;
+}
+
 E2E_TEST(Dialing, EveryStageShowsItsTextInTurnAndTheControlsStayLocked) {
     std::string script = "[dial]\n";
     std::vector<std::string> expected{kReadyText};
@@ -463,11 +475,11 @@ E2E_TEST(Dialing, EveryStageShowsItsTextInTurnAndTheControlsStayLocked) {
     const std::vector<std::string> trail = FollowStatus(
         window,
         [&](const std::vector<std::string>& seen) {
-            return seen.size() >= expected.size() && seen.back().empty();
+            return WithoutPassingBlanks(seen).size() >= expected.size() && seen.back().empty();
         },
         static_cast<unsigned>(std::size(kStages)) * kStageDelayMs + DefaultTimeoutMs(), kBusy,
         controlsSeen);
-    CHECK_EQ(trail, expected);
+    CHECK_EQ(WithoutPassingBlanks(trail), expected);
     CHECK_MSG(controlsSeen.empty(), "while dialing the controls were " + Describe(controlsSeen));
     // The dial goes on: nothing idles it, and it is no connection.
     CHECK_EQ(ReadControls(window), kBusy);

@@ -65,14 +65,21 @@ std::string WindowText(HWND window) {
     if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) {
         return {};
     }
-    // The length is in ANSI bytes for an ANSI caller, but leave room for a larger answer.
-    std::string text(length * 2 + 2, '\0');
-    DWORD_PTR copied = 0;
-    if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) {
-        return {};
+    // The length is in ANSI bytes for an ANSI caller, but leave room for a larger answer; the
+    // text may also grow between the two questions, so a full buffer is asked again, larger.
+    std::string text(std::max<size_t>(length * 2 + 2, 256), '\0');
+    for (;;) {
+        DWORD_PTR copied = 0;
+        if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                  &copied)) {
+            return {};
+        }
+        if (copied + 2 < text.size()) {
+            text.resize(copied);
+            return text;
+        }
+        text.assign(text.size() * 2, '\0');
     }
-    text.resize(std::min<size_t>(copied, text.size()));
-    return text;
 }
 
 std::string ClassNameOf(HWND window) {
