@@ -23,41 +23,6 @@ HWND IconStatic(HWND box) {
     return nullptr;
 }
 
-// Draws a system icon the way the box's static does, on the box's background colour.
-Pixels RenderIcon(LPCSTR iconId, int width, int height, unsigned background) {
-    Pixels pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        auto* data = static_cast<unsigned*>(bits);
-        for (int i = 0; i < width * height; ++i) {
-            data[i] = background;
-        }
-        DrawIconEx(memory, 0, 0, LoadIconA(nullptr, iconId), 0, 0, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        pixels.width = width;
-        pixels.height = height;
-        for (int i = 0; i < width * height; ++i) {
-            pixels.data.push_back(data[i] & 0xFFFFFFu);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // Mean difference per colour channel, 0 (same) ... 255.
 double Difference(const Pixels& a, const Pixels& b) {
     if (a.width != b.width || a.height != b.height || a.data.empty()) {
@@ -103,7 +68,8 @@ BoxIcon IdentifyIcon(HWND box) {
     double bestDifference = 8.0; // above this nothing matches: some other picture
     for (const auto& candidate : candidates) {
         const double difference =
-            Difference(shown, RenderIcon(candidate.id, shown.width, shown.height, background));
+            Difference(shown, RenderIcon(LoadIconA(nullptr, candidate.id), shown.width,
+                                         shown.height, background, true));
         if (difference < bestDifference) {
             bestDifference = difference;
             best = candidate.icon;

@@ -73,39 +73,6 @@ std::vector<MenuItem> ReadItems(HMENU menu) {
     return items;
 }
 
-// Draws an icon into a picture of the given size on a background colour.
-Pixels RenderIcon(HICON icon, int width, int height, unsigned background) {
-    Pixels pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        auto* data = static_cast<unsigned*>(bits);
-        std::fill(data, data + width * height, background);
-        DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        pixels.width = width;
-        pixels.height = height;
-        for (int i = 0; i < width * height; ++i) {
-            pixels.data.push_back(data[i] & 0xFFFFFFu);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 // Mean difference per colour channel of `small` against `big` at an offset.
 double DifferenceAt(const Pixels& big, const Pixels& small, int dx, int dy) {
     if (small.data.empty() || dx + small.width > big.width || dy + small.height > big.height) {

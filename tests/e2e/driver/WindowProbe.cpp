@@ -301,4 +301,37 @@ DialogUnits SimSunDialogUnits() {
     return units;
 }
 
+Pixels RenderIcon(HICON icon, int width, int height, unsigned background, bool naturalSize) {
+    Pixels pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        auto* data = static_cast<unsigned*>(bits);
+        std::fill(data, data + width * height, background);
+        DrawIconEx(memory, 0, 0, icon, naturalSize ? 0 : width, naturalSize ? 0 : height, 0,
+                   nullptr, DI_NORMAL);
+        GdiFlush();
+        pixels.width = width;
+        pixels.height = height;
+        for (int i = 0; i < width * height; ++i) {
+            pixels.data.push_back(data[i] & 0xFFFFFFu);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 } // namespace e2e

@@ -62,6 +62,10 @@ struct Pixels {
 };
 Pixels CaptureScreen(const RECT& rect);
 
+// An icon drawn at the top-left of a picture of the given size on a background colour,
+// stretched to the picture or at its own size.
+Pixels RenderIcon(HICON icon, int width, int height, unsigned background, bool naturalSize = false);
+
 // Lets the window's thread paint what is pending and waits until the window's pixels on the
 // screen stay the same for a moment (another process's drawing reaches the screen late).
 // Returns whether they settled before the deadline.
