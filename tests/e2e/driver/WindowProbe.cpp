@@ -4,6 +4,7 @@
 #include "Wait.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace e2e {
 namespace {
@@ -208,10 +209,12 @@ bool ChooseComboItem(HWND dialog, int comboId, int index) {
                 reinterpret_cast<LPARAM>(combo));
 }
 
-Pixels CaptureScreen(const RECT& rect) {
+namespace {
+
+// A 32-bit top-down picture of the given size, drawn by `draw` into a memory DC over the
+// picture's bits; empty when drawing fails.
+Pixels DrawPicture(int width, int height, const std::function<bool(HDC, unsigned*)>& draw) {
     Pixels pixels;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) {
         return pixels;
     }
@@ -228,14 +231,14 @@ Pixels CaptureScreen(const RECT& rect) {
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap && bits) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
+        auto* data = static_cast<unsigned*>(bits);
+        if (draw(memory, data)) {
             GdiFlush();
-            const auto* source = static_cast<const unsigned*>(bits);
             pixels.width = width;
             pixels.height = height;
             pixels.data.reserve(static_cast<size_t>(width) * height);
             for (int i = 0; i < width * height; ++i) {
-                pixels.data.push_back(source[i] & 0xFFFFFFu);
+                pixels.data.push_back(data[i] & 0xFFFFFFu);
             }
         }
         SelectObject(memory, old);
@@ -244,6 +247,20 @@ Pixels CaptureScreen(const RECT& rect) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+} // namespace
+
+Pixels CaptureScreen(const RECT& rect) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    return DrawPicture(width, height, [&](HDC memory, unsigned*) {
+        HDC screen = GetDC(nullptr);
+        const BOOL copied =
+            BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        return copied != FALSE;
+    });
 }
 
 bool WaitUntilPainted(HWND window, unsigned timeoutMs) {
@@ -302,36 +319,12 @@ DialogUnits SimSunDialogUnits() {
 }
 
 Pixels RenderIcon(HICON icon, int width, int height, unsigned background, bool naturalSize) {
-    Pixels pixels;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        auto* data = static_cast<unsigned*>(bits);
-        std::fill(data, data + width * height, background);
+    return DrawPicture(width, height, [&](HDC memory, unsigned* bits) {
+        std::fill(bits, bits + width * height, background);
         DrawIconEx(memory, 0, 0, icon, naturalSize ? 0 : width, naturalSize ? 0 : height, 0,
                    nullptr, DI_NORMAL);
-        GdiFlush();
-        pixels.width = width;
-        pixels.height = height;
-        for (int i = 0; i < width * height; ++i) {
-            pixels.data.push_back(data[i] & 0xFFFFFFu);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+        return true;
+    });
 }
 
 } // namespace e2e
