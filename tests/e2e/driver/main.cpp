@@ -38,6 +38,8 @@ void RegisterIsolation() {
         CHECK_MSG(e2e::RunningCopies().empty() || e2e::KillStrayCopies(),
                   "cannot end the copies of the program this case left");
     });
+    // A hung case mostly waits on a program of its own: ending them lets the case return.
+    registry.AddOnHang([] { e2e::KillStrayCopies(); });
 }
 
 // Every run leaves a picture of the main window, also when the cases chosen took none.

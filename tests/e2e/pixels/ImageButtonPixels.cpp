@@ -1,13 +1,10 @@
 // The image button as a user sees it: each case draws a real button through DrawItem into a
 // bitmap and checks pixels at exact coordinates (icon edges, frame lines, the pressed shift,
 // the focus marks, the disabled look), plus what the button does with its resources, its
-// tooltip, its cursor and the pointer. Prints "N passed, N failed"; non-zero exit on failure.
+// tooltip, its cursor and the pointer.
 
 #include <windows.h>
 #include <commctrl.h>
-
-#include <fcntl.h>
-#include <io.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,37 +15,9 @@
 
 #include "controls/ImageButton.h"
 #include "controls/MemoryDC.h"
+#include "TestRunner.h"
 
 namespace {
-
-// ---------------------------------------------------------------------------------------------
-// A small runner: cases, checks that report and go on, and the closing count.
-
-struct Case {
-    const char* name;
-    std::function<void()> body;
-};
-
-std::vector<Case>& Cases() {
-    static std::vector<Case> cases;
-    return cases;
-}
-
-struct Register {
-    Register(const char* name, void (*body)()) { Cases().push_back({name, body}); }
-};
-
-int g_failures = 0;
-std::string g_caseName;
-
-bool Check(bool ok, const char* expr, int line, const std::string& detail = {}) {
-    if (!ok) {
-        ++g_failures;
-        std::printf("  FAIL line %d: %s%s%s\n", line, expr, detail.empty() ? "" : "\n    ",
-                    detail.c_str());
-    }
-    return ok;
-}
 
 std::string Hex(unsigned value) {
     char text[16];
@@ -56,17 +25,11 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-#define CASE(name)                                                                                 \
-    static void name();                                                                            \
-    static const Register register_##name(#name, &name);                                           \
-    static void name()
-#define CHECK(expr) Check((expr), #expr, __LINE__)
-#define CHECK_MSG(expr, detail) Check((expr), #expr, __LINE__, (detail))
 // A pixel compared with an expected colour (both 0xRRGGBB).
 #define CHECK_PIXEL(canvas, x, y, expected)                                                        \
-    Check((canvas).At((x), (y)) == (expected), "pixel (" #x ", " #y ") == " #expected, __LINE__,   \
-          "at (" + std::to_string(x) + ", " + std::to_string(y) +                                  \
-              "): " + Hex((canvas).At((x), (y))) + ", expected " + Hex(expected))
+    CHECK_MSG((canvas).At((x), (y)) == (expected),                                                 \
+              "at (" + std::to_string(x) + ", " + std::to_string(y) +                              \
+                  "): " + Hex((canvas).At((x), (y))) + ", expected " + Hex(expected))
 
 // ---------------------------------------------------------------------------------------------
 // Colours as the bitmap holds them (0xRRGGBB).
@@ -333,7 +296,8 @@ void Draw(Fixture& f, Canvas& canvas, const RECT& item, UINT state,
     SelectClipRgn(canvas.Dc(), nullptr);
     if (const char* dir = std::getenv("PIXELS_DUMP_DIR")) {
         static int serial = 0;
-        canvas.Save(std::string(dir) + "\\" + g_caseName + "-" + std::to_string(++serial) + ".bmp");
+        canvas.Save(std::string(dir) + "\\" + e2e::CurrentTestName() + "-" +
+                    std::to_string(++serial) + ".bmp");
     }
 }
 
@@ -387,10 +351,10 @@ void CheckRulerAt(const Canvas& c, int x, int y, int line) {
                   {0, 16, kBlue},  {31, 16, kBlue}, {16, 31, kBlue},  {16, 16, kGreen}};
     for (const auto& p : probes) {
         const unsigned got = c.At(x + p.dx, y + p.dy);
-        Check(got == p.rgb, "ruler icon pixel", line,
-              "icon corner (" + std::to_string(x) + ", " + std::to_string(y) + ") + (" +
-                  std::to_string(p.dx) + ", " + std::to_string(p.dy) + "): " + Hex(got) +
-                  ", expected " + Hex(p.rgb));
+        e2e::CheckTrue(got == p.rgb, "ruler icon pixel", __FILE__, line,
+                       "icon corner (" + std::to_string(x) + ", " + std::to_string(y) + ") + (" +
+                           std::to_string(p.dx) + ", " + std::to_string(p.dy) + "): " + Hex(got) +
+                           ", expected " + Hex(p.rgb));
     }
 }
 
@@ -422,13 +386,14 @@ void CheckRing(const Canvas& c, Ring ring, unsigned topLeft, unsigned bottomRigh
     for (int y = ring.t; y <= ring.b; ++y) {
         probe(ring.r, y, bottomRight);
     }
-    Check(wrong == 0, "frame ring", line, std::to_string(wrong) + " pixels wrong, first " + first);
+    e2e::CheckTrue(wrong == 0, "frame ring", __FILE__, line,
+                   std::to_string(wrong) + " pixels wrong, first " + first);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Cases: placement.
 
-CASE(IdleButtonPlacesIconThreePixelsInAndCaptionInTheRest) {
+E2E_TEST(ImageButtonPixels, IdleButtonPlacesIconThreePixelsInAndCaptionInTheRest) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     Canvas c(130, 60);
@@ -456,7 +421,7 @@ CASE(IdleButtonPlacesIconThreePixelsInAndCaptionInTheRest) {
     CHECK_PIXEL(c, kIconLeft + 32, kIconTop + 16, face);
 }
 
-CASE(PressedShiftsIconAndCaptionOnePixel) {
+E2E_TEST(ImageButtonPixels, PressedShiftsIconAndCaptionOnePixel) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     Canvas c(130, 60);
@@ -471,7 +436,7 @@ CASE(PressedShiftsIconAndCaptionOnePixel) {
     CHECK_MSG(c.SameAs(reference, inside), "caption box " + Describe(box));
 }
 
-CASE(EmptyCaptionOrHiddenTextCentresTheIconBothWays) {
+E2E_TEST(ImageButtonPixels, EmptyCaptionOrHiddenTextCentresTheIconBothWays) {
     for (int variant = 0; variant < 2; ++variant) {
         Fixture f(variant == 0 ? "" : kCaption);
         f.button.m_bShowText = variant == 0 ? TRUE : FALSE;
@@ -485,7 +450,7 @@ CASE(EmptyCaptionOrHiddenTextCentresTheIconBothWays) {
     }
 }
 
-CASE(IconAboveCaptionIsCentredAtTheTopWithTheCaptionBelow) {
+E2E_TEST(ImageButtonPixels, IconAboveCaptionIsCentredAtTheTopWithTheCaptionBelow) {
     Fixture f(kCaption, 100, 60);
     f.button.m_nIconPlacement = CImageButton::ICON_ABOVE_TEXT;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
@@ -498,7 +463,7 @@ CASE(IconAboveCaptionIsCentredAtTheTopWithTheCaptionBelow) {
               "caption below the icon");
 }
 
-CASE(IconLargerThanTheItemIsOffsetTruncatedTowardZero) {
+E2E_TEST(ImageButtonPixels, IconLargerThanTheItemIsOffsetTruncatedTowardZero) {
     // 29 x 29 item, 32 x 32 icon: (29 - 32) / 2 = -1, so the item's corner shows the icon's
     // second ring (red); -2 would show the third (yellow).
     Fixture f("", 29, 29);
@@ -512,7 +477,7 @@ CASE(IconLargerThanTheItemIsOffsetTruncatedTowardZero) {
     CHECK_PIXEL(c, 9, 9, kUntouched);
 }
 
-CASE(CaptionWiderThanItsAreaOverhangsBothSidesAlike) {
+E2E_TEST(ImageButtonPixels, CaptionWiderThanItsAreaOverhangsBothSidesAlike) {
     const char* text = "一段比按钮还宽得多的说明文字";
     Fixture f(text, 60, 30);
     Canvas c(100, 50);
@@ -525,7 +490,7 @@ CASE(CaptionWiderThanItsAreaOverhangsBothSidesAlike) {
     CHECK_MSG(c.SameAs(reference, item), "caption box " + Describe(box));
 }
 
-CASE(NoIconLeavesTheCaptionCentredInTheWholeItem) {
+E2E_TEST(ImageButtonPixels, NoIconLeavesTheCaptionCentredInTheWholeItem) {
     Fixture f;
     Canvas c(130, 60);
     Draw(f, c, kItem, 0);
@@ -533,7 +498,7 @@ CASE(NoIconLeavesTheCaptionCentredInTheWholeItem) {
               "caption in the whole item");
 }
 
-CASE(IdleAndActiveLooksUseTheirOwnIcons) {
+E2E_TEST(ImageButtonPixels, IdleAndActiveLooksUseTheirOwnIcons) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, kPlainIcon, 32, 32);
     CHECK(f.button.m_hIconIdle != f.button.m_hIconActive);
@@ -551,7 +516,7 @@ CASE(IdleAndActiveLooksUseTheirOwnIcons) {
 // ---------------------------------------------------------------------------------------------
 // Cases: frames.
 
-CASE(HoveredFlatButtonShowsTheRaisedThinFrame) {
+E2E_TEST(ImageButtonPixels, HoveredFlatButtonShowsTheRaisedThinFrame) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     f.button.m_bHover = TRUE;
@@ -563,7 +528,7 @@ CASE(HoveredFlatButtonShowsTheRaisedThinFrame) {
     CheckRulerAt(c, kIconLeft, kIconTop, __LINE__);
 }
 
-CASE(PressedFlatButtonShowsTheSunkenThinFrame) {
+E2E_TEST(ImageButtonPixels, PressedFlatButtonShowsTheSunkenThinFrame) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     Canvas c(130, 60);
@@ -571,7 +536,7 @@ CASE(PressedFlatButtonShowsTheSunkenThinFrame) {
     CheckRing(c, {10, 8, 109, 45}, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT), __LINE__);
 }
 
-CASE(FlatButtonWithoutBorderDrawsNoFrame) {
+E2E_TEST(ImageButtonPixels, FlatButtonWithoutBorderDrawsNoFrame) {
     Fixture f;
     f.button.m_bDrawBorder = FALSE;
     f.button.m_bHover = TRUE;
@@ -583,7 +548,7 @@ CASE(FlatButtonWithoutBorderDrawsNoFrame) {
     CheckRing(pressed, {10, 8, 109, 45}, face, face, __LINE__);
 }
 
-CASE(ThreeDimensionalLookDrawsTwoRingsAndAShadowFrameWhenPressed) {
+E2E_TEST(ImageButtonPixels, ThreeDimensionalLookDrawsTwoRingsAndAShadowFrameWhenPressed) {
     Fixture f("");
     f.button.m_bFlat = FALSE;
     Canvas up(130, 60), down(130, 60);
@@ -596,7 +561,7 @@ CASE(ThreeDimensionalLookDrawsTwoRingsAndAShadowFrameWhenPressed) {
     CHECK(down.All({11, 9, 109, 45}, Sys(COLOR_BTNFACE)));
 }
 
-CASE(ThreeDimensionalFocusAddsBlackFrameAndFocusRectangleFourPixelsIn) {
+E2E_TEST(ImageButtonPixels, ThreeDimensionalFocusAddsBlackFrameAndFocusRectangleFourPixelsIn) {
     Fixture f("");
     f.button.m_bFlat = FALSE;
     Canvas c(130, 60);
@@ -616,7 +581,7 @@ CASE(ThreeDimensionalFocusAddsBlackFrameAndFocusRectangleFourPixelsIn) {
     CHECK(c.Count({105, 12, 106, 42}, face) < 30);
 }
 
-CASE(FlatFocusRectangleOnlyWhenAskedThreePixelsIn) {
+E2E_TEST(ImageButtonPixels, FlatFocusRectangleOnlyWhenAskedThreePixelsIn) {
     Fixture f("");
     Canvas plain(130, 60), asked(130, 60);
     Draw(f, plain, kItem, ODS_FOCUS);
@@ -629,7 +594,7 @@ CASE(FlatFocusRectangleOnlyWhenAskedThreePixelsIn) {
     CHECK(asked.All({14, 12, 106, 42}, face));
 }
 
-CASE(DisabledButtonDrawsIconAndCaptionEmbossedOnTheFace) {
+E2E_TEST(ImageButtonPixels, DisabledButtonDrawsIconAndCaptionEmbossedOnTheFace) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     Canvas c(130, 60);
@@ -646,7 +611,7 @@ CASE(DisabledButtonDrawsIconAndCaptionEmbossedOnTheFace) {
     CHECK_PIXEL(c, 100, 12, Sys(COLOR_BTNFACE));
 }
 
-CASE(FrameColoursAreReadAtEachDrawFaceColoursAtConstruction) {
+E2E_TEST(ImageButtonPixels, FrameColoursAreReadAtEachDrawFaceColoursAtConstruction) {
     Fixture f("");
     f.button.m_bHover = TRUE;
     const int indices[] = {COLOR_BTNFACE, COLOR_BTNHIGHLIGHT};
@@ -673,7 +638,7 @@ CASE(FrameColoursAreReadAtEachDrawFaceColoursAtConstruction) {
 // ---------------------------------------------------------------------------------------------
 // Cases: the off-screen surface.
 
-CASE(SurfaceCoversOnlyTheClipBoxAndLandsWhereTheTargetDrewIt) {
+E2E_TEST(ImageButtonPixels, SurfaceCoversOnlyTheClipBoxAndLandsWhereTheTargetDrewIt) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     f.button.m_bHover = TRUE;
@@ -699,7 +664,7 @@ CASE(SurfaceCoversOnlyTheClipBoxAndLandsWhereTheTargetDrewIt) {
     CHECK(part.All({100, 20, 130, 60}, kUntouched));
 }
 
-CASE(SurfaceHonoursTheTargetsWindowOrigin) {
+E2E_TEST(ImageButtonPixels, SurfaceHonoursTheTargetsWindowOrigin) {
     // A target whose logical origin is moved: the surface must draw in the same logical
     // coordinates and copy back to the same device pixels.
     Fixture f;
@@ -712,7 +677,7 @@ CASE(SurfaceHonoursTheTargetsWindowOrigin) {
     CHECK(moved.SameAs(direct, {0, 0, 130, 60}));
 }
 
-CASE(PrinterTargetIsDrawnOnDirectly) {
+E2E_TEST(ImageButtonPixels, PrinterTargetIsDrawnOnDirectly) {
     Canvas printer(130, 60);
     CDC target(printer.Dc());
     target.m_bPrinting = TRUE;
@@ -733,7 +698,7 @@ CASE(PrinterTargetIsDrawnOnDirectly) {
 // ---------------------------------------------------------------------------------------------
 // Cases: what the button sets up and owns.
 
-CASE(SubclassingMakesTheButtonOwnerDrawnAndDrawRequestsReachIt) {
+E2E_TEST(ImageButtonPixels, SubclassingMakesTheButtonOwnerDrawnAndDrawRequestsReachIt) {
     for (DWORD type : {static_cast<DWORD>(BS_PUSHBUTTON), static_cast<DWORD>(BS_DEFPUSHBUTTON)}) {
         Fixture f(kCaption, 100, 38, type, true);
         CHECK(f.subclassed);
@@ -746,7 +711,7 @@ CASE(SubclassingMakesTheButtonOwnerDrawnAndDrawRequestsReachIt) {
     }
 }
 
-CASE(TooltipHasOneToolOverTheClientRectangleOfTheSubclassing) {
+E2E_TEST(ImageButtonPixels, TooltipHasOneToolOverTheClientRectangleOfTheSubclassing) {
     Fixture f;
     HWND tip = f.button.m_tipCtrl.m_hWnd;
     if (!CHECK(tip != nullptr && IsWindow(tip))) {
@@ -777,7 +742,7 @@ CASE(TooltipHasOneToolOverTheClientRectangleOfTheSubclassing) {
               "tooltip text \"" + std::string(text) + "\"");
 }
 
-CASE(HandCursorIsMonochrome32WithHotSpotAtTheCorner) {
+E2E_TEST(ImageButtonPixels, HandCursorIsMonochrome32WithHotSpotAtTheCorner) {
     Fixture f;
     CHECK(f.button.SetButtonCursor(kHandCursor) == TRUE);
     HCURSOR cursor = f.button.m_hCursor;
@@ -814,7 +779,7 @@ CASE(HandCursorIsMonochrome32WithHotSpotAtTheCorner) {
     CHECK(GetCursor() != cursor);
 }
 
-CASE(DestroyingTheButtonReleasesItsIconsAndCursor) {
+E2E_TEST(ImageButtonPixels, DestroyingTheButtonReleasesItsIconsAndCursor) {
     HICON active = nullptr, idle = nullptr, shared = nullptr;
     HCURSOR cursor = nullptr;
     {
@@ -838,7 +803,7 @@ CASE(DestroyingTheButtonReleasesItsIconsAndCursor) {
     CHECK(cursor != nullptr && GetIconInfo(cursor, &info) == FALSE);
 }
 
-CASE(MissingIconsLeaveTheCaptionCentredInTheWholeItem) {
+E2E_TEST(ImageButtonPixels, MissingIconsLeaveTheCaptionCentredInTheWholeItem) {
     Fixture f;
     f.button.SetIcons(31999, 0, 32, 32);
     CHECK(f.button.m_hIconActive == nullptr);
@@ -847,7 +812,7 @@ CASE(MissingIconsLeaveTheCaptionCentredInTheWholeItem) {
     CHECK(CaptionMatches(c, kCaption, ExpectedTextBox(kCaption, kItem), kItem));
 }
 
-CASE(PointerOverTheButtonTakesTheCaptureAndLeavingReleasesIt) {
+E2E_TEST(ImageButtonPixels, PointerOverTheButtonTakesTheCaptureAndLeavingReleasesIt) {
     Fixture f(kCaption, 100, 38, BS_PUSHBUTTON, true);
     const LPARAM inside = MAKELPARAM(30, 10), outside = MAKELPARAM(300, 10);
     SendMessageA(f.hButton, WM_MOUSEMOVE, 0, inside);
@@ -890,7 +855,7 @@ LRESULT CALLBACK WatchTip(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-CASE(TooltipSeesTheMessagesOfTheModalLoop) {
+E2E_TEST(ImageButtonPixels, TooltipSeesTheMessagesOfTheModalLoop) {
     // A message that a dialog manager's loop takes from the queue is offered to the button's
     // pre-translation step, which relays it to the tooltip.
     Fixture f(kCaption, 100, 38, BS_PUSHBUTTON, true);
@@ -947,7 +912,7 @@ std::vector<GroupEntry> IconGroup(UINT id) {
     return entries;
 }
 
-CASE(ButtonIconsHaveTheirSizesAndColourDepths) {
+E2E_TEST(ImageButtonPixels, ButtonIconsHaveTheirSizesAndColourDepths) {
     const struct {
         UINT id;
         int bitCount;
@@ -986,7 +951,7 @@ CASE(ButtonIconsHaveTheirSizesAndColourDepths) {
     }
 }
 
-CASE(HandCursorIsACursorResourceOfItsOwn) {
+E2E_TEST(ImageButtonPixels, HandCursorIsACursorResourceOfItsOwn) {
     HMODULE module = GetModuleHandleA(nullptr);
     CHECK(FindResourceA(module, MAKEINTRESOURCEA(132), RT_GROUP_CURSOR) != nullptr);
     CHECK(FindResourceA(module, MAKEINTRESOURCEA(132), RT_GROUP_ICON) == nullptr);
@@ -995,23 +960,7 @@ CASE(HandCursorIsACursorResourceOfItsOwn) {
 } // namespace
 
 int main(int argc, char** argv) {
-    _setmode(_fileno(stdout), _O_BINARY);
-    const std::string filter = argc > 1 ? argv[1] : "";
     INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&init);
-    int passed = 0, failed = 0;
-    for (const Case& c : Cases()) {
-        if (!filter.empty() && std::string(c.name).find(filter) == std::string::npos) {
-            continue;
-        }
-        const int before = g_failures;
-        g_caseName = c.name;
-        c.body();
-        const bool ok = g_failures == before;
-        std::printf("%s %s\n", ok ? "ok  " : "FAIL", c.name);
-        std::fflush(stdout);
-        (ok ? passed : failed)++;
-    }
-    std::printf("%d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    return e2e::RunTests({argv + 1, argv + argc});
 }

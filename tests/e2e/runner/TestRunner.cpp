@@ -1,20 +1,51 @@
 #include "TestRunner.h"
 
+#include "Wait.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <mutex>
+#include <thread>
 
 namespace e2e {
 namespace {
 
+// Printing and the run's counts are shared with the watchdog's thread.
+std::recursive_mutex g_lock;
 std::string g_currentTest;
-int g_failuresInCase = 0;
+std::atomic<int> g_failuresInCase{0};
+int g_passed = 0;
+int g_failed = 0;
+int g_notRun = 0; // selected cases not yet started
+std::vector<std::string> g_failedNames;
 
 void Print(const std::string& text) {
+    std::lock_guard<std::recursive_mutex> hold(g_lock);
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
+}
+
+void PrintSummary() {
+    std::lock_guard<std::recursive_mutex> hold(g_lock);
+    for (const auto& name : g_failedNames) {
+        Print("failed: " + name + "\n");
+    }
+    // Cases a run that was given up never reached count as failed: the counts stay whole.
+    if (g_notRun > 0) {
+        Print("not run: " + std::to_string(g_notRun) + " cases\n");
+    }
+    Print(std::to_string(g_passed) + " passed, " + std::to_string(g_failed + g_notRun) +
+          " failed\n");
 }
 
 // '*' any run of characters, '?' one character; without either the pattern matches as a
@@ -68,6 +99,90 @@ void RunHooks(const std::vector<std::function<void()>>& hooks, const char* what)
     }
 }
 
+// Ends a run that cannot go on: the case counts as failed, the summary is printed, and the
+// process ends without waiting for the case's thread.
+[[noreturn]] void GiveUp(const std::string& why) {
+    {
+        std::lock_guard<std::recursive_mutex> hold(g_lock);
+        Print("[ FAIL ] " + g_currentTest + " (" + why + ")\n");
+        ++g_failed;
+        g_failedNames.push_back(g_currentTest);
+        PrintSummary();
+    }
+    TerminateProcess(GetCurrentProcess(), 3);
+    std::abort();
+}
+
+LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX",
+                  static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
+    ReportFailure(__FILE__, __LINE__, std::string("crashed: exception ") + code);
+    RunHooks(Registry::Instance().OnHang(), "the stop after a crash");
+    GiveUp("crashed");
+}
+
+// Watches the running case: past CaseTimeLimitMs it fails the case and runs the OnHang hooks;
+// when the case still has not returned a while later, the run is given up.
+class Watchdog {
+public:
+    Watchdog() : m_thread([this] { Watch(); }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    void CaseStarted() { Mark(true); }
+    void CaseEnded() { Mark(false); }
+
+private:
+    void Mark(bool running) {
+        {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            m_running = running;
+            ++m_serial;
+        }
+        m_changed.notify_all();
+    }
+
+    void Watch() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_stop) {
+            if (!m_running) {
+                m_changed.wait(lock);
+                continue;
+            }
+            const unsigned long long serial = m_serial;
+            const auto moved = [&] { return m_stop || m_serial != serial; };
+            if (m_changed.wait_for(lock, std::chrono::milliseconds(CaseTimeLimitMs()), moved)) {
+                continue;
+            }
+            lock.unlock();
+            ReportFailure(__FILE__, __LINE__,
+                          "hung: still running after " + std::to_string(CaseTimeLimitMs() / 1000) +
+                              " s; ending the programs it started");
+            RunHooks(Registry::Instance().OnHang(), "the stop of a hung case");
+            lock.lock();
+            if (!m_changed.wait_for(lock, std::chrono::milliseconds(ScaledMs(30000)), moved)) {
+                GiveUp("hung");
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_stop = false;
+    bool m_running = false;
+    unsigned long long m_serial = 0;
+    std::thread m_thread;
+};
+
 void PrintUsage() {
     Print("usage: e2e_driver [--list] [--repeat N] [PATTERN...]\n"
           "  PATTERN selects cases by name: a substring, or a pattern with * and ?\n");
@@ -85,7 +200,7 @@ const std::string& CurrentTestName() {
 }
 
 void ReportFailure(const char* file, int line, const std::string& message) {
-    ++g_failuresInCase;
+    g_failuresInCase++;
     Print(std::string("  ") + file + ":" + std::to_string(line) + ": failed: " + message + "\n");
 }
 
@@ -139,6 +254,8 @@ bool CheckTrue(bool value, const char* text, const char* file, int line,
 }
 
 int RunTests(const std::vector<std::string>& args) {
+    // Plain "\n" line ends, so that the shell sees plain lines.
+    _setmode(_fileno(stdout), _O_BINARY);
     std::vector<std::string> patterns;
     bool list = false;
     int repeat = 1;
@@ -160,62 +277,68 @@ int RunTests(const std::vector<std::string>& args) {
     }
 
     const auto& registry = Registry::Instance();
+    std::vector<const TestCase*> selected;
+    for (const auto& test : registry.Tests()) {
+        if (Selected(patterns, test.name)) {
+            selected.push_back(&test);
+        }
+    }
     if (list) {
-        for (const auto& test : registry.Tests()) {
-            if (Selected(patterns, test.name)) {
-                Print(test.name + "\n");
-            }
+        for (const TestCase* test : selected) {
+            Print(test->name + "\n");
         }
         return 0;
     }
+    if (selected.empty()) {
+        Print("no test matches\n");
+        return 2;
+    }
 
-    int passed = 0, failed = 0;
-    std::vector<std::string> failedNames;
+    SetUnhandledExceptionFilter(OnCrash);
+    g_notRun = static_cast<int>(selected.size()) * repeat;
+    Watchdog watchdog;
     for (int round = 0; round < repeat; ++round) {
-        for (const auto& test : registry.Tests()) {
-            if (!Selected(patterns, test.name)) {
-                continue;
+        for (const TestCase* test : selected) {
+            {
+                std::lock_guard<std::recursive_mutex> hold(g_lock);
+                g_currentTest = test->name;
+                g_failuresInCase = 0;
+                --g_notRun;
             }
-            g_currentTest = test.name;
-            g_failuresInCase = 0;
-            Print("[ RUN  ] " + test.name + "\n");
+            Print("[ RUN  ] " + test->name + "\n");
             const auto start = std::chrono::steady_clock::now();
+            watchdog.CaseStarted();
             RunHooks(registry.BeforeEach(), "set-up");
             if (g_failuresInCase == 0) {
                 try {
-                    test.body();
+                    test->body();
                 } catch (const RequireFailed&) {
                 } catch (const std::exception& e) {
-                    ReportFailure(test.file, test.line, std::string("exception: ") + e.what());
+                    ReportFailure(test->file, test->line, std::string("exception: ") + e.what());
                 } catch (...) {
-                    ReportFailure(test.file, test.line, "unknown exception");
+                    ReportFailure(test->file, test->line, "unknown exception");
                 }
             }
             RunHooks(registry.AfterEach(), "clean-up");
+            watchdog.CaseEnded();
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                                 std::chrono::steady_clock::now() - start)
                                 .count();
             const std::string timing = " (" + std::to_string(ms) + " ms)\n";
+            std::lock_guard<std::recursive_mutex> hold(g_lock);
             if (g_failuresInCase == 0) {
-                ++passed;
-                Print("[   OK ] " + test.name + timing);
+                ++g_passed;
+                Print("[   OK ] " + test->name + timing);
             } else {
-                ++failed;
-                failedNames.push_back(test.name);
-                Print("[ FAIL ] " + test.name + timing);
+                ++g_failed;
+                g_failedNames.push_back(test->name);
+                Print("[ FAIL ] " + test->name + timing);
             }
             g_currentTest.clear();
         }
     }
-    if (passed + failed == 0) {
-        Print("no test matches\n");
-        return 2;
-    }
-    for (const auto& name : failedNames) {
-        Print("failed: " + name + "\n");
-    }
-    Print(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");
-    return failed == 0 ? 0 : 1;
+    PrintSummary();
+    return g_failed == 0 ? 0 : 1;
 }
 
 } // namespace e2e
