@@ -9,6 +9,7 @@
 // checked up to the point where the system refuses.
 
 #include "AppProcess.h"
+#include "Desktop.h"
 #include "MainWindowView.h"
 #include "MessageBoxProbe.h"
 #include "SettingsFile.h"
@@ -22,25 +23,17 @@ namespace {
 
 using namespace e2e;
 
-constexpr const char* kExitQuestion = "注意：关闭程序前请确保网络连接已经被断开，"
-                                      "否则本次上网时间将不会被保存！继续退出吗？";
-constexpr const char* kHungUpText = "连接已经被手工挂断，空闲中...";
-
-constexpr int kRestartPosition = 6;
-constexpr int kShutDownPosition = 7;
-constexpr int kExitPosition = 11;
-
 // The program waits 3 s between storing the record and asking the system to restart or shut
 // down. A program that does not answer for this long right after the record appeared is in
 // that wait.
 constexpr unsigned kPausedForMs = 1000;
 // How long a power case waits for its session to end after the pause.
-constexpr unsigned kSessionEndTimeoutMs = 30000;
+const unsigned kSessionEndTimeoutMs = ScaledMs(30000);
 
 // ---- ways out ----
 
 void ByExitItem(const Started& s) {
-    ChooseTrayItem(s, kExitPosition);
+    ChooseTrayItem(s, tray_positions::kExit);
 }
 
 void ByCloseMessage(const Started& s) {
@@ -105,18 +98,14 @@ MessageBoxView AskByWay(const Started& s, const WayOut& way) {
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE_MSG(box.has_value() && s.app.Running(), std::string(way.name) + " asked nothing");
     const std::string where = std::string(" (") + way.name + ")";
-    CHECK_MSG(box->text == kExitQuestion, "text " + Describe(box->text) + where);
-    CHECK_MSG(box->caption == "提示", "caption " + Describe(box->caption) + where);
+    CHECK_MSG(box->text == texts::kExitQuestion, "text " + Describe(box->text) + where);
+    CHECK_MSG(box->caption == texts::kNotice, "caption " + Describe(box->caption) + where);
     CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}),
               "buttons " + Describe(box->buttons) + where);
     CHECK_MSG(box->icon == BoxIcon::Question,
               std::string("icon ") + BoxIconName(box->icon) + where);
     CHECK_MSG(box->owner == s.main, "not owned by the main window" + where);
     return *box;
-}
-
-bool WaitClosed(HWND window) {
-    return WaitUntil([&] { return !IsWindow(window); });
 }
 
 bool NoRecordStored() {
@@ -271,16 +260,16 @@ void RunPowerCase(int position, bool connected) {
 }
 
 void PowerRestartWhileConnected() {
-    RunPowerCase(kRestartPosition, true);
+    RunPowerCase(tray_positions::kRestart, true);
 }
 void PowerShutDownWhileConnected() {
-    RunPowerCase(kShutDownPosition, true);
+    RunPowerCase(tray_positions::kShutDown, true);
 }
 void PowerRestartWhileIdle() {
-    RunPowerCase(kRestartPosition, false);
+    RunPowerCase(tray_positions::kRestart, false);
 }
 void PowerShutDownWhileIdle() {
-    RunPowerCase(kShutDownPosition, false);
+    RunPowerCase(tray_positions::kShutDown, false);
 }
 
 // Registered only for the run script's power step, never in an ordinary run.
@@ -316,7 +305,7 @@ E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
         CHECK_MSG(SecondsKeepCounting(s.main), "the seconds stopped under the question" + where);
 
         REQUIRE(AnswerMessageBox(box.window, IDNO));
-        REQUIRE_MSG(WaitClosed(box.window), "the question stayed" + where);
+        REQUIRE_MSG(WaitGone(box.window), "the question stayed" + where);
         REQUIRE_MSG(s.app.Running(), "No ended the program" + where);
         CHECK_MSG((IsWindowVisible(s.main) != FALSE) == shown, "the window changed" + where);
         CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
@@ -432,8 +421,9 @@ E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
 // does up to its request, and after a refusal, can be seen.
 E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWithoutAsking) {
     RequireSafeMenuChoice();
-    for (const int position : {kRestartPosition, kShutDownPosition}) {
-        const std::string where = position == kRestartPosition ? " (restart)" : " (shut-down)";
+    for (const int position : {tray_positions::kRestart, tray_positions::kShutDown}) {
+        const std::string where =
+            position == tray_positions::kRestart ? " (restart)" : " (shut-down)";
         REQUIRE(settings::Remove());
         int secondsBefore = 0;
         Started s = StartForPowerCommand(true, &secondsBefore);
@@ -449,7 +439,7 @@ E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWitho
                     "the program did not come back after the pause" + where);
         CHECK_MSG(s.app.Running(), "the program ended" + where);
         CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
-        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), kHungUpText);
+        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kHungUp);
         CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
         CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
         CHECK_MSG(StoredRecordCount() == 1, "records: " + std::to_string(StoredRecordCount()));
@@ -459,8 +449,9 @@ E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWitho
 
 E2E_TEST(Exit, RestartAndShutDownWhileIdlePauseWithoutARecordOrAQuestion) {
     RequireSafeMenuChoice();
-    for (const int position : {kRestartPosition, kShutDownPosition}) {
-        const std::string where = position == kRestartPosition ? " (restart)" : " (shut-down)";
+    for (const int position : {tray_positions::kRestart, tray_positions::kShutDown}) {
+        const std::string where =
+            position == tray_positions::kRestart ? " (restart)" : " (shut-down)";
         REQUIRE(settings::Remove());
         int secondsBefore = 0;
         Started s = StartForPowerCommand(false, &secondsBefore);
@@ -471,7 +462,7 @@ E2E_TEST(Exit, RestartAndShutDownWhileIdlePauseWithoutARecordOrAQuestion) {
                     "the program did not come back after the pause" + where);
         CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
         CHECK_MSG(NoRecordStored(), "a record was stored" + where);
-        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), kReadyText);
+        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kReady);
         CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
         CHECK_MSG(s.app.Running(), "the program ended" + where);
     }

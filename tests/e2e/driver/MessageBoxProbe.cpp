@@ -1,5 +1,6 @@
 #include "MessageBoxProbe.h"
 
+#include "ProgramFacts.h"
 #include "WindowProbe.h"
 
 #include <cstdlib>
@@ -45,9 +46,7 @@ BoxIcon IdentifyIcon(HWND box) {
     if (!icon || !IsWindowVisible(icon)) {
         return BoxIcon::None;
     }
-    DWORD_PTR handle = 0;
-    SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &handle);
-    if (!handle) {
+    if (!Ask(icon, STM_GETICON)) {
         return BoxIcon::None;
     }
     WaitUntilPainted(box);
@@ -99,7 +98,7 @@ const char* BoxIconName(BoxIcon icon) {
 }
 
 bool LooksLikeMessageBox(HWND window) {
-    if (ClassNameOf(window) != "#32770" || GetDlgItem(window, 1000) != nullptr) {
+    if (ClassNameOf(window) != "#32770" || GetDlgItem(window, ids::kEntry) != nullptr) {
         return false;
     }
     HWND text = GetDlgItem(window, kTextId);

@@ -37,6 +37,28 @@ std::string Utf8ToAnsi(const std::string& utf8) {
     return Narrow(Widen(utf8, CP_UTF8));
 }
 
+bool ReadNumber(const std::string& text, size_t& at, int& value) {
+    const size_t start = at;
+    value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 9) {
+        value = value * 10 + (text[at++] - '0');
+    }
+    return at > start;
+}
+
+bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal) {
+    if (text.compare(at, literal.size(), literal) != 0) {
+        return false;
+    }
+    at += literal.size();
+    return true;
+}
+
+std::string UniqueName(const std::string& prefix) {
+    static int counter = 0;
+    return prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+}
+
 std::string GetEnv(const char* name) {
     char buffer[4096];
     const DWORD size = GetEnvironmentVariableA(name, buffer, sizeof buffer);

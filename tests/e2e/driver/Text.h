@@ -14,6 +14,14 @@ std::string Narrow(const std::wstring& text, unsigned codePage = kAnsiCodePage);
 std::string AnsiToUtf8(const std::string& ansi);
 std::string Utf8ToAnsi(const std::string& utf8);
 
+// Reading a text in place: the decimal digits at `at` (at most nine; false when there are
+// none), and a literal at `at`; both move `at` past what they read.
+bool ReadNumber(const std::string& text, size_t& at, int& value);
+bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal);
+
+// "prefix-PROCESS-N", a name no other object of this run or of another driver has.
+std::string UniqueName(const std::string& prefix);
+
 // Value of an environment variable, empty when unset.
 std::string GetEnv(const char* name);
 

@@ -1,6 +1,8 @@
 #include "TraySteps.h"
 
+#include "Desktop.h"
 #include "MainWindowView.h"
+#include "RasLog.h"
 #include "SettingsFile.h"
 #include "TestRunner.h"
 #include "TrayProbe.h"
@@ -27,35 +29,6 @@ bool WaitVisibility(HWND window, bool visible, bool* everIconic, unsigned timeou
 }
 
 } // namespace
-
-PhoneBook QuickConnectBook() {
-    return PhoneBook{{kTrayEntry}, "[dial]\nevent = 0x2000 50\n"};
-}
-
-PhoneBook NeverConnectingBook() {
-    return PhoneBook{{kTrayEntry}, "[dial]\n"};
-}
-
-Started StartProgram(const PhoneBook& book) {
-    Started s;
-    s.app = App::Start(book);
-    s.main = s.app.WaitMainWindow();
-    if (s.main) {
-        WaitUntilIdle(s.app.Id(), s.main);
-    }
-    return s;
-}
-
-void WaitUntilIdle(DWORD processId, HWND main) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
-    if (process) {
-        WaitForInputIdle(process, DefaultTimeoutMs());
-        CloseHandle(process);
-    }
-    // Handled after the show that follows the first empty queue.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, DefaultTimeoutMs(), &ignored);
-}
 
 HWND OpenTrayMenu(const Started& s) {
     PostTrayNotify(s.main, WM_RBUTTONDOWN);
@@ -107,17 +80,8 @@ void PostMinimise(HWND window, WPARAM command) {
 }
 
 std::optional<int> ShownSeconds(HWND main) {
-    const std::string status = WindowText(Item(main, ids::kStatus));
-    static const std::string kPrefix = "已连接";
-    static const std::string kUnit = "秒钟，合计";
-    if (status.compare(0, kPrefix.size(), kPrefix) != 0) {
-        return std::nullopt;
-    }
-    const size_t unit = status.find(kUnit, kPrefix.size());
-    if (unit == std::string::npos || unit == kPrefix.size()) {
-        return std::nullopt;
-    }
-    return std::atoi(status.substr(kPrefix.size(), unit - kPrefix.size()).c_str());
+    const std::optional<TickText> tick = ParseTickText(WindowText(Item(main, ids::kStatus)));
+    return tick ? std::optional<int>(tick->seconds) : std::nullopt;
 }
 
 bool WaitSecondsAbove(HWND main, int seconds, unsigned timeoutMs) {
@@ -144,14 +108,12 @@ bool Responds(HWND window, unsigned timeoutMs) {
 }
 
 int StoredRecordCount() {
-    const std::optional<std::string> counter =
-        settings::ValueInText(settings::Bytes(), "Memory", "MaxDataNumber");
+    const std::optional<std::string> counter = settings::RecordCounter();
     return counter ? std::atoi(counter->c_str()) : 0;
 }
 
 std::optional<int> StoredRecordSeconds(int number) {
-    const std::optional<std::string> record =
-        settings::ValueInText(settings::Bytes(), "Data", "data[" + std::to_string(number) + "]");
+    const std::optional<std::string> record = settings::Record(number);
     if (!record) {
         return std::nullopt;
     }
@@ -165,23 +127,7 @@ std::optional<int> StoredRecordSeconds(int number) {
 }
 
 int RasCalls(const App& app, const std::string& call) {
-    return RasCallsIn(app.RasLog(), call);
-}
-
-int RasCallsIn(const std::string& log, const std::string& call) {
-    int count = 0;
-    size_t start = 0;
-    while (start < log.size()) {
-        size_t end = log.find('\n', start);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        if (log.compare(start, call.size() + 1, call + " ") == 0) {
-            ++count;
-        }
-        start = end + 1;
-    }
-    return count;
+    return static_cast<int>(RasLogLinesNamed(ParseRasLog(app.RasLog()), call).size());
 }
 
 } // namespace e2e

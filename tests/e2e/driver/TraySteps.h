@@ -1,7 +1,7 @@
 #pragma once
 
-// Steps the tray and exit cases share: a program started idle or connected, hidden to the tray
-// and shown again, the seconds its status line counts, and the records it stores.
+// Steps the tray and exit cases share: a program hidden to the tray and shown again, connected,
+// the seconds its status line counts, and the records it stores.
 
 #include "AppProcess.h"
 #include "Wait.h"
@@ -12,24 +12,6 @@
 #include <string>
 
 namespace e2e {
-
-inline constexpr const char* kTrayEntry = "我的连接";
-
-// A dial that connects 50 ms after it starts.
-PhoneBook QuickConnectBook();
-// A dial that starts and never gets any further.
-PhoneBook NeverConnectingBook();
-
-struct Started {
-    App app;
-    HWND main = nullptr; // nullptr when the window did not appear
-};
-// Starts the program and waits until its main window is up and the program idle: the dialog
-// manager shows a dialog once more when its queue first runs empty, which would undo a hide
-// requested before.
-Started StartProgram(const PhoneBook& book);
-// The same wait for a program started otherwise.
-void WaitUntilIdle(DWORD processId, HWND main);
 
 // Opens the tray menu as the shell reports a press of the right button on the icon.
 HWND OpenTrayMenu(const Started& s);
@@ -79,6 +61,5 @@ std::optional<int> StoredRecordSeconds(int number);
 
 // Lines of the simulated RAS service's log that start with the word, e.g. "RasDialA".
 int RasCalls(const App& app, const std::string& call);
-int RasCallsIn(const std::string& log, const std::string& call);
 
 } // namespace e2e

@@ -1,0 +1,56 @@
+#pragma once
+
+// The program's dialogs as the dialog manager built them from their templates: the client
+// area and the controls in dialog units, the controls in order, the font, and where a modal
+// dialog stands over its owner. The statistics, help and main windows are checked with these.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Dialog base units of the font "宋体" 9 pt, as the dialog manager computes them for a
+// dialog with that font; converts client pixels into dialog units.
+struct DialogUnits {
+    int baseX = 0;
+    int baseY = 0;
+    RECT ToUnits(const RECT& pixels) const;
+};
+DialogUnits SimSunDialogUnits();
+
+// "(left, top, right, bottom)", for failure messages.
+std::string Units(const RECT& rect);
+// Within one: converting pixels back to dialog units rounds.
+bool Near(LONG actual, LONG expected);
+
+enum class TabStop { Unchecked, Yes, No };
+
+struct ExpectedControl {
+    int id;
+    const char* className;
+    const char* text; // nullptr: not compared (edits, lists)
+    RECT units;       // x, y, x + width, y + height; a bottom of 0 is not compared
+    TabStop tabStop = TabStop::Unchecked;
+};
+
+// The client area measures width x height dialog units.
+void CheckClientSize(HWND dialog, LONG width, LONG height);
+// The dialog's own children in creation order (also the tab order), each shown, with its id,
+// class, text, place and tab stop as expected. Ends the case when their number differs.
+void CheckControls(HWND dialog, const std::vector<ExpectedControl>& expected);
+// The font the dialog manager made of the template `templateId` of the program file: "宋体",
+// 9 points at the screen's DPI, normal weight (400) and the Chinese character set
+// (GB2312_CHARSET, 134). Wine makes every dialog font with DEFAULT_CHARSET, whatever the
+// template says; there the template's own character set is checked instead.
+void CheckDialogFont(HWND dialog, unsigned templateId);
+
+// A modal dialog over `owner`: caption and system menu, fixed size, a modal frame, owned by
+// `owner`, which waits disabled, and centred over it within the work area.
+void CheckModalOver(HWND dialog, HWND owner);
+// The window stands centred over `over`, moved inside the work area where it would leave it.
+void CheckCentredOver(HWND window, const RECT& over, const std::string& context);
+RECT WorkArea();
+
+} // namespace e2e
