@@ -15,14 +15,6 @@
 namespace e2e {
 namespace {
 
-std::string DriverFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    const size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-}
-
 std::string SafeName(const std::string& name) {
     std::string safe;
     for (char c : name) {
@@ -31,20 +23,6 @@ std::string SafeName(const std::string& name) {
         safe += plain ? c : '_';
     }
     return safe.empty() ? std::string("outside-case") : safe;
-}
-
-void EmptyFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            DeleteFileA(JoinPath(folder, found.cFileName).c_str());
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
 }
 
 // Counts the files handed out per case so that several copies get separate phone books.

@@ -3,9 +3,6 @@
 #include "ProgramFacts.h"
 #include "WindowProbe.h"
 
-#include <cstdlib>
-#include <limits>
-
 namespace e2e {
 namespace {
 
@@ -22,21 +19,6 @@ HWND IconStatic(HWND box) {
         }
     }
     return nullptr;
-}
-
-// Mean difference per colour channel, 0 (same) ... 255.
-double Difference(const Pixels& a, const Pixels& b) {
-    if (a.width != b.width || a.height != b.height || a.data.empty()) {
-        return std::numeric_limits<double>::max();
-    }
-    double sum = 0;
-    for (size_t i = 0; i < a.data.size(); ++i) {
-        for (int shift = 0; shift < 24; shift += 8) {
-            sum += std::abs(static_cast<int>((a.data[i] >> shift) & 0xFF) -
-                            static_cast<int>((b.data[i] >> shift) & 0xFF));
-        }
-    }
-    return sum / (3.0 * static_cast<double>(a.data.size()));
 }
 
 // Another process's icon handle means nothing here, so the icon is told by its pixels: the
@@ -67,8 +49,8 @@ BoxIcon IdentifyIcon(HWND box) {
     double bestDifference = 8.0; // above this nothing matches: some other picture
     for (const auto& candidate : candidates) {
         const double difference =
-            Difference(shown, RenderIcon(LoadIconA(nullptr, candidate.id), shown.width,
-                                         shown.height, background, true));
+            MeanDifference(shown, RenderIcon(LoadIconA(nullptr, candidate.id), shown.width,
+                                             shown.height, background, true));
         if (difference < bestDifference) {
             bestDifference = difference;
             best = candidate.icon;

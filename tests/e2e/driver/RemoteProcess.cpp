@@ -1,39 +1,12 @@
 #include "RemoteProcess.h"
 
-#include "FontProbe.h"
 #include "Text.h"
 #include "Wait.h"
-
-#include <psapi.h>
 
 #include <vector>
 
 namespace e2e {
 namespace {
-
-std::string DriverFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of("\\/"));
-}
-
-// Where a module of ours stands in the other process; nullptr when it is not loaded there.
-HMODULE RemoteModule(HANDLE process, const char* name) {
-    HMODULE modules[512];
-    DWORD bytes = 0;
-    if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) {
-        return nullptr;
-    }
-    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
-        char base[MAX_PATH] = {};
-        GetModuleBaseNameA(process, modules[i], base, MAX_PATH);
-        if (lstrcmpiA(base, name) == 0) {
-            return modules[i];
-        }
-    }
-    return nullptr;
-}
 
 // A function of a module loaded here and there, at its address in the other process.
 LPTHREAD_START_ROUTINE RemoteFunction(HMODULE local, HMODULE remote, const char* function) {
@@ -111,6 +84,7 @@ std::optional<std::string> RemoteBlock::ReadText(size_t offset, size_t chars) co
 std::optional<LOGFONTA> ReadWindowFont(HWND window) {
     const std::string dll = JoinPath(DriverFolder(), kFontProbeDll);
     RemoteBlock block(window, sizeof(FontRequest) + dll.size() + 1);
+    // kernel32 stands at the same address in every process of the session.
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     HMODULE probe = LoadLibraryA(dll.c_str());
     FontRequest request{window, DefaultTimeoutMs(), FALSE, {}};
@@ -118,8 +92,7 @@ std::optional<LOGFONTA> ReadWindowFont(HWND window) {
     if (block.Valid() && probe && block.Write(0, &request, sizeof request) &&
         block.Write(sizeof request, dll.c_str(), dll.size() + 1)) {
         HANDLE process = block.Process();
-        const HMODULE remoteKernel = RemoteModule(process, "kernel32.dll");
-        const auto loaded = RunThere(process, RemoteFunction(kernel, remoteKernel, "LoadLibraryA"),
+        const auto loaded = RunThere(process, RemoteFunction(kernel, kernel, "LoadLibraryA"),
                                      block.At(sizeof request));
         // 32-bit: the module handle is the thread's whole exit code.
         const HMODULE remoteProbe = loaded ? reinterpret_cast<HMODULE>(*loaded) : nullptr;
@@ -129,7 +102,7 @@ std::optional<LOGFONTA> ReadWindowFont(HWND window) {
                 block.Read(0, &request, sizeof request)) {
                 font = request.font;
             }
-            RunThere(process, RemoteFunction(kernel, remoteKernel, "FreeLibrary"), remoteProbe);
+            RunThere(process, RemoteFunction(kernel, kernel, "FreeLibrary"), remoteProbe);
         }
     }
     if (probe) {

@@ -34,7 +34,20 @@ private:
 };
 
 // The font the window uses (WM_GETFONT), as GetObject describes it in the window's process;
-// empty when it could not be read or the window has none.
+// empty when it could not be read or the window has none. A font handle means nothing in
+// another process, and Wine does not answer WM_GETFONT sent from one: the driver's
+// e2e_font_probe.dll is loaded into the window's process and asked there, by a thread it
+// starts with a FontRequest.
 std::optional<LOGFONTA> ReadWindowFont(HWND window);
+
+struct FontRequest {
+    HWND window;
+    UINT timeoutMs;
+    BOOL found;
+    LOGFONTA font;
+};
+inline constexpr const char* kFontProbeDll = "e2e_font_probe.dll";
+// The thread's start: fills the request; its exit code is `found`.
+inline constexpr const char* kFontProbeEntry = "AnswerFontRequest";
 
 } // namespace e2e

@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <exception>
 #include <thread>
 
 namespace e2e {
@@ -68,14 +67,7 @@ bool RunOnDesktopWithoutTaskbar(const std::function<void()>& body, std::string* 
             return;
         }
         prepared = true;
-        try {
-            body();
-        } catch (const RequireFailed&) {
-        } catch (const std::exception& e) {
-            ReportFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
-        } catch (...) {
-            ReportFailure(__FILE__, __LINE__, "unknown exception");
-        }
+        RunGuarded(body, __FILE__, __LINE__);
     });
     worker.join();
     std::thread restore([&] { JoinDesktop(previous, kPrepareTimeoutMs); });

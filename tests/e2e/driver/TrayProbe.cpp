@@ -5,7 +5,6 @@
 #include "WindowProbe.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 namespace e2e {
@@ -36,25 +35,6 @@ bool SlotUsed(const Pixels& bar, int left, int width) {
         }
     }
     return false;
-}
-
-// Mean difference per colour channel of `small` against `big` at an offset.
-double DifferenceAt(const Pixels& big, const Pixels& small, int dx, int dy) {
-    if (small.data.empty() || dx + small.width > big.width || dy + small.height > big.height) {
-        return std::numeric_limits<double>::max();
-    }
-    double sum = 0;
-    for (int y = 0; y < small.height; ++y) {
-        for (int x = 0; x < small.width; ++x) {
-            const unsigned a = big.At(x + dx, y + dy);
-            const unsigned b = small.At(x, y);
-            for (int shift = 0; shift < 24; shift += 8) {
-                sum += std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                                static_cast<int>((b >> shift) & 0xFF));
-            }
-        }
-    }
-    return sum / (3.0 * small.width * small.height);
 }
 
 } // namespace
@@ -111,7 +91,7 @@ bool RightmostTrayIconShows(const std::string& moduleFile, UINT iconId) {
         DestroyIcon(icon);
         for (int dy = 0; dy + small <= shown.height; ++dy) {
             for (int dx = 0; dx + small <= shown.width; ++dx) {
-                best = std::min(best, DifferenceAt(shown, drawn, dx, dy));
+                best = std::min(best, MeanDifference(shown, drawn, dx, dy));
             }
         }
     }

@@ -4,6 +4,8 @@
 #include "Wait.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 #include <functional>
 
 namespace e2e {
@@ -269,6 +271,24 @@ Pixels CaptureScreen(const RECT& rect) {
         ReleaseDC(nullptr, screen);
         return copied != FALSE;
     });
+}
+
+double MeanDifference(const Pixels& big, const Pixels& small, int dx, int dy) {
+    if (small.data.empty() || dx + small.width > big.width || dy + small.height > big.height) {
+        return std::numeric_limits<double>::max();
+    }
+    double sum = 0;
+    for (int y = 0; y < small.height; ++y) {
+        for (int x = 0; x < small.width; ++x) {
+            const unsigned a = big.At(x + dx, y + dy);
+            const unsigned b = small.At(x, y);
+            for (int shift = 0; shift < 24; shift += 8) {
+                sum += std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                static_cast<int>((b >> shift) & 0xFF));
+            }
+        }
+    }
+    return sum / (3.0 * small.width * small.height);
 }
 
 bool WaitUntilPainted(HWND window, unsigned timeoutMs) {

@@ -77,6 +77,10 @@ Pixels CaptureScreen(const RECT& rect);
 // stretched to the picture or at its own size.
 Pixels RenderIcon(HICON icon, int width, int height, unsigned background, bool naturalSize = false);
 
+// Mean difference per colour channel, 0 (same) ... 255, of `small` against `big` at an offset;
+// the largest double when `small` is empty or does not fit.
+double MeanDifference(const Pixels& big, const Pixels& small, int dx = 0, int dy = 0);
+
 // Lets the window's thread paint what is pending and waits until the window's pixels on the
 // screen stay the same for a moment (another process's drawing reaches the screen late).
 // Returns whether they settled before the deadline.

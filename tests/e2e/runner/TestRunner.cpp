@@ -90,12 +90,7 @@ bool Selected(const std::vector<std::string>& patterns, const std::string& name)
 // Hooks must not end a run: a failing cleanup counts against the case it belongs to.
 void RunHooks(const std::vector<std::function<void()>>& hooks, const char* what) {
     for (const auto& hook : hooks) {
-        try {
-            hook();
-        } catch (const RequireFailed&) {
-        } catch (const std::exception& e) {
-            ReportFailure(__FILE__, __LINE__, std::string(what) + " threw: " + e.what());
-        }
+        RunGuarded(hook, what, 0);
     }
 }
 
@@ -193,6 +188,17 @@ void PrintUsage() {
 Registry& Registry::Instance() {
     static Registry registry;
     return registry;
+}
+
+void RunGuarded(const std::function<void()>& body, const char* file, int line) {
+    try {
+        body();
+    } catch (const RequireFailed&) {
+    } catch (const std::exception& e) {
+        ReportFailure(file, line, std::string("exception: ") + e.what());
+    } catch (...) {
+        ReportFailure(file, line, "unknown exception");
+    }
 }
 
 const std::string& CurrentTestName() {
@@ -310,14 +316,7 @@ int RunTests(const std::vector<std::string>& args) {
             watchdog.CaseStarted();
             RunHooks(registry.BeforeEach(), "set-up");
             if (g_failuresInCase == 0) {
-                try {
-                    test->body();
-                } catch (const RequireFailed&) {
-                } catch (const std::exception& e) {
-                    ReportFailure(test->file, test->line, std::string("exception: ") + e.what());
-                } catch (...) {
-                    ReportFailure(test->file, test->line, "unknown exception");
-                }
+                RunGuarded(test->body, test->file, test->line);
             }
             RunHooks(registry.AfterEach(), "clean-up");
             watchdog.CaseEnded();

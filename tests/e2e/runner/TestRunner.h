@@ -52,6 +52,10 @@ struct Registrar {
 // Thrown by REQUIRE to end the current case; the runner catches it.
 struct RequireFailed {};
 
+// Runs part of a case (on any thread): a failed REQUIRE ends it, another exception is reported
+// as a failure at file:line.
+void RunGuarded(const std::function<void()>& body, const char* file, int line);
+
 // Name of the case now running ("" outside a case), for per-case folders and screenshots.
 const std::string& CurrentTestName();
 

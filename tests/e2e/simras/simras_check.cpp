@@ -15,6 +15,7 @@
 
 #include "dialer/RasRecords.h"
 #include "TestRunner.h"
+#include "Text.h"
 #include "Wait.h"
 
 namespace {
@@ -24,39 +25,9 @@ namespace {
 std::string g_dir; // temporary folder of this run, with a trailing backslash
 std::string g_log; // log of the running case
 
-void WriteFileText(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string ReadFileText(const std::string& path) {
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        text.append(chunk, got);
-    CloseHandle(file);
-    return text;
-}
-
 // Removes this run's files; kept when a case failed, to be looked at.
 void RemoveRunFolder() {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((g_dir + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((g_dir + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    e2e::EmptyFolder(g_dir);
     RemoveDirectoryA(g_dir.c_str());
 }
 
@@ -64,7 +35,7 @@ void RemoveRunFolder() {
 void UsePhoneBook(const char* caseName, const std::string& config) {
     std::string cfg = g_dir + caseName + ".cfg";
     g_log = g_dir + caseName + ".log";
-    WriteFileText(cfg, config);
+    e2e::WriteFileBytes(cfg, config);
     DeleteFileA(g_log.c_str());
     SetEnvironmentVariableA("SIMRAS_CONFIG", cfg.c_str());
     SetEnvironmentVariableA("SIMRAS_LOG", g_log.c_str());
@@ -72,7 +43,7 @@ void UsePhoneBook(const char* caseName, const std::string& config) {
 
 std::vector<std::string> LogLines() {
     std::vector<std::string> lines;
-    std::string text = ReadFileText(g_log);
+    std::string text = e2e::ReadFileBytes(g_log);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -102,11 +73,7 @@ int LogCount(const std::string& prefix) {
 }
 
 std::string ToAnsi(const std::string& utf8) {
-    wchar_t wide[512];
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 512);
-    char ansi[1024];
-    WideCharToMultiByte(CP_ACP, 0, wide, n, ansi, sizeof ansi, nullptr, nullptr);
-    return ansi;
+    return e2e::Narrow(e2e::Widen(utf8, CP_UTF8), CP_ACP);
 }
 
 // ---- notifications ----

@@ -65,6 +65,14 @@ std::string GetEnv(const char* name) {
     return size > 0 && size < sizeof buffer ? std::string(buffer, size) : std::string();
 }
 
+std::string DriverFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    const size_t slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
     if (dir.empty()) {
         return name;
@@ -117,6 +125,20 @@ bool MakeFolders(const std::string& path) {
         MakeFolders(path.substr(0, slash));
     }
     return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void EmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileA(JoinPath(folder, found.cFileName).c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 } // namespace e2e
