@@ -1,6 +1,7 @@
 #include "DialogProbe.h"
 
 #include "AppProcess.h"
+#include "ProgramFacts.h"
 #include "Desktop.h"
 #include "ProgramFile.h"
 #include "RemoteProcess.h"
@@ -172,6 +173,34 @@ RECT WorkArea() {
     RECT area{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     return area;
+}
+
+bool CloseByBackButton(HWND dialog) {
+    PressButton(Item(dialog, ids::kReturn));
+    return WaitGone(dialog);
+}
+
+WayToEnd ByBackButton() {
+    return {"the back button", [](HWND dialog) { PressButton(Item(dialog, ids::kReturn)); }};
+}
+
+WayToEnd ByKey(const std::string& name, int controlId, UINT key) {
+    return {name, [=](HWND dialog) { PressKey(Item(dialog, controlId), key); }};
+}
+
+WayToEnd ByCloseBox() {
+    return {"the close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }};
+}
+
+void CheckEachWayEnds(const std::function<HWND()>& open, const std::vector<WayToEnd>& ways,
+                      HWND owner) {
+    for (const WayToEnd& way : ways) {
+        HWND dialog = open();
+        REQUIRE_MSG(dialog != nullptr, "the window did not open before " + way.name);
+        way.take(dialog);
+        CHECK_MSG(WaitGone(dialog), way.name + " did not end the window");
+    }
+    CHECK(WaitUntil([&] { return IsEnabled(owner); }));
 }
 
 } // namespace e2e

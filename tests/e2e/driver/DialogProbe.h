@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,5 +53,22 @@ void CheckModalOver(HWND dialog, HWND owner);
 // The window stands centred over `over`, moved inside the work area where it would leave it.
 void CheckCentredOver(HWND window, const RECT& over, const std::string& context);
 RECT WorkArea();
+
+// Back to the main window with the dialog's "返回主界面"; true once the dialog has ended.
+bool CloseByBackButton(HWND dialog);
+
+// A way a user ends a modal dialog of the program: the back button, a key in a control, the
+// close box.
+struct WayToEnd {
+    std::string name;
+    std::function<void(HWND dialog)> take;
+};
+WayToEnd ByBackButton();
+WayToEnd ByKey(const std::string& name, int controlId, UINT key);
+WayToEnd ByCloseBox();
+// Each way ends a dialog that `open` opens afresh (nullptr: it did not open), and then
+// `owner` is enabled again.
+void CheckEachWayEnds(const std::function<HWND()>& open, const std::vector<WayToEnd>& ways,
+                      HWND owner);
 
 } // namespace e2e

@@ -20,11 +20,6 @@ HWND OpenHelp(const App& app, HWND main) {
     return app.WaitDialog(kHelpTitle, ids::kHelpEdit);
 }
 
-bool CloseHelp(HWND help) {
-    PressButton(Item(help, ids::kReturn));
-    return WaitGone(help);
-}
-
 // Text with its line ends made visible, for failure messages.
 std::string Escaped(const std::string& text) {
     std::string out;
@@ -59,8 +54,7 @@ E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
     REQUIRE(MoveTo(s.main, 420, 260));
     HWND help = OpenHelp(s.app, s.main);
     REQUIRE(help != nullptr);
-    CHECK_MSG(!TakeScreenshot("help-window", help).empty() || GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot of the help window");
+    CHECK_MSG(ScreenshotTaken("help-window", help), "no screenshot of the help window");
 
     CheckModalOver(help, s.main);
     CheckClientSize(help, 284, 189);
@@ -87,7 +81,7 @@ E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
     CHECK_EQ(LOWORD(defId), ids::kReturn);
     CHECK_EQ(ItemId(FocusedWindow(help)), ids::kReturn);
 
-    REQUIRE(CloseHelp(help));
+    REQUIRE(CloseByBackButton(help));
     CHECK(IsEnabled(s.main));
 }
 
@@ -111,7 +105,7 @@ E2E_TEST(Help, ShowsTheTextByteForByteScrolledToItsEnd) {
               "last character at y " + std::to_string(y) + ", client height " +
                   std::to_string(client.bottom));
     CHECK_MSG(Ask(edit, EM_GETFIRSTVISIBLELINE) > 0, "the view was not scrolled");
-    CHECK(CloseHelp(help));
+    CHECK(CloseByBackButton(help));
 }
 
 E2E_TEST(Help, TypedTextIsGoneAndTheSameTextShownAtTheNextOpening) {
@@ -126,40 +120,23 @@ E2E_TEST(Help, TypedTextIsGoneAndTheSameTextShownAtTheNextOpening) {
     TypeText(edit, "用户输入");
     CHECK_MSG(WaitUntil([&] { return WindowText(edit).find("用户输入") != std::string::npos; }),
               "typing did not change the text");
-    REQUIRE(CloseHelp(help));
+    REQUIRE(CloseByBackButton(help));
 
     for (const char* opening : {"second opening", "third opening"}) {
         help = OpenHelp(s.app, s.main);
         REQUIRE(help != nullptr);
         CheckHelpText(help, opening);
-        REQUIRE(CloseHelp(help));
+        REQUIRE(CloseByBackButton(help));
     }
 }
 
 E2E_TEST(Help, EndsByItsButtonEnterEscAndTheCloseBox) {
     Started s = StartProgram();
     REQUIRE(s.main != nullptr);
-
-    HWND help = OpenHelp(s.app, s.main);
-    REQUIRE(help != nullptr);
-    CHECK_MSG(CloseHelp(help), "the back button did not end the window");
-
     // Enter presses the default button.
-    help = OpenHelp(s.app, s.main);
-    REQUIRE(help != nullptr);
-    PressKey(Item(help, ids::kReturn), VK_RETURN);
-    CHECK_MSG(WaitGone(help), "Enter did not end the window");
-
-    help = OpenHelp(s.app, s.main);
-    REQUIRE(help != nullptr);
-    PressKey(Item(help, ids::kReturn), VK_ESCAPE);
-    CHECK_MSG(WaitGone(help), "Esc did not end the window");
-
-    help = OpenHelp(s.app, s.main);
-    REQUIRE(help != nullptr);
-    PostMessageA(help, WM_SYSCOMMAND, SC_CLOSE, 0);
-    CHECK_MSG(WaitGone(help), "the close box did not end the window");
-
-    CHECK(WaitUntil([&] { return IsEnabled(s.main); }));
+    CheckEachWayEnds([&] { return OpenHelp(s.app, s.main); },
+                     {ByBackButton(), ByKey("Enter", ids::kReturn, VK_RETURN),
+                      ByKey("Esc", ids::kReturn, VK_ESCAPE), ByCloseBox()},
+                     s.main);
     CHECK(s.app.Running());
 }

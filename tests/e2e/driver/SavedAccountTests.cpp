@@ -33,10 +33,21 @@ bool WaitOptionFilled(const char* key) {
     return WaitUntil([&] { return !settings::Stored("Option", key).value_or("").empty(); });
 }
 
-// Ends the program and starts it again, as a user does on the next day.
-void Restart(Started& s) {
+// Types the account into the fields and ticks the save box; returns once the file holds it.
+void TypeAndSave(const Started& s, const std::string& user, const std::string& password) {
+    REQUIRE(SetWindowTextTo(Item(s.main, ids::kUser), user));
+    REQUIRE(SetWindowTextTo(Item(s.main, ids::kPassword), password));
+    ClickControl(Item(s.main, ids::kSaveBox));
+    REQUIRE_MSG(WaitOption("SaveUserPwd", "True"), "the flag was not written");
+    REQUIRE_MSG(WaitOptionFilled("Pwd"), "the password was not written");
+}
+
+// The program ended and started again, as a user does on the next day: what it shows then.
+MainWindowState Restarted(Started& s) {
     s.app.Kill();
     s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    return ReadMainWindow(s.main);
 }
 
 void CheckNothingRestored(const MainWindowState& state, const std::string& context) {
@@ -88,12 +99,7 @@ E2E_TEST(SavedAccount, PositionBeyondTheListLeavesNoSelection) {
 E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
     Started s = StartProgram(kThreeEntries);
     REQUIRE(s.main != nullptr);
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kUser), "alice"));
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kPassword), "Pa55-word"));
-
-    ClickControl(Item(s.main, ids::kSaveBox));
-    REQUIRE_MSG(WaitOption("SaveUserPwd", "True"), "the flag was not written");
-    REQUIRE_MSG(WaitOptionFilled("Pwd"), "the password was not written");
+    TypeAndSave(s, "alice", "Pa55-word");
     CHECK_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
     CHECK_EQ(Option("SaveUserPwd"), "True");
     CHECK_EQ(Option("User"), "alice");
@@ -119,9 +125,7 @@ E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
     CHECK_EQ(settings::Bytes(), before);
 
     // The next start gives back what was stored when the box was ticked.
-    Restart(s);
-    REQUIRE(s.main != nullptr);
-    const MainWindowState state = ReadMainWindow(s.main);
+    const MainWindowState state = Restarted(s);
     CHECK_EQ(state.saveBox, BST_CHECKED);
     CHECK_EQ(state.user, "alice");
     CHECK_EQ(state.password, "Pa55-word");
@@ -131,15 +135,10 @@ E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
 E2E_TEST(SavedAccount, ChineseAccountNameRoundTrips) {
     Started s = StartProgram(kThreeEntries);
     REQUIRE(s.main != nullptr);
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kUser), "张三@宽带"));
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kPassword), "密码123"));
-    ClickControl(Item(s.main, ids::kSaveBox));
+    TypeAndSave(s, "张三@宽带", "密码123");
     REQUIRE(WaitOption("User", "张三@宽带"));
-    REQUIRE(WaitOptionFilled("Pwd"));
 
-    Restart(s);
-    REQUIRE(s.main != nullptr);
-    const MainWindowState state = ReadMainWindow(s.main);
+    const MainWindowState state = Restarted(s);
     CHECK_EQ(state.user, "张三@宽带");
     CHECK_EQ(state.password, "密码123");
 }
@@ -163,9 +162,7 @@ E2E_TEST(SavedAccount, ClearingTheBoxForgetsTheAccount) {
     CHECK_EQ(state.password, "secret");
     CHECK_EQ(state.selection, 1);
 
-    Restart(s);
-    REQUIRE(s.main != nullptr);
-    CheckNothingRestored(ReadMainWindow(s.main), "after clearing");
+    CheckNothingRestored(Restarted(s), "after clearing");
 }
 
 E2E_TEST(SavedAccount, ChoosingAnotherEntryForgetsTheAccountAndStoresThePosition) {
@@ -190,9 +187,7 @@ E2E_TEST(SavedAccount, ChoosingAnotherEntryForgetsTheAccountAndStoresThePosition
     CHECK_EQ(ReadMainWindow(s.main).entryText, "b");
 
     // Not restored at the next start: the flag is off, so the position is not read.
-    Restart(s);
-    REQUIRE(s.main != nullptr);
-    CheckNothingRestored(ReadMainWindow(s.main), "after choosing an entry");
+    CheckNothingRestored(Restarted(s), "after choosing an entry");
 }
 
 E2E_TEST(SavedAccount, TickingAfterChoosingAnEntryRemembersThatEntry) {
@@ -200,15 +195,9 @@ E2E_TEST(SavedAccount, TickingAfterChoosingAnEntryRemembersThatEntry) {
     REQUIRE(s.main != nullptr);
     REQUIRE(ChooseComboItem(s.main, ids::kEntry, 1));
     REQUIRE(WaitOption("Pos", "1"));
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kUser), "bob"));
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kPassword), "hunter2"));
-    ClickControl(Item(s.main, ids::kSaveBox));
-    REQUIRE(WaitOption("SaveUserPwd", "True"));
-    REQUIRE(WaitOptionFilled("Pwd"));
+    TypeAndSave(s, "bob", "hunter2");
 
-    Restart(s);
-    REQUIRE(s.main != nullptr);
-    const MainWindowState state = ReadMainWindow(s.main);
+    const MainWindowState state = Restarted(s);
     CHECK_EQ(state.saveBox, BST_CHECKED);
     CHECK_EQ(state.entryText, "b");
     CHECK_EQ(state.user, "bob");

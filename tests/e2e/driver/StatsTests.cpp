@@ -46,12 +46,6 @@ HWND OpenStatsByCommand(const App& app, HWND main) {
     return app.WaitDialog(kStatsTitle, ids::kStatsList);
 }
 
-// Back to the main window with "返回主界面".
-bool CloseStats(HWND stats) {
-    PressButton(Item(stats, ids::kReturn));
-    return WaitGone(stats);
-}
-
 Rows ListedRows(HWND stats) {
     return ListRows(Item(stats, ids::kStatsList), 3);
 }
@@ -110,8 +104,7 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
     REQUIRE(MoveTo(s.main, 420, 260));
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    CHECK_MSG(!TakeScreenshot("stats-window", stats).empty() || GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot of the statistics window");
+    CHECK_MSG(ScreenshotTaken("stats-window", stats), "no screenshot of the statistics window");
 
     CheckModalOver(stats, s.main);
     CheckClientSize(stats, 291, 193);
@@ -140,7 +133,7 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
              std::optional<ListColumn>({"精确上网时长(单位: 秒)", 160, LVCFMT_LEFT}));
     CHECK_EQ(ListColumnAt(list, 2), std::optional<ListColumn>({"下线时间", 100, LVCFMT_LEFT}));
 
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
     CHECK(IsEnabled(s.main));
 
     // Over a main window near the bottom right corner it stays inside the work area.
@@ -151,7 +144,7 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
     const RECT cornered = ScreenRect(stats);
     CHECK_MSG(cornered.right == area.right && cornered.bottom == area.bottom,
               "at " + Units(cornered) + " in the work area " + Units(area));
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ListsEveryRecordNewestOnTop) {
@@ -160,7 +153,7 @@ E2E_TEST(Stats, ListsEveryRecordNewestOnTop) {
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListedRows(stats), kThreeRows);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, AMissingRecordIsSkippedWithoutAMessage) {
@@ -177,7 +170,7 @@ E2E_TEST(Stats, AMissingRecordIsSkippedWithoutAMessage) {
                            {"2003-9-1", "1", "1:1:1"}};
     CHECK_EQ(ListedRows(stats), expected);
     CHECK_EQ(MessageBoxesOf(s.app).size(), 0u);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ShortEmptiedAndMalformedValuesAreSkippedLongPartsShownWhole) {
@@ -205,7 +198,7 @@ E2E_TEST(Stats, ShortEmptiedAndMalformedValuesAreSkippedLongPartsShownWhole) {
                            {"3-9-3", "0", "1:2"}};
     CHECK_EQ(ListedRows(stats), expected);
     CHECK_EQ(MessageBoxesOf(s.app).size(), 0u);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 // The rows must be exactly what reading data[1] ... data[n] one key at a time gives, however
@@ -273,7 +266,7 @@ E2E_TEST(Stats, RowsMatchReadingEveryKeyOnItsOwn) {
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListedRows(stats), expected);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, TotalsSecondsMinutesAndHours) {
@@ -288,7 +281,7 @@ E2E_TEST(Stats, TotalsSecondsMinutesAndHours) {
     CHECK_EQ(TotalShown(s.app, stats), TotalText("3599", "59", "0"));
     // Pressed again without changes: the same numbers, not twice the sum.
     CHECK_EQ(TotalShown(s.app, stats), TotalText("3599", "59", "0"));
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     // Every opening reads the file again.
     REQUIRE(settings::Write(
@@ -297,14 +290,14 @@ E2E_TEST(Stats, TotalsSecondsMinutesAndHours) {
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 2);
     CHECK_EQ(TotalShown(s.app, stats), TotalText("7200", "120", "2"));
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     REQUIRE(settings::Remove());
     stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 0);
     CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
     CHECK_MSG(!settings::Exists(), "looking at the records created the settings file");
 }
 
@@ -317,7 +310,7 @@ E2E_TEST(Stats, HugeHandEditedValuesDoNotTurnTheTotalNegative) {
     REQUIRE(stats != nullptr);
     // Each cell counts at most 2147483647; the sum is shown whole.
     CHECK_EQ(TotalShown(s.app, stats), TotalText("4294967306", "71582788", "1193046"));
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ResetAnsweredNoChangesNothing) {
@@ -341,7 +334,7 @@ E2E_TEST(Stats, ResetAnsweredNoChangesNothing) {
 
     CHECK_EQ(ListedRows(stats), kThreeRows);
     CHECK_EQ(settings::Bytes(), before);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
@@ -375,12 +368,12 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
     CHECK_EQ(settings::ValueInText(bytes, "Data", "data[4]"), Value("2003-9-6,1@1:1:1"));
     CHECK_EQ(settings::ValueInText(bytes, "Option", "User"), Value("someone"));
     CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 0);
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     // A connection made and ended now is stored as record 1.
     PressButton(Item(s.main, ids::kDial));
@@ -402,30 +395,17 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
     const Rows expected = {{record->substr(0, comma), record->substr(comma + 1, at - comma - 1),
                             record->substr(at + 1)}};
     CHECK_EQ(ListedRows(stats), expected);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, EndsByItsButtonEscAndTheCloseBox) {
     Started s = StartProgram(OneEntryBook(), RecordsFile("3", kThreeRecords));
     REQUIRE(s.main != nullptr);
     const std::string before = settings::Bytes();
-
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
-    CHECK_MSG(CloseStats(stats), "the back button did not end the window");
-
-    stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
-    PressKey(Item(stats, ids::kStatsList), VK_ESCAPE);
-    CHECK_MSG(WaitGone(stats), "Esc did not end the window");
-
-    stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
-    PostMessageA(stats, WM_SYSCOMMAND, SC_CLOSE, 0);
-    CHECK_MSG(WaitGone(stats), "the close box did not end the window");
-
+    CheckEachWayEnds([&] { return OpenStats(s.app, s.main); },
+                     {ByBackButton(), ByKey("Esc", ids::kStatsList, VK_ESCAPE), ByCloseBox()},
+                     s.main);
     // The main window is back and nothing was written.
-    CHECK(WaitUntil([&] { return IsEnabled(s.main); }));
     CHECK(s.app.Running());
     CHECK_EQ(settings::Bytes(), before);
 }
