@@ -6,6 +6,7 @@
 #include "Screenshot.h"
 #include "TestRunner.h"
 #include "Text.h"
+#include "TraySteps.h"
 #include "WindowProbe.h"
 
 #include <cstdio>
@@ -122,24 +123,17 @@ E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
 
 // Enter and Esc take the close box's way: the question first, and only Yes ends the program.
 E2E_TEST(MainWindow, EscapeOrEnterInAFieldAsksBeforeEnding) {
-    for (const UINT key : {UINT{VK_ESCAPE}, UINT{VK_RETURN}}) {
+    for (const WayOut* way : {&kByEscInTheAccount, &kByEnterInThePassword}) {
         for (const int answer : {IDNO, IDYES}) {
-            const std::string name = std::string(key == VK_ESCAPE ? "Esc" : "Enter") +
-                                     (answer == IDYES ? ", Yes" : ", No");
+            const std::string name = std::string(way->name) + (answer == IDYES ? ", Yes" : ", No");
             Started s = StartProgram();
             REQUIRE(s.main != nullptr);
-            PressKey(Item(s.main, key == VK_ESCAPE ? ids::kUser : ids::kPassword), key);
-            const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
-            REQUIRE_MSG(box.has_value() && s.app.Running(), name + ": nothing was asked");
-            CHECK_MSG(box->text == texts::kExitQuestion, name + ": asked " + Describe(box->text));
-            CHECK_MSG(box->caption == texts::kNotice, name + ": caption " + Describe(box->caption));
-            CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}), name + ": not Yes/No");
-            CHECK_MSG(box->icon == BoxIcon::Question, name + ": icon " + BoxIconName(box->icon));
-            REQUIRE(AnswerMessageBox(box->window, answer));
+            const MessageBoxView box = AskByWay(s, *way);
+            REQUIRE(AnswerMessageBox(box.window, answer));
             if (answer == IDYES) {
                 CHECK_MSG(s.app.WaitExit() == std::optional<DWORD>(0), name + ": did not end");
             } else {
-                CHECK_MSG(WaitGone(box->window), name + ": the question stayed");
+                CHECK_MSG(WaitGone(box.window), name + ": the question stayed");
                 CHECK_MSG(s.app.Running() && s.app.MainWindow() == s.main, name + ": window gone");
             }
         }

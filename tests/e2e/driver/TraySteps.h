@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -24,6 +25,24 @@ void RequireSafeMenuChoice(bool mayEndSession = false);
 // Opens the tray menu and chooses the item at the position (1-based, separators counted);
 // ends the case when the menu does not open or does not close.
 void ChooseTrayItem(const Started& s, int position, bool mayEndSession = false);
+
+// A way out of the program as a user takes it.
+struct WayOut {
+    const char* name;
+    bool needsShownWindow; // keys and the system menu reach only a window on screen
+    void (*take)(const Started&);
+};
+extern const WayOut kByExitItem;
+extern const WayOut kByEnterInThePassword;
+extern const WayOut kByEscInTheAccount;
+// Every way out; the exit item comes first: it is taken while a connected program is still
+// hidden.
+const std::vector<WayOut>& WaysOut();
+// Shows a hidden window by the tray icon's double-click when the way needs it on screen.
+void ShowIfNeeded(const Started& s, const WayOut& way);
+// Takes the way out and returns the question it asks, checked (text, caption, Yes and No, the
+// question icon, owned by the main window); ends the case when none is asked.
+MessageBoxView AskByWay(const Started& s, const WayOut& way);
 
 // Presses the dial button and waits for the connect step: window hidden, icon added.
 bool ConnectAndWait(Started& s);

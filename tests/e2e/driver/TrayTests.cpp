@@ -263,14 +263,9 @@ void CheckItemsReachTheirHandlers(Started& s) {
         CHECK_MSG(WaitGone(dialog), item + ": Esc did not close " + Describe(WindowText(dialog)));
     }
 
-    ChooseTrayItem(s, kExit);
-    const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
-    REQUIRE_MSG(box.has_value(), "the exit item asked nothing");
-    CHECK_EQ(box->text, texts::kExitQuestion);
-    CHECK_EQ(box->caption, texts::kNotice);
-    CHECK_EQ(box->owner, s.main);
-    REQUIRE(AnswerMessageBox(box->window, IDNO));
-    CHECK(WaitGone(box->window));
+    const MessageBoxView box = AskByWay(s, kByExitItem);
+    REQUIRE(AnswerMessageBox(box.window, IDNO));
+    CHECK(WaitGone(box.window));
     CHECK(s.app.Running());
 }
 

@@ -107,18 +107,6 @@ bool CheckEqual(const A& actual, const B& expected, const char* actualText,
     return false;
 }
 
-template <class A, class B>
-bool CheckNotEqual(const A& actual, const B& other, const char* actualText, const char* otherText,
-                   const char* file, int line) {
-    if (!(actual == other)) {
-        return true;
-    }
-    ReportFailure(file, line,
-                  std::string(actualText) + " != " + otherText +
-                      "\n      both: " + Describe(actual));
-    return false;
-}
-
 bool CheckTrue(bool value, const char* text, const char* file, int line,
                const std::string& context = {});
 
@@ -147,8 +135,6 @@ int RunTests(const std::vector<std::string>& args);
     ::e2e::CheckTrue(static_cast<bool>(expr), #expr, __FILE__, __LINE__, (context))
 #define CHECK_EQ(actual, expected)                                                                 \
     ::e2e::CheckEqual((actual), (expected), #actual, #expected, __FILE__, __LINE__)
-#define CHECK_NE(actual, other)                                                                    \
-    ::e2e::CheckNotEqual((actual), (other), #actual, #other, __FILE__, __LINE__)
 #define REQUIRE(expr)                                                                              \
     do {                                                                                           \
         if (!CHECK(expr))                                                                          \
