@@ -3,8 +3,6 @@
 
 #include "ButtonFixture.h"
 
-#include <functional>
-
 namespace {
 
 using namespace pixels;
