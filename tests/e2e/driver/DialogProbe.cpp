@@ -149,6 +149,21 @@ void CheckDialogFont(HWND dialog, unsigned templateId) {
     }
 }
 
+void CheckModalLayout(HWND dialog, HWND owner, const DialogLayout& layout) {
+    CheckModalOver(dialog, owner);
+    CheckClientSize(dialog, layout.width, layout.height);
+    CheckControls(dialog, layout.controls);
+    CheckDialogFont(dialog, layout.templateId);
+    CHECK_EQ(ItemId(FocusedWindow(dialog)), layout.focusId);
+}
+
+HWND OpenAwayFromTheCorner(HWND main, const std::function<HWND()>& open) {
+    REQUIRE(MoveTo(main, 420, 260));
+    HWND dialog = open();
+    REQUIRE_MSG(dialog != nullptr, "the window did not open");
+    return dialog;
+}
+
 void CheckModalOver(HWND dialog, HWND owner) {
     const LONG style = StyleOf(dialog);
     CHECK_MSG((style & WS_POPUP) && (style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU),

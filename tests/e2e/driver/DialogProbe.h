@@ -47,6 +47,20 @@ void CheckControls(HWND dialog, const std::vector<ExpectedControl>& expected);
 // template says; there the template's own character set is checked instead.
 void CheckDialogFont(HWND dialog, unsigned templateId);
 
+// A modal dialog of the program as its template lays it out: CheckModalOver, the client area,
+// CheckControls, CheckDialogFont and the control that has the focus at first.
+struct DialogLayout {
+    unsigned templateId;
+    LONG width; // client area in dialog units
+    LONG height;
+    std::vector<ExpectedControl> controls;
+    int focusId;
+};
+void CheckModalLayout(HWND dialog, HWND owner, const DialogLayout& layout);
+// Moves the main window away from the screen's corner, so that centring shows, and opens a
+// dialog over it; ends the case when either fails.
+HWND OpenAwayFromTheCorner(HWND main, const std::function<HWND()>& open);
+
 // A modal dialog over `owner`: caption and system menu, fixed size, a modal frame, owned by
 // `owner`, which waits disabled, and centred over it within the work area.
 void CheckModalOver(HWND dialog, HWND owner);
