@@ -204,6 +204,7 @@ e2e_start_session() {
 # Makes the prefix in the background (a fresh one takes 15-20 s), e.g. while the trees build;
 # e2e_enter waits for it.
 e2e_prepare_prefix() {
+    mkdir -p "$1"
     (e2e_setup "$1") >/dev/null 2>&1 &
     E2E_PREPARE_PID=$!
 }
