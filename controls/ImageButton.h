@@ -8,9 +8,9 @@
 #include <windows.h>
 
 #include "controls/ButtonGeometry.h"
-#include "controls/ButtonResources.h"
 #include "framework/Controls.h"
 #include "framework/DC.h"
+#include "framework/Handles.h"
 #include "framework/String.h"
 #include "framework/ToolTipCtrl.h"
 
@@ -67,8 +67,9 @@ protected:
     BOOL m_bFlat = TRUE;
     BOOL m_bHover = FALSE;
     BOOL m_bFlatFocusRect = FALSE;
-    HCURSOR m_hCursor = nullptr;
-    HICON m_hIconActive = nullptr;
+    fw::UniqueCursor m_hCursor;
+    fw::UniqueIcon m_hIconActive;
+    // The active look's icon when both looks show the same one; else m_idleIconOwner's.
     HICON m_hIconIdle = nullptr;
     BYTE m_cyIcon = 0;
     BYTE m_cxIcon = 0;
@@ -78,10 +79,15 @@ protected:
     COLORREF m_crActiveText = 0;
 
 private:
+    // One of the four colours from the system; only bRepaint == 1 repaints.
+    void SetSystemColor(COLORREF& crColor, int nIndex, BOOL bRepaint);
+
+    fw::UniqueIcon m_idleIconOwner; // an idle icon of its own, if any
     void ApplyTracking(bool hover, bool takeCapture, bool releaseCapture, bool invalidate);
 };
 
 // How every window dresses a push button of its template, in this order: subclassed (control
-// nID of pParent), icon nIcon at 32 x 32 in both looks, the tooltip text, the hand cursor.
+// nID of pParent), icon nIcon (an IDI_* resource) at 32 x 32 in both looks, the tooltip text,
+// the hand cursor.
 void DressImageButton(CImageButton& button, CWnd* pParent, UINT nID, UINT nIcon,
                       const char* pszTip);

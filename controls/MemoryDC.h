@@ -18,7 +18,9 @@ public:
 
 private:
     CBitmap m_bmpSurface;
-    CBitmap* m_pDisplacedBitmap = nullptr;
+    // The surface's selection: ends after the copy to the target and before the surface
+    // bitmap and the context are deleted (members go in reverse order).
+    fw::ScopedSelect m_pDisplacedBitmap;
     CDC* m_pTargetDC;
     RECT m_rcArea{};
     BOOL m_bOffscreen;

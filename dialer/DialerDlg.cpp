@@ -135,10 +135,10 @@ BOOL CDialerDlg::OnInitDialog() {
     m_connection = std::make_unique<dialer::Connection>(
         *m_ras, *m_clock, *m_settings, static_cast<dialer::ConnectionView&>(*this));
 
-    DressImageButton(m_btnDial, this, IDC_DIAL_BUTTON, controls::kDialIcon, "连接网络，开始计时");
-    DressImageButton(m_btnHangUp, this, IDC_HANGUP_BUTTON, controls::kHangUpIcon, "断开网络连接");
-    DressImageButton(m_btnStats, this, IDC_STATS_BUTTON, controls::kStatisticsIcon, "统计计时时间");
-    DressImageButton(m_btnHelp, this, IDC_HELP_BUTTON, controls::kHelpIcon, "软件使用说明");
+    DressImageButton(m_btnDial, this, IDC_DIAL_BUTTON, IDI_DIAL, "连接网络，开始计时");
+    DressImageButton(m_btnHangUp, this, IDC_HANGUP_BUTTON, IDI_HANG_UP, "断开网络连接");
+    DressImageButton(m_btnStats, this, IDC_STATS_BUTTON, IDI_STATISTICS, "统计计时时间");
+    DressImageButton(m_btnHelp, this, IDC_HELP_BUTTON, IDI_HELP, "软件使用说明");
 
     if (!ListPhoneBookEntries()) {
         MessageBox(kNoEntriesText, kNoticeCaption, MB_OK | MB_ICONINFORMATION);
@@ -396,19 +396,18 @@ LRESULT CDialerDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
 }
 
 void CDialerDlg::ShowTrayMenu() {
-    HMENU hMenu =
-        ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(dialer::TrayMenuFor(Mode())));
-    if (hMenu == nullptr) {
+    const fw::UniqueMenu menu(
+        ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(dialer::TrayMenuFor(Mode()))));
+    if (menu == nullptr) {
         return;
     }
     POINT cursor{};
     ::GetCursorPos(&cursor);
     ::SetForegroundWindow(m_hWnd);
-    ::TrackPopupMenu(::GetSubMenu(hMenu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd,
+    ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd,
                      nullptr);
     // Without a message after the menu, the next click beside it would not close it.
     PostMessage(WM_NULL);
-    ::DestroyMenu(hMenu);
 }
 
 void CDialerDlg::OnShowMain() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "dialer/RasRecords.h"
+#include "framework/Handles.h"
 #include "sim/SimConfig.h"
 #include "sim/SimEnv_win.h"
 
@@ -71,8 +72,8 @@ struct Connection {
     DWORD notifierType = 0;
     LPVOID notifier = nullptr;
     ULONG_PTR callbackId = 0;
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);    // set by hang-up
-    HANDLE settled = CreateEventA(nullptr, TRUE, FALSE, nullptr); // no more events will come
+    fw::UniqueHandle stop{CreateEventA(nullptr, TRUE, FALSE, nullptr)};    // set by hang-up
+    fw::UniqueHandle settled{CreateEventA(nullptr, TRUE, FALSE, nullptr)}; // no more events
 
     // Guarded by the registry's lock.
     bool hungUp = false;
@@ -83,10 +84,6 @@ struct Connection {
     Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
-    ~Connection() {
-        CloseHandle(stop);
-        CloseHandle(settled);
-    }
 
     HRASCONN Handle() const { return reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(id)); }
 };
@@ -350,13 +347,12 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     if (notifier)
         LogLine(call + " -> 0 handle=" + HandleText(id));
     auto* holder = new std::shared_ptr<Connection>(conn);
-    HANDLE thread = CreateThread(nullptr, 0, DialWorker, holder, 0, nullptr);
+    const fw::UniqueHandle thread(CreateThread(nullptr, 0, DialWorker, holder, 0, nullptr));
     if (!thread) {
         delete holder;
         Connections().Remove(id);
         return result(ERROR_NOT_ENOUGH_MEMORY);
     }
-    CloseHandle(thread);
     if (notifier)
         return 0;
 

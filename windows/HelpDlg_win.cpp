@@ -21,7 +21,7 @@ BOOL CHelpDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CHelpDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, controls::kBackIcon, "返回程序主界面");
+    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回程序主界面");
     for (const char* piece : help::Pieces()) {
         m_editHelp.AppendLine(piece);
     }

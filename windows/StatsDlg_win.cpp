@@ -65,10 +65,9 @@ BOOL CStatsDlg::OnInitDialog() {
                             stats::kColumns[column].width);
     }
 
-    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, controls::kBackIcon, "返回程序主界面");
-    DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, controls::kHangUpIcon,
-                     "统计数据，查看使用状况");
-    DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, controls::kClearIcon, "清空表格数据");
+    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回程序主界面");
+    DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, IDI_HANG_UP, "统计数据，查看使用状况");
+    DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, IDI_CLEAR, "清空表格数据");
 
     LoadRecords();
     return TRUE;
