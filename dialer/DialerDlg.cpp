@@ -73,51 +73,28 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     }
 }
 
-BOOL CDialerDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    const UINT id = LOWORD(wParam);
-    const UINT code = HIWORD(wParam);
-    if (id == IDC_SAVE_CHECK && code == BN_CLICKED) {
-        OnSaveCredentials();
-        return TRUE;
-    }
-    if (id == IDC_ENTRY_COMBO && code == CBN_SELCHANGE) {
-        OnSelchangeEntry();
-        return TRUE;
-    }
-    if (code == BN_CLICKED) {
-        switch (id) {
-        case IDC_DIAL_BUTTON:
-            OnDial();
-            return TRUE;
-        case IDC_HANGUP_BUTTON:
-            OnHangUp();
-            return TRUE;
-        case IDC_STATS_BUTTON:
-            OnShowStatistics();
-            return TRUE;
-        case IDC_HELP_BUTTON:
-            OnShowHelp();
-            return TRUE;
-        case ID_TRAY_SHOW_MAIN:
-            OnShowMain();
-            return TRUE;
-        case ID_TRAY_SHOW_AND_DIAL:
-            OnShowAndDial();
-            return TRUE;
-        case ID_TRAY_EXIT:
-            OnExit();
-            return TRUE;
-        case ID_TRAY_RESTART:
-            OnRestart();
-            return TRUE;
-        case ID_TRAY_SHUT_DOWN:
-            OnShutDown();
-            return TRUE;
-        default:
-            break;
-        }
-    }
-    return CDialog::OnCommand(wParam, lParam);
+// A tray menu item with a button's id runs the button's handler.
+BOOL CDialerDlg::OnButtonClicked(UINT nID) {
+    static constexpr CommandEntry<CDialerDlg> kCommands[] = {
+        {IDC_SAVE_CHECK, &CDialerDlg::OnSaveCredentials},
+        {IDC_DIAL_BUTTON, &CDialerDlg::OnDial},
+        {IDC_HANGUP_BUTTON, &CDialerDlg::OnHangUp},
+        {IDC_STATS_BUTTON, &CDialerDlg::OnShowStatistics},
+        {IDC_HELP_BUTTON, &CDialerDlg::OnShowHelp},
+        {ID_TRAY_SHOW_MAIN, &CDialerDlg::OnShowMain},
+        {ID_TRAY_SHOW_AND_DIAL, &CDialerDlg::OnShowAndDial},
+        {ID_TRAY_EXIT, &CDialerDlg::OnExit},
+        {ID_TRAY_RESTART, &CDialerDlg::OnRestart},
+        {ID_TRAY_SHUT_DOWN, &CDialerDlg::OnShutDown},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
+}
+
+BOOL CDialerDlg::OnSelChange(UINT nID) {
+    static constexpr CommandEntry<CDialerDlg> kCommands[] = {
+        {IDC_ENTRY_COMBO, &CDialerDlg::OnSelchangeEntry},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnSelChange(nID);
 }
 
 BOOL CDialerDlg::OnInitDialog() {

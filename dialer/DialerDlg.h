@@ -36,7 +36,8 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnButtonClicked(UINT nID) override;
+    BOOL OnSelChange(UINT nID) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

@@ -11,12 +11,11 @@ void CHelpDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_HELP_EDIT, m_editHelp);
 }
 
-BOOL CHelpDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_RETURN_BUTTON) {
-        OnCancel();
-        return TRUE;
-    }
-    return CDialog::OnCommand(wParam, lParam);
+BOOL CHelpDlg::OnButtonClicked(UINT nID) {
+    static constexpr CommandEntry<CHelpDlg> kCommands[] = {
+        {IDC_RETURN_BUTTON, &CHelpDlg::OnCancel},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
 
 BOOL CHelpDlg::OnInitDialog() {

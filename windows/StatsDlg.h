@@ -38,6 +38,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    BOOL OnButtonClicked(UINT nID) override;
+    BOOL OnNotify(const NMHDR* pHeader, LRESULT* pResult) override;
 };

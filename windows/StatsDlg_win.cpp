@@ -22,35 +22,22 @@ void CStatsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_STATS_LIST, m_list);
 }
 
-BOOL CStatsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case IDC_RETURN_BUTTON:
-            OnCancel();
-            return TRUE;
-        case IDC_TOTAL_BUTTON:
-            OnTotal();
-            return TRUE;
-        case IDC_RESET_BUTTON:
-            OnReset();
-            return TRUE;
-        default:
-            break;
-        }
-    }
-    return CDialog::OnCommand(wParam, lParam);
+BOOL CStatsDlg::OnButtonClicked(UINT nID) {
+    static constexpr CommandEntry<CStatsDlg> kCommands[] = {
+        {IDC_RETURN_BUTTON, &CStatsDlg::OnCancel},
+        {IDC_TOTAL_BUTTON, &CStatsDlg::OnTotal},
+        {IDC_RESET_BUTTON, &CStatsDlg::OnReset},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
 
-BOOL CStatsDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (message == WM_NOTIFY) {
-        const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-        // Clearing or closing the list: no notice per row wanted (see LoadRecords).
-        if (pHeader->idFrom == IDC_STATS_LIST && pHeader->code == LVN_DELETEALLITEMS) {
-            *pResult = TRUE;
-            return TRUE;
-        }
+BOOL CStatsDlg::OnNotify(const NMHDR* pHeader, LRESULT* pResult) {
+    // Clearing or closing the list: no notice per row wanted (see LoadRecords).
+    if (pHeader->idFrom == IDC_STATS_LIST && pHeader->code == LVN_DELETEALLITEMS) {
+        *pResult = TRUE;
+        return TRUE;
     }
-    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+    return CDialog::OnNotify(pHeader, pResult);
 }
 
 BOOL CStatsDlg::OnInitDialog() {
