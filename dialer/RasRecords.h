@@ -6,9 +6,11 @@
 #include <windows.h>
 #include <ras.h>
 
+#include "dialer/PhoneBook.h"
+
 namespace ras {
 
-inline constexpr DWORD kEntryNameSize = 264;
+inline constexpr DWORD kEntryNameSize = dialer::kEntryRecordSize;
 inline constexpr DWORD kDialParamsSize = 1052;
 inline constexpr DWORD kConnStatusSize = 160;
 
