@@ -1,17 +1,12 @@
 #include "dialer/DialerDlg.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "dialer/RasRecords.h"
-#include "dialer/RasService_win.h"
 #include "dialer/TrayArea.h"
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
-#include "store/DataProtection_win.h"
 #include "store/Options.h"
-#include "store/PrivateProfileStore_win.h"
 #include "store/SettingsPath_win.h"
 #include "windows/HelpDlg.h"
 #include "windows/StatsDlg.h"
@@ -29,9 +24,11 @@ constexpr const char* kNoEntriesText =
     "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
 } // namespace
 
-CDialerDlg::CDialerDlg(CWnd* pParent)
-    : CDialog(IDD, pParent), m_strStatus(kReadyText),
-      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
+CDialerDlg::CDialerDlg(const DialerServices& services, CWnd* pParent)
+    : CDialog(IDD, pParent), m_strStatus(kReadyText), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)),
+      m_ras(services.ras), m_settings(services.settings), m_protector(services.protector),
+      m_connection(services.ras, services.clock, services.settings,
+                   static_cast<dialer::ConnectionView&>(*this)) {}
 
 CDialerDlg::~CDialerDlg() = default;
 
@@ -105,12 +102,6 @@ BOOL CDialerDlg::OnInitDialog() {
 
     const std::string path = store::SettingsFilePath();
     std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
-    m_settings = std::make_unique<store::PrivateProfileStore>(m_szIniPath);
-    m_protector = std::make_unique<store::DataProtection>();
-    m_ras = std::make_unique<dialer::RasService>(&CDialerDlg::RasDialNotify);
-    m_clock = std::make_unique<dialer::SystemClock>();
-    m_connection = std::make_unique<dialer::Connection>(
-        *m_ras, *m_clock, *m_settings, static_cast<dialer::ConnectionView&>(*this));
 
     DressImageButton(m_btnDial, this, IDC_DIAL_BUTTON, IDI_DIAL, "连接网络，开始计时");
     DressImageButton(m_btnHangUp, this, IDC_HANGUP_BUTTON, IDI_HANG_UP, "断开网络连接");
@@ -126,30 +117,11 @@ BOOL CDialerDlg::OnInitDialog() {
 }
 
 bool CDialerDlg::ListPhoneBookEntries() {
-    // First call with room for one record only learns the byte count needed.
-    ras::EntryName probe{};
-    probe.dwSize = ras::kEntryNameSize;
-    DWORD bytes = ras::kEntryNameSize;
-    DWORD count = 0;
-    ::RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(&probe), &bytes, &count);
-
-    const size_t records =
-        std::max<size_t>(1, (bytes + ras::kEntryNameSize - 1) / ras::kEntryNameSize);
-    std::vector<ras::EntryName> entries(records);
-    entries[0].dwSize = ras::kEntryNameSize;
-    bytes = static_cast<DWORD>(records * ras::kEntryNameSize);
-    count = 0;
-    ::RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries.data()), &bytes,
-                      &count);
-
-    // Never trust a count beyond the room handed over.
-    const size_t listed = std::min<size_t>(count, entries.size());
-    for (size_t i = 0; i < listed; ++i) {
-        ras::EntryName& entry = entries[i];
-        entry.szEntryName[sizeof(entry.szEntryName) - 1] = '\0';
-        m_comboEntry.AddString(entry.szEntryName);
+    const std::vector<std::string> names = m_ras.ListEntries();
+    for (const std::string& name : names) {
+        m_comboEntry.AddString(name.c_str());
     }
-    if (listed == 0) {
+    if (names.empty()) {
         return false;
     }
     m_comboEntry.SetCurSel(0);
@@ -157,7 +129,7 @@ bool CDialerDlg::ListPhoneBookEntries() {
 }
 
 void CDialerDlg::RestoreSavedAccount() {
-    const store::SavedAccount saved = store::LoadSavedAccount(*m_settings, *m_protector);
+    const store::SavedAccount saved = store::LoadSavedAccount(m_settings, m_protector);
     if (!saved.restore) {
         return;
     }
@@ -173,18 +145,18 @@ void CDialerDlg::RestoreSavedAccount() {
 void CDialerDlg::OnSaveCredentials() {
     if (m_chkSave.GetCheck() == BST_CHECKED) {
         m_chkSave.SetCheck(BST_CHECKED);
-        store::RememberAccount(*m_settings, *m_protector, GetDlgItemText(IDC_USER_EDIT).Str(),
+        store::RememberAccount(m_settings, m_protector, GetDlgItemText(IDC_USER_EDIT).Str(),
                                GetDlgItemText(IDC_PASSWORD_EDIT).Str());
     } else {
-        store::ForgetAccount(*m_settings);
+        store::ForgetAccount(m_settings);
         m_chkSave.SetCheck(BST_UNCHECKED);
     }
 }
 
 void CDialerDlg::OnSelchangeEntry() {
-    store::ForgetAccount(*m_settings);
+    store::ForgetAccount(m_settings);
     m_chkSave.SetCheck(BST_UNCHECKED);
-    store::StoreEntryIndex(*m_settings, m_comboEntry.GetCurSel());
+    store::StoreEntryIndex(m_settings, m_comboEntry.GetCurSel());
 }
 
 void CDialerDlg::OnPaint() {
@@ -212,7 +184,7 @@ HBRUSH CDialerDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 }
 
 int CDialerDlg::Mode() const {
-    return m_connection != nullptr ? m_connection->Mode() : 1;
+    return m_connection.Mode();
 }
 
 void CDialerDlg::OnDial() {
@@ -220,11 +192,11 @@ void CDialerDlg::OnDial() {
     request.entry = GetDlgItemText(IDC_ENTRY_COMBO).Str();
     request.user = GetDlgItemText(IDC_USER_EDIT).Str();
     request.password = GetDlgItemText(IDC_PASSWORD_EDIT).Str();
-    m_connection->Dial(request);
+    m_connection.Dial(request);
 }
 
 void CDialerDlg::OnHangUp() {
-    m_connection->HangUp();
+    m_connection.HangUp();
 }
 
 void WINAPI CDialerDlg::RasDialNotify(UINT, RASCONNSTATE state, DWORD error) {
@@ -245,17 +217,13 @@ LRESULT CDialerDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CDialerDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
-    m_connection->OnDialEvent(static_cast<unsigned>(state), static_cast<unsigned>(error));
+    m_connection.OnDialEvent(static_cast<unsigned>(state), static_cast<unsigned>(error));
     return 0;
-}
-
-UINT CDialerDlg::GetStateStringId(UINT state) {
-    return dialer::GetStateStringId(state);
 }
 
 void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == ID_TIMER_SECONDS) {
-        m_connection->OnTick();
+        m_connection.OnTick();
     }
     Default();
 }

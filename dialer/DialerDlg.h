@@ -4,8 +4,6 @@
 #include <ras.h>
 #include <shellapi.h>
 
-#include <memory>
-
 #include "controls/ImageButton.h"
 #include "dialer/Connection.h"
 #include "dialer/Messages.h"
@@ -16,11 +14,20 @@
 #include "store/ProfileStore.h"
 #include "store/SecretProtector.h"
 
+// What the main window works with. The application object makes these and keeps them alive
+// for as long as the window runs.
+struct DialerServices {
+    dialer::RasPort& ras;
+    dialer::Clock& clock;
+    store::ProfileStore& settings;
+    const store::SecretProtector& protector;
+};
+
 // The main window: the dial-up entry, the account, the command buttons and the status line.
 // The connection itself is kept by dialer::Connection; this class shows it.
 class CDialerDlg : public CDialog, private dialer::ConnectionView {
 public:
-    explicit CDialerDlg(CWnd* pParent = nullptr);
+    explicit CDialerDlg(const DialerServices& services, CWnd* pParent = nullptr);
     ~CDialerDlg() override;
 
     enum { IDD = IDD_DIALER };
@@ -69,11 +76,11 @@ protected:
     void OnCancel() override;
     void OnEndSession(BOOL bEnding);
 
-    static UINT GetStateStringId(UINT state);
-    // Runs on a thread of the RAS service: it only hands the event to the main window.
+public:
+    // The dial callback. Runs on a thread of the RAS service: it only hands the event to the
+    // main window.
     static void WINAPI RasDialNotify(UINT unMsg, RASCONNSTATE state, DWORD error);
 
-public:
     char m_szIniPath[MAX_PATH]{};
     NOTIFYICONDATAA m_nid{};
     CImageButton m_btnHelp;
@@ -110,9 +117,8 @@ private:
     void ShowConnected() override;
     void ReportUnsavedRecord(const std::string& message) override;
 
-    std::unique_ptr<store::ProfileStore> m_settings;
-    std::unique_ptr<store::SecretProtector> m_protector;
-    std::unique_ptr<dialer::RasPort> m_ras;
-    std::unique_ptr<dialer::Clock> m_clock;
-    std::unique_ptr<dialer::Connection> m_connection;
+    dialer::RasPort& m_ras;
+    store::ProfileStore& m_settings;
+    const store::SecretProtector& m_protector;
+    dialer::Connection m_connection;
 };
