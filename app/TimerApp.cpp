@@ -1,6 +1,6 @@
 #include "app/TimerApp.h"
 
-#include "dialer/DialerDlg.h"
+#include "dialer/DialerDlg_win.h"
 #include "dialer/RasService_win.h"
 #include "store/DataProtection_win.h"
 #include "store/PrivateProfileStore_win.h"

@@ -1,9 +1,9 @@
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 
 #include <windowsx.h>
 
 #include "controls/ButtonLook.h"
-#include "controls/MemoryDC.h"
+#include "controls/MemoryDC_win.h"
 #include "controls/PointerTracking.h"
 #include "framework/ResourceHandle.h"
 #include "res/resource.h"

@@ -1,4 +1,4 @@
-#include "controls/MemoryDC.h"
+#include "controls/MemoryDC_win.h"
 
 CMemoryDC::CMemoryDC(CDC* pDC) : m_pTargetDC(pDC), m_bOffscreen(!pDC->IsPrinting()) {
     if (m_bOffscreen) {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "dialer/RasRecords.h"
+#include "dialer/RasRecords_win.h"
 
 namespace dialer {
 namespace {

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "dialer/RasRecords.h"
+#include "dialer/RasRecords_win.h"
 #include "framework/Handles.h"
 #include "sim/SimConfig.h"
 #include "sim/SimEnv_win.h"
@@ -23,8 +23,6 @@ using simras::DialScript;
 using simras::LogLine;
 using simras::QuoteForLog;
 
-// The message number that notifiers of type 0 and 1 receive, as the system's RAS passes it.
-constexpr UINT kDialEventMessage = 0xCCCD;
 constexpr DWORD kNotifierWindow = 0xFFFFFFFF;
 
 // Record versions the service accepts, as earlier and current headers declare them.
@@ -151,17 +149,17 @@ bool Notify(const Connection& conn, const DialEvent& ev) {
     RASCONNSTATE state = static_cast<RASCONNSTATE>(ev.state);
     switch (conn.notifierType) {
     case 0:
-        reinterpret_cast<RASDIALFUNC>(conn.notifier)(kDialEventMessage, state, ev.error);
+        reinterpret_cast<RASDIALFUNC>(conn.notifier)(WM_RASDIALEVENT, state, ev.error);
         return true;
     case 1:
-        reinterpret_cast<RASDIALFUNC1>(conn.notifier)(conn.Handle(), kDialEventMessage, state,
+        reinterpret_cast<RASDIALFUNC1>(conn.notifier)(conn.Handle(), WM_RASDIALEVENT, state,
                                                       ev.error, 0);
         return true;
     case 2:
         return reinterpret_cast<RASDIALFUNC2>(conn.notifier)(
-                   conn.callbackId, 0, conn.Handle(), kDialEventMessage, state, ev.error, 0) != 0;
+                   conn.callbackId, 0, conn.Handle(), WM_RASDIALEVENT, state, ev.error, 0) != 0;
     case kNotifierWindow:
-        PostMessageA(static_cast<HWND>(conn.notifier), kDialEventMessage, ev.state, ev.error);
+        PostMessageA(static_cast<HWND>(conn.notifier), WM_RASDIALEVENT, ev.state, ev.error);
         return true;
     }
     return true;

@@ -1,4 +1,4 @@
-#include "windows/HelpDlg.h"
+#include "windows/HelpDlg_win.h"
 
 #include "windows/HelpText.h"
 

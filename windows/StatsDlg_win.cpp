@@ -1,4 +1,4 @@
-#include "windows/StatsDlg.h"
+#include "windows/StatsDlg_win.h"
 
 #include <cstring>
 #include <string>
@@ -6,7 +6,13 @@
 #include "store/ConnectionRecord.h"
 #include "store/PrivateProfileStore_win.h"
 #include "store/SettingsPath_win.h"
+#include "windows/Notice_win.h"
 #include "windows/StatsModel.h"
+
+namespace {
+constexpr const char* kResetQuestion =
+    "注意：该操作将删除所有拨号上网记录，删除后将无法恢复，继续吗？";
+} // namespace
 
 CStatsDlg::CStatsDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
 
@@ -94,13 +100,11 @@ void CStatsDlg::OnTotal() {
     }
     list.Detach();
     m_nTotalSeconds = total.Value();
-    MessageBox(stats::TotalMessage(m_nTotalSeconds).c_str(), stats::kNoticeCaption,
-               MB_OK | MB_ICONINFORMATION);
+    ShowNotice(*this, stats::TotalMessage(m_nTotalSeconds).c_str());
 }
 
 void CStatsDlg::OnReset() {
-    if (MessageBox(stats::kResetQuestion, stats::kNoticeCaption, MB_YESNO | MB_ICONQUESTION) !=
-        IDYES) {
+    if (!AskYesNo(*this, kResetQuestion)) {
         return;
     }
     store::PrivateProfileStore settings(m_szIniPath);

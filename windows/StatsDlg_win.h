@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"

@@ -4,7 +4,7 @@
 #include <ras.h>
 #include <shellapi.h>
 
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 #include "dialer/Connection.h"
 #include "dialer/Messages.h"
 #include "framework/Controls.h"
@@ -24,7 +24,10 @@ struct DialerServices {
 };
 
 // The main window: the dial-up entry, the account, the command buttons and the status line.
-// The connection itself is kept by dialer::Connection; this class shows it.
+// The connection itself is kept by dialer::Connection; this class shows it. Its members are
+// defined by concern: DialerDlg_win.cpp (the window, its tables, the account fields),
+// DialerDlgConnection_win.cpp (dialing), DialerDlgTray_win.cpp (the tray) and
+// DialerDlgLeaving_win.cpp (exit, restart, shut-down).
 class CDialerDlg : public CDialog, private dialer::ConnectionView {
 public:
     explicit CDialerDlg(const DialerServices& services, CWnd* pParent = nullptr);
