@@ -1,5 +1,7 @@
 #include "framework/DC.h"
 
+#include <utility>
+
 #include "framework/Wnd.h"
 
 CGdiObject::~CGdiObject() {
@@ -14,17 +16,11 @@ BOOL CGdiObject::Attach(HGDIOBJ hObject) {
     return TRUE;
 }
 
-HGDIOBJ CGdiObject::Detach() {
-    HGDIOBJ hObject = m_hObject;
-    m_hObject = nullptr;
-    return hObject;
-}
-
 BOOL CGdiObject::DeleteObject() {
     if (m_hObject == nullptr) {
         return FALSE;
     }
-    return ::DeleteObject(Detach());
+    return ::DeleteObject(std::exchange(m_hObject, nullptr));
 }
 
 BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor) {

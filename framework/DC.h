@@ -21,8 +21,8 @@ public:
     HGDIOBJ m_hObject = nullptr;
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
 
+    // Takes over hObject, which the object then deletes.
     BOOL Attach(HGDIOBJ hObject);
-    HGDIOBJ Detach();
     BOOL DeleteObject();
 };
 
