@@ -38,7 +38,7 @@ void WINAPI CDialerDlg::RasDialNotify(UINT, RASCONNSTATE state, DWORD error) {
     }
 }
 
-// The dial events have no entry in the message map: they reach the default processing.
+// The dial events have no entry in the message table: they reach the default processing.
 LRESULT CDialerDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_RASDIALEVENT) {
         return OnRasDialEvent(wParam, lParam);
