@@ -18,7 +18,8 @@ portable=$build_dir/dist/kelvorin-$version-portable.zip
 bin=$build_dir/bin
 for file in "$setup" "$portable" "$bin/setup_check.exe" "$bin/e2e_driver.exe"; do
     if [ ! -f "$file" ]; then
-        echo "$file is missing: build the Win32 tree first (bash tools/build.sh win32)" >&2
+        echo "$file is missing: build the Win32 tree first (bash tools/build.sh win32; the setup" \
+            "program needs NSIS, which tools/setup.sh installs)" >&2
         exit 2
     fi
 done
