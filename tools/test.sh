@@ -60,6 +60,7 @@ for check in build/win32/bin/*_pixels.exe; do
     stage "$(basename "$check" .exe)" bash tools/e2e-env.sh build/win32 -- wine "$check"
 done
 stage e2e bash tests/e2e/run.sh build/win32
+stage setup bash tests/setup/run.sh build/win32
 
 echo
 if [ ${#failed_stages[@]} -gt 0 ]; then
