@@ -1,6 +1,10 @@
 #include "app/TimerApp.h"
 
-#include "dialer/DialerDlg.h"
+#include "dialer/DialerDlg_win.h"
+#include "dialer/RasService_win.h"
+#include "store/DataProtection_win.h"
+#include "store/PrivateProfileStore_win.h"
+#include "store/SettingsPath_win.h"
 
 namespace {
 constexpr const char* kInstanceMutexName = "QuorvantaForWin32";
@@ -31,10 +35,15 @@ BOOL CTimerApp::InitInstance() {
 
     Enable3dControls();
 
-    auto* pDialog = new CDialerDlg(nullptr);
-    m_pMainWnd = pDialog;
-    pDialog->DoModal();
+    // What the main window works with; made before it and gone after it.
+    store::PrivateProfileStore settings(store::SettingsFilePath());
+    const store::DataProtection protector;
+    dialer::RasService ras(&CDialerDlg::RasDialNotify);
+    dialer::SystemClock clock;
+
+    CDialerDlg dialog(DialerServices{ras, clock, settings, protector});
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
     m_pMainWnd = nullptr;
-    delete pDialog;
     return FALSE;
 }

@@ -1,15 +1,26 @@
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 
 #include <windowsx.h>
 
 #include "controls/ButtonLook.h"
-#include "controls/MemoryDC.h"
+#include "controls/MemoryDC_win.h"
 #include "controls/PointerTracking.h"
 #include "framework/ResourceHandle.h"
+#include "res/resource.h"
 
 namespace {
 
 constexpr UINT_PTR kToolId = 1;
+// The size every window declares for its button icons.
+constexpr BYTE kButtonIconSize = 32;
+
+// The frame plan names the system's colours by number.
+static_assert(controls::kColorBtnFace == COLOR_BTNFACE);
+static_assert(controls::kColorBtnShadow == COLOR_BTNSHADOW);
+static_assert(controls::kColorBtnText == COLOR_BTNTEXT);
+static_assert(controls::kColorBtnHighlight == COLOR_BTNHIGHLIGHT);
+static_assert(controls::kColor3dDkShadow == COLOR_3DDKSHADOW);
+static_assert(controls::kColor3dLight == COLOR_3DLIGHT);
 
 controls::Rect ToRect(const RECT& r) {
     return {static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right),
@@ -39,46 +50,29 @@ CImageButton::CImageButton() {
     SetDefaultActiveTextColor(FALSE);
 }
 
-CImageButton::~CImageButton() {
-    if (m_hIconActive != nullptr) {
-        ::DestroyIcon(m_hIconActive);
-    }
-    if (m_hIconIdle != nullptr && m_hIconIdle != m_hIconActive) {
-        ::DestroyIcon(m_hIconIdle);
-    }
-    if (m_hCursor != nullptr) {
-        ::DestroyCursor(m_hCursor);
-    }
-}
+// The icons and the cursor go with their owning members.
+CImageButton::~CImageButton() = default;
 
 void CImageButton::SetIcons(UINT nIconActive, UINT nIconIdle, BYTE cxIcon, BYTE cyIcon) {
     // A second call replaces the icons of the first.
-    if (m_hIconIdle != nullptr && m_hIconIdle != m_hIconActive) {
-        ::DestroyIcon(m_hIconIdle);
-    }
-    if (m_hIconActive != nullptr) {
-        ::DestroyIcon(m_hIconActive);
-    }
     HINSTANCE hModule = AfxFindResourceHandle(ResourceId(nIconActive), RT_GROUP_ICON);
-    m_hIconActive = LoadIconFrom(hModule, nIconActive);
-    m_hIconIdle = nIconIdle != 0 ? LoadIconFrom(hModule, nIconIdle) : m_hIconActive;
+    m_hIconActive.Reset(LoadIconFrom(hModule, nIconActive));
+    m_idleIconOwner.Reset(nIconIdle != 0 ? LoadIconFrom(hModule, nIconIdle) : nullptr);
+    m_hIconIdle = nIconIdle != 0 ? m_idleIconOwner.Get() : m_hIconActive.Get();
     m_cxIcon = cxIcon;
     m_cyIcon = cyIcon;
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 BOOL CImageButton::SetButtonCursor(int nCursorId) {
-    if (m_hCursor != nullptr) {
-        ::DestroyCursor(m_hCursor);
-        m_hCursor = nullptr;
-    }
+    m_hCursor.Reset();
     if (nCursorId == -1) {
         return TRUE;
     }
     const UINT nId = static_cast<UINT>(nCursorId);
     HINSTANCE hModule = AfxFindResourceHandle(ResourceId(nId), RT_GROUP_CURSOR);
-    m_hCursor = static_cast<HCURSOR>(
-        ::LoadImageA(hModule, ResourceId(nId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR));
+    m_hCursor.Reset(static_cast<HCURSOR>(
+        ::LoadImageA(hModule, ResourceId(nId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR)));
     return m_hCursor != nullptr ? TRUE : FALSE;
 }
 
@@ -86,32 +80,27 @@ void CImageButton::SetTooltipText(CString strText) {
     m_tipCtrl.UpdateTipText(strText, this, kToolId);
 }
 
-void CImageButton::SetDefaultIdleFaceColor(BOOL bRepaint) {
-    m_crIdleFace = ::GetSysColor(COLOR_BTNFACE);
+void CImageButton::SetSystemColor(COLORREF& crColor, int nIndex, BOOL bRepaint) {
+    crColor = ::GetSysColor(nIndex);
     if (bRepaint == TRUE) {
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
     }
+}
+
+void CImageButton::SetDefaultIdleFaceColor(BOOL bRepaint) {
+    SetSystemColor(m_crIdleFace, COLOR_BTNFACE, bRepaint);
 }
 
 void CImageButton::SetDefaultIdleTextColor(BOOL bRepaint) {
-    m_crIdleText = ::GetSysColor(COLOR_BTNTEXT);
-    if (bRepaint == TRUE) {
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    }
+    SetSystemColor(m_crIdleText, COLOR_BTNTEXT, bRepaint);
 }
 
 void CImageButton::SetDefaultActiveFaceColor(BOOL bRepaint) {
-    m_crActiveFace = ::GetSysColor(COLOR_BTNFACE);
-    if (bRepaint == TRUE) {
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    }
+    SetSystemColor(m_crActiveFace, COLOR_BTNFACE, bRepaint);
 }
 
 void CImageButton::SetDefaultActiveTextColor(BOOL bRepaint) {
-    m_crActiveText = ::GetSysColor(COLOR_BTNTEXT);
-    if (bRepaint == TRUE) {
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-    }
+    SetSystemColor(m_crActiveText, COLOR_BTNTEXT, bRepaint);
 }
 
 void CImageButton::PreSubclassWindow() {
@@ -229,13 +218,12 @@ void CImageButton::DrawItem(LPDRAWITEMSTRUCT pDraw) {
         dc.FrameRect(&rcFace, &frame);
     }
     for (const controls::LineList& lines : plan.lines) {
-        CPen pen(PS_SOLID, 0, ::GetSysColor(lines.color));
-        CPen* pOldPen = dc.SelectObject(&pen);
+        const CPen pen(PS_SOLID, 0, ::GetSysColor(lines.color));
+        const fw::ScopedSelect penSelected = dc.SelectObject(pen);
         dc.MoveTo(lines.points[0].x, lines.points[0].y);
         for (size_t i = 1; i < lines.points.size(); ++i) {
             dc.LineTo(lines.points[i].x, lines.points[i].y);
         }
-        dc.SelectObject(pOldPen);
     }
 
     CString strCaption;
@@ -252,8 +240,9 @@ void CImageButton::DrawItem(LPDRAWITEMSTRUCT pDraw) {
         if (state.pressed) {
             ::OffsetRect(&rcCaption, 1, 1);
         }
-        CFont* pOldFont =
-            dc.SelectObject(CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT))));
+        // The button's font belongs to its dialog.
+        const fw::ScopedSelect fontSelected =
+            dc.SelectObject(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
         dc.SetTextColor(active ? GetActiveTextColor() : GetIdleTextColor());
         dc.SetBkColor(active ? GetActiveFaceColor() : GetIdleFaceColor());
         RECT rcMeasured = rcCaption;
@@ -264,9 +253,6 @@ void CImageButton::DrawItem(LPDRAWITEMSTRUCT pDraw) {
         dc.DrawState(POINT{rcText.left, rcText.top},
                      SIZE{rcText.right - rcText.left, rcText.bottom - rcText.top}, strCaption,
                      DST_PREFIXTEXT | (disabled ? DSS_DISABLED : 0), 0);
-        if (pOldFont != nullptr) {
-            dc.SelectObject(pOldFont);
-        }
     }
 
     if (plan.focusRect) {
@@ -281,7 +267,7 @@ void CImageButton::DrawButtonIcon(CDC* pDC, const CString& strCaption, const REC
         controls::PlaceIcon(m_nIconPlacement, ToRect(*prcItem), ToRect(*prcCaption),
                             !strCaption.IsEmpty(), m_cxIcon, m_cyIcon, bPressed != FALSE);
     *prcCaption = ToRECT(layout.caption);
-    HICON hIcon = m_bHover || bPressed ? m_hIconActive : m_hIconIdle;
+    HICON hIcon = m_bHover || bPressed ? m_hIconActive.Get() : m_hIconIdle;
     if (hIcon == nullptr) {
         return; // an idle icon that failed to load: the caption area stays narrowed
     }
@@ -293,7 +279,7 @@ void CImageButton::DrawButtonIcon(CDC* pDC, const CString& strCaption, const REC
 void DressImageButton(CImageButton& button, CWnd* pParent, UINT nID, UINT nIcon,
                       const char* pszTip) {
     button.SubclassDlgItem(nID, pParent);
-    button.SetIcons(nIcon, 0, controls::kButtonIconSize, controls::kButtonIconSize);
+    button.SetIcons(nIcon, 0, kButtonIconSize, kButtonIconSize);
     button.SetTooltipText(pszTip);
-    button.SetButtonCursor(controls::kHandCursor);
+    button.SetButtonCursor(IDC_HAND_POINTER);
 }

@@ -1,4 +1,4 @@
-#include "controls/MemoryDC.h"
+#include "controls/MemoryDC_win.h"
 
 CMemoryDC::CMemoryDC(CDC* pDC) : m_pTargetDC(pDC), m_bOffscreen(!pDC->IsPrinting()) {
     if (m_bOffscreen) {
@@ -6,7 +6,7 @@ CMemoryDC::CMemoryDC(CDC* pDC) : m_pTargetDC(pDC), m_bOffscreen(!pDC->IsPrinting
         CreateCompatibleDC(pDC);
         m_bmpSurface.CreateCompatibleBitmap(pDC, m_rcArea.right - m_rcArea.left,
                                             m_rcArea.bottom - m_rcArea.top);
-        m_pDisplacedBitmap = SelectObject(&m_bmpSurface);
+        m_pDisplacedBitmap = SelectObject(m_bmpSurface);
         // Logical coordinates mean the same here as on the target.
         SetWindowOrg(m_rcArea.left, m_rcArea.top);
     } else {
@@ -21,13 +21,10 @@ CMemoryDC::~CMemoryDC() {
         m_pTargetDC->BitBlt(m_rcArea.left, m_rcArea.top, m_rcArea.right - m_rcArea.left,
                             m_rcArea.bottom - m_rcArea.top, this, m_rcArea.left, m_rcArea.top,
                             SRCCOPY);
-        if (m_pDisplacedBitmap != nullptr) {
-            SelectObject(m_pDisplacedBitmap);
-        }
     } else {
         // The target's handles are only borrowed.
         m_hDC = m_hAttribDC = nullptr;
     }
-    m_bmpSurface.DeleteObject();
-    // The base class deletes the memory context it still holds.
+    // Then the displaced bitmap goes back, the surface is deleted and the base class deletes
+    // the memory context.
 }

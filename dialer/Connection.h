@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dialer/DialState.h"
 #include "store/ConnectionRecord.h"
@@ -27,6 +28,8 @@ public:
     virtual void HangUp(RasHandle handle) = 0;
     // False once the line behind handle is gone.
     virtual bool IsLineUp(RasHandle handle) = 0;
+    // The names of the default phone book's entries, in the order the service lists them.
+    virtual std::vector<std::string> ListEntries() = 0;
 };
 
 class Clock {

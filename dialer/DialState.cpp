@@ -2,25 +2,29 @@
 
 #include <cstdio>
 
+#include "res/resource.h"
+
 namespace dialer {
 
 const char* const kDialFailedText = "拨号连接失败，空闲中...";
 const char* const kConnectedText = "拨号连接成功，开始计时...";
 const char* const kHungUpText = "连接已经被手工挂断，空闲中...";
 const char* const kLineDroppedText = "连接已经断开，空闲中...";
-const char* const kNoticeCaption = "提示";
 
 unsigned GetStateStringId(unsigned state) {
-    // Stages 0-17 are ids 100-117; the paused states 0x1000-0x1003 are 118-121; the two end
-    // states 0x2000 and 0x2001 are 122 and 123.
-    if (state <= 17) {
-        return 100 + state;
+    // The texts follow the table of states: the stages from 0, the paused states, then the two
+    // end states.
+    constexpr unsigned kFirstPaused = IDS_STATE_FIRST + kRasWaitForCallback + 1;
+    constexpr unsigned kFirstEnd = kFirstPaused + (kRasPasswordExpired - kRasInteractive) + 1;
+    static_assert(kFirstEnd + (kRasDisconnected - kRasConnected) == IDS_STATE_LAST);
+    if (state <= kRasWaitForCallback) {
+        return IDS_STATE_FIRST + state;
     }
-    if (state >= 0x1000 && state <= 0x1003) {
-        return 118 + (state - 0x1000);
+    if (state >= kRasInteractive && state <= kRasPasswordExpired) {
+        return kFirstPaused + (state - kRasInteractive);
     }
     if (state == kRasConnected || state == kRasDisconnected) {
-        return 122 + (state - kRasConnected);
+        return kFirstEnd + (state - kRasConnected);
     }
     return kNoStageText;
 }

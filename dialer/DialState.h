@@ -5,7 +5,10 @@
 
 namespace dialer {
 
-// RAS connection states the program tells apart.
+// RAS connection states the program tells apart (RASCONNSTATE values).
+inline constexpr unsigned kRasWaitForCallback = 17;     // the last of the stages counted from 0
+inline constexpr unsigned kRasInteractive = 0x1000;     // the first of the paused states
+inline constexpr unsigned kRasPasswordExpired = 0x1003; // the last of them
 inline constexpr unsigned kRasDoneBit = 0x2000;
 inline constexpr unsigned kRasConnected = 0x2000;
 inline constexpr unsigned kRasDisconnected = 0x2001;
@@ -51,7 +54,6 @@ extern const char* const kDialFailedText;
 extern const char* const kConnectedText;
 extern const char* const kHungUpText;
 extern const char* const kLineDroppedText;
-extern const char* const kNoticeCaption;
 
 // The message shown when a finished connection could not be stored.
 std::string UnsavedRecordMessage(const std::string& recordText);

@@ -1,7 +1,8 @@
 #pragma once
 
-// The main window's own message numbers and timer ids.
+// The main window's own message numbers and timer ids. The dial events arrive as <ras.h>'s
+// WM_RASDIALEVENT (wParam: RAS connection state, lParam: RAS error code), which the dial
+// callback posts.
 
-#define WM_RASDIALEVENT 0xCCCD // wParam: RAS connection state, lParam: RAS error code
-#define WM_TRAYNOTIFY 0x8064   // wParam: icon id, lParam: mouse message
-#define ID_TIMER_SECONDS 1001  // one tick a second while connected
+#define WM_TRAYNOTIFY 0x8064  // wParam: icon id, lParam: mouse message
+#define ID_TIMER_SECONDS 1001 // one tick a second while connected

@@ -1,43 +1,6 @@
 #pragma once
 
-// The original, smaller layouts of the RAS records that the program passes (current SDK
-// headers declare larger ones). The simulated RAS service reads and fills the same layouts.
-
-#include <windows.h>
-#include <ras.h>
-
-namespace ras {
-
-inline constexpr DWORD kEntryNameSize = 264;
-inline constexpr DWORD kDialParamsSize = 1052;
-inline constexpr DWORD kConnStatusSize = 160;
-
-struct EntryName {
-    DWORD dwSize;
-    CHAR szEntryName[RAS_MaxEntryName + 1];
-};
-
-struct DialParams {
-    DWORD dwSize;
-    CHAR szEntryName[RAS_MaxEntryName + 1];
-    CHAR szPhoneNumber[RAS_MaxPhoneNumber + 1];
-    CHAR szCallbackNumber[RAS_MaxCallbackNumber + 1];
-    CHAR szUserName[UNLEN + 1];
-    CHAR szPassword[PWLEN + 1];
-    CHAR szDomain[DNLEN + 1];
-};
-
-// RASCONNSTATUSA without the device and phone-number fields of later versions.
-struct ConnStatus {
-    DWORD dwSize;
-    RASCONNSTATE rasconnstate;
-    DWORD dwError;
-    CHAR szDeviceType[RAS_MaxDeviceType + 1];
-    CHAR szDeviceName[RAS_MaxDeviceName + 1];
-};
-
-static_assert(sizeof(EntryName) == kEntryNameSize);
-static_assert(sizeof(DialParams) == kDialParamsSize);
-static_assert(sizeof(ConnStatus) == kConnStatusSize);
-
-} // namespace ras
+// The name dialer/RasRecords.h had before Win32 headers took the _win suffix; still included by
+// the simulated service's check (tests/e2e/simras). Goes when that includes
+// dialer/RasRecords_win.h.
+#include "dialer/RasRecords_win.h"

@@ -1,12 +1,17 @@
 #include "dialer/RasService_win.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
-#include "dialer/RasRecords.h"
+#include "dialer/RasRecords_win.h"
 
 namespace dialer {
 namespace {
+
+// The listing fills entry-name records by their layout.
+static_assert(offsetof(ras::EntryName, szEntryName) == kEntryNameOffset);
+static_assert(sizeof(ras::EntryName::szEntryName) == kEntryNameField);
 
 // Copies text into a fixed field, cut to what fits with its terminator.
 template <size_t N> void CopyField(char (&field)[N], const std::string& text, size_t limit = N) {
@@ -53,6 +58,17 @@ bool RasService::IsLineUp(RasHandle handle) {
     }
     // Any other failure to ask is not taken for a dropped line.
     return result != 0 || status.rasconnstate != RASCS_Disconnected;
+}
+
+std::vector<std::string> RasService::ListEntries() {
+    return ListEntryNames([](unsigned char* records, std::uint32_t* bytes, std::uint32_t* count) {
+        DWORD size = *bytes;
+        DWORD entries = *count;
+        ::RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(records), &size,
+                          &entries);
+        *bytes = size;
+        *count = entries;
+    });
 }
 
 std::int64_t SystemClock::MonotonicMs() const {

@@ -15,6 +15,7 @@ public:
     unsigned Dial(const DialRequest& request, RasHandle* handle) override;
     void HangUp(RasHandle handle) override;
     bool IsLineUp(RasHandle handle) override;
+    std::vector<std::string> ListEntries() override;
 
 private:
     RASDIALFUNC m_notifier;

@@ -2,11 +2,6 @@
 
 namespace dialer {
 
-namespace {
-constexpr unsigned kLeftButtonDoubleClick = 0x0203;
-constexpr unsigned kRightButtonDown = 0x0204;
-} // namespace
-
 bool TrayAreaWalk::Visit(const std::string& className, const ScreenRect& rect) {
     if (className == "TrayNotifyWnd") {
         m_rect = rect;
@@ -19,26 +14,12 @@ bool TrayAreaWalk::Visit(const std::string& className, const ScreenRect& rect) {
     return true;
 }
 
-std::optional<ScreenRect> TrayAreaRect(const std::optional<ScreenRect>& taskbar,
-                                       const std::vector<TaskbarChild>& children) {
-    if (!taskbar) {
-        return std::nullopt;
-    }
-    TrayAreaWalk walk(*taskbar);
-    for (const TaskbarChild& child : children) {
-        if (!walk.Visit(child.className, child.rect)) {
-            break;
-        }
-    }
-    return walk.Rect();
-}
-
 unsigned TrayMenuFor(int mode) {
-    return mode == 2 ? kConnectedTrayMenu : kIdleTrayMenu;
+    return mode == 2 ? IDR_TRAY_CONNECTED : IDR_TRAY_IDLE;
 }
 
 TrayRequest ClassifyTrayNotify(unsigned iconId, unsigned mouseMessage) {
-    if (iconId != kTrayIconId) {
+    if (iconId != IDR_MAINFRAME) {
         return TrayRequest::None;
     }
     switch (mouseMessage) {

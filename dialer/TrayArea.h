@@ -1,8 +1,8 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
+
+#include "res/resource.h"
 
 namespace dialer {
 
@@ -17,18 +17,13 @@ struct ScreenRect {
     }
 };
 
-// A descendant window of the taskbar, in the order the system walks them.
-struct TaskbarChild {
-    std::string className;
-    ScreenRect rect;
-};
-
-// Where the window's caption animates to and from: the notification area up to the clock's
-// left edge; the whole taskbar when it has no notification area; nothing without a taskbar.
+// Where the window's caption animates to and from, found by a walk over the taskbar's
+// descendant windows in the system's order: the notification area up to the clock's left
+// edge; the whole taskbar when it has no notification area.
 class TrayAreaWalk {
 public:
     explicit TrayAreaWalk(const ScreenRect& taskbar) : m_rect(taskbar) {}
-    // False stops the walk.
+    // One descendant window; false stops the walk.
     bool Visit(const std::string& className, const ScreenRect& rect);
     const ScreenRect& Rect() const { return m_rect; }
 
@@ -36,17 +31,15 @@ private:
     ScreenRect m_rect;
 };
 
-std::optional<ScreenRect> TrayAreaRect(const std::optional<ScreenRect>& taskbar,
-                                       const std::vector<TaskbarChild>& children);
-
-// Tray menu resources: idle and connected.
-inline constexpr unsigned kIdleTrayMenu = 136;
-inline constexpr unsigned kConnectedTrayMenu = 138;
+// The tray menu resource for the connection's mode: idle (1) or connected (2).
 unsigned TrayMenuFor(int mode);
 
-// What a tray icon callback asks of the window.
+// The mouse messages a tray icon callback carries that the window answers.
+inline constexpr unsigned kLeftButtonDoubleClick = 0x0203;
+inline constexpr unsigned kRightButtonDown = 0x0204;
+
+// What a tray icon callback asks of the window. The icon's id is the program icon's.
 enum class TrayRequest { None, ShowWindow, OpenMenu };
-inline constexpr unsigned kTrayIconId = 128;
 TrayRequest ClassifyTrayNotify(unsigned iconId, unsigned mouseMessage);
 
 } // namespace dialer

@@ -1,11 +1,13 @@
 #pragma once
 
-// Device contexts and the GDI objects drawn with them, in the framework's manner. A CDC
-// deletes only a context it created itself (CreateCompatibleDC); contexts handed over by a
-// paint or colour request are borrowed. A GDI object deletes what it holds, except the
-// wrappers FromHandle returns for objects someone else owns.
+// Device contexts and the GDI objects drawn with them, in the framework's manner (ownership as
+// framework/Handles.h sets it out). A CDC deletes only a context it created itself
+// (CreateCompatibleDC); contexts handed over by a paint or colour request are borrowed. A GDI
+// object deletes what it holds.
 
 #include <windows.h>
+
+#include "framework/Handles.h"
 
 class CWnd;
 
@@ -19,8 +21,8 @@ public:
     HGDIOBJ m_hObject = nullptr;
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
 
+    // Takes over hObject, which the object then deletes.
     BOOL Attach(HGDIOBJ hObject);
-    HGDIOBJ Detach();
     BOOL DeleteObject();
 };
 
@@ -30,8 +32,6 @@ public:
     CPen(int nPenStyle, int nWidth, COLORREF crColor) { CreatePen(nPenStyle, nWidth, crColor); }
     BOOL CreatePen(int nPenStyle, int nWidth, COLORREF crColor);
     operator HPEN() const { return static_cast<HPEN>(m_hObject); }
-    // A wrapper that never deletes hPen, valid for the life of the thread.
-    static CPen* FromHandle(HPEN hPen);
 };
 
 class CBrush : public CGdiObject {
@@ -40,13 +40,6 @@ public:
     explicit CBrush(COLORREF crColor) { CreateSolidBrush(crColor); }
     BOOL CreateSolidBrush(COLORREF crColor);
     operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
-    static CBrush* FromHandle(HBRUSH hBrush);
-};
-
-class CFont : public CGdiObject {
-public:
-    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
-    static CFont* FromHandle(HFONT hFont);
 };
 
 class CDC;
@@ -55,7 +48,6 @@ class CBitmap : public CGdiObject {
 public:
     BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
-    static CBitmap* FromHandle(HBITMAP hBitmap);
 };
 
 class CDC {
@@ -76,14 +68,14 @@ public:
 
     // A memory context compatible with pDC (the screen when null), owned by this object.
     BOOL CreateCompatibleDC(CDC* pDC);
-    BOOL DeleteDC();
 
-    // Selection: each returns the object displaced (a wrapper that does not own it).
-    CPen* SelectObject(CPen* pPen);
-    CBrush* SelectObject(CBrush* pBrush);
-    CFont* SelectObject(CFont* pFont);
-    CBitmap* SelectObject(CBitmap* pBitmap);
-    HGDIOBJ SelectObject(HGDIOBJ hObject);
+    // Selects the object until the returned guard ends, which puts the displaced one back.
+    [[nodiscard]] fw::ScopedSelect SelectObject(const CGdiObject& object) const {
+        return SelectObject(object.m_hObject);
+    }
+    [[nodiscard]] fw::ScopedSelect SelectObject(HGDIOBJ hObject) const {
+        return fw::ScopedSelect(m_hDC, hObject);
+    }
 
     int GetClipBox(RECT* lpRect) const { return ::GetClipBox(m_hDC, lpRect); }
     POINT SetWindowOrg(int x, int y);
@@ -104,7 +96,7 @@ public:
     BOOL DrawIcon(int x, int y, HICON hIcon) const { return ::DrawIcon(m_hDC, x, y, hIcon); }
 
 private:
-    BOOL m_bOwnsDC = FALSE;
+    fw::UniqueMemoryDc m_ownedDC; // the context CreateCompatibleDC made, if any
 };
 
 // BeginPaint for the lifetime of the object, EndPaint in the destructor.

@@ -103,16 +103,23 @@ BOOL CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pRes
         control.Detach();
         return TRUE;
     }
+    case WM_COMMAND:
+        // Control notifications nobody handles go on to the dialog manager.
+        if ((HIWORD(wParam) == BN_CLICKED && OnButtonClicked(LOWORD(wParam))) ||
+            (HIWORD(wParam) == CBN_SELCHANGE && OnSelChange(LOWORD(wParam)))) {
+            *pResult = 0;
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NOTIFY:
+        return OnNotify(reinterpret_cast<const NMHDR*>(lParam), pResult);
     default:
         return CWnd::OnWndMsg(message, wParam, lParam, pResult);
     }
 }
 
-BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
-    if (HIWORD(wParam) != BN_CLICKED) {
-        return FALSE;
-    }
-    switch (LOWORD(wParam)) {
+BOOL CDialog::OnButtonClicked(UINT nID) {
+    switch (nID) {
     case IDOK:
         OnOK();
         return TRUE;
@@ -122,6 +129,14 @@ BOOL CDialog::OnCommand(WPARAM wParam, LPARAM) {
     default:
         return FALSE;
     }
+}
+
+BOOL CDialog::OnSelChange(UINT) {
+    return FALSE;
+}
+
+BOOL CDialog::OnNotify(const NMHDR*, LRESULT*) {
+    return FALSE;
 }
 
 void CDialog::OnOK() {

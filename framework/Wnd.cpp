@@ -129,10 +129,6 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (message == WM_COMMAND && OnCommand(wParam, lParam)) {
-        *pResult = 0;
-        return TRUE;
-    }
     // An owner-drawn control draws itself.
     if (message == WM_DRAWITEM) {
         const auto* pDraw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -150,10 +146,6 @@ BOOL CWnd::PreTranslateMessage(MSG*) {
 }
 
 BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) {
-    return FALSE;
-}
-
-BOOL CWnd::OnCommand(WPARAM, LPARAM) {
     return FALSE;
 }
 

@@ -2,6 +2,20 @@
 
 // The window wrapper: a non-owning CWnd with one trampoline window procedure that finds the
 // C++ object of a subclassed window and forwards every message to its virtual WindowProc.
+//
+// The route of a message, from the window procedure to a handler:
+// 1. AfxWndProc, the window procedure of every subclassed window (a dialog is subclassed at
+//    WM_INITDIALOG), looks the object up and calls WindowProc. A class overrides WindowProc
+//    only to see a message before everything else (the main window's minimise to the tray).
+// 2. WindowProc offers it to OnWndMsg, each class's message table: a switch of
+//    `case WM_X: OnX(...)` that passes what it does not handle on to its base class. There
+//    CDialog turns WM_COMMAND into OnButtonClicked(id) or OnSelChange(id), where each dialog
+//    keeps its command table, and WM_NOTIFY into OnNotify(NMHDR); CWnd hands WM_DRAWITEM back
+//    to the control that draws itself.
+// 3. What no table claims goes to DefWindowProc, the window's previous procedure (for a
+//    dialog, the dialog manager). A message no table has an entry for, such as the main
+//    window's WM_RASDIALEVENT, can therefore be caught by overriding DefWindowProc: nothing
+//    claims it first. Default() runs this step from inside a handler.
 
 #include <windows.h>
 
@@ -32,11 +46,9 @@ public:
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     HWND UnsubclassWindow();
 
-    // Message processing. WindowProc offers a message to OnWndMsg (each class's message map),
-    // then to DefWindowProc.
+    // Message processing, in the order of the route above.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // The default processing of the message being handled now.
     LRESULT Default();

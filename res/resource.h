@@ -4,6 +4,15 @@
 
 #define IDR_MAINFRAME 128 // the apple: window and tray icon
 
+// Pictures of the image buttons
+#define IDI_DIAL 131         // a handshake: dial
+#define IDI_HANG_UP 133      // a lightning bolt between arrows: hang up; total in the statistics
+#define IDI_BACK 141         // a pointing hand: back to the main window
+#define IDI_STATISTICS 142   // a clock
+#define IDI_HELP 143         // a question-mark bubble
+#define IDI_CLEAR 144        // a recycle bin: clear the records
+#define IDC_HAND_POINTER 132 // cursor over every image button; hot spot (0, 0)
+
 // Main window
 #define IDD_DIALER 102
 #define IDC_ENTRY_COMBO 1000

@@ -11,7 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "dialer/RasRecords.h"
+#include "dialer/RasRecords_win.h"
+#include "framework/Handles.h"
 #include "sim/SimConfig.h"
 #include "sim/SimEnv_win.h"
 
@@ -22,8 +23,6 @@ using simras::DialScript;
 using simras::LogLine;
 using simras::QuoteForLog;
 
-// The message number that notifiers of type 0 and 1 receive, as the system's RAS passes it.
-constexpr UINT kDialEventMessage = 0xCCCD;
 constexpr DWORD kNotifierWindow = 0xFFFFFFFF;
 
 // Record versions the service accepts, as earlier and current headers declare them.
@@ -71,8 +70,8 @@ struct Connection {
     DWORD notifierType = 0;
     LPVOID notifier = nullptr;
     ULONG_PTR callbackId = 0;
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);    // set by hang-up
-    HANDLE settled = CreateEventA(nullptr, TRUE, FALSE, nullptr); // no more events will come
+    fw::UniqueHandle stop{CreateEventA(nullptr, TRUE, FALSE, nullptr)};    // set by hang-up
+    fw::UniqueHandle settled{CreateEventA(nullptr, TRUE, FALSE, nullptr)}; // no more events
 
     // Guarded by the registry's lock.
     bool hungUp = false;
@@ -83,10 +82,6 @@ struct Connection {
     Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
-    ~Connection() {
-        CloseHandle(stop);
-        CloseHandle(settled);
-    }
 
     HRASCONN Handle() const { return reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(id)); }
 };
@@ -154,17 +149,17 @@ bool Notify(const Connection& conn, const DialEvent& ev) {
     RASCONNSTATE state = static_cast<RASCONNSTATE>(ev.state);
     switch (conn.notifierType) {
     case 0:
-        reinterpret_cast<RASDIALFUNC>(conn.notifier)(kDialEventMessage, state, ev.error);
+        reinterpret_cast<RASDIALFUNC>(conn.notifier)(WM_RASDIALEVENT, state, ev.error);
         return true;
     case 1:
-        reinterpret_cast<RASDIALFUNC1>(conn.notifier)(conn.Handle(), kDialEventMessage, state,
+        reinterpret_cast<RASDIALFUNC1>(conn.notifier)(conn.Handle(), WM_RASDIALEVENT, state,
                                                       ev.error, 0);
         return true;
     case 2:
         return reinterpret_cast<RASDIALFUNC2>(conn.notifier)(
-                   conn.callbackId, 0, conn.Handle(), kDialEventMessage, state, ev.error, 0) != 0;
+                   conn.callbackId, 0, conn.Handle(), WM_RASDIALEVENT, state, ev.error, 0) != 0;
     case kNotifierWindow:
-        PostMessageA(static_cast<HWND>(conn.notifier), kDialEventMessage, ev.state, ev.error);
+        PostMessageA(static_cast<HWND>(conn.notifier), WM_RASDIALEVENT, ev.state, ev.error);
         return true;
     }
     return true;
@@ -350,13 +345,12 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     if (notifier)
         LogLine(call + " -> 0 handle=" + HandleText(id));
     auto* holder = new std::shared_ptr<Connection>(conn);
-    HANDLE thread = CreateThread(nullptr, 0, DialWorker, holder, 0, nullptr);
+    const fw::UniqueHandle thread(CreateThread(nullptr, 0, DialWorker, holder, 0, nullptr));
     if (!thread) {
         delete holder;
         Connections().Remove(id);
         return result(ERROR_NOT_ENOUGH_MEMORY);
     }
-    CloseHandle(thread);
     if (notifier)
         return 0;
 

@@ -1,5 +1,7 @@
 #include "sim/SimEnv_win.h"
 
+#include "framework/Handles.h"
+
 #include <vector>
 
 namespace simras {
@@ -67,8 +69,9 @@ std::string AnsiToUtf8(std::string_view ansi) {
 
 SimConfig LoadConfig() {
     std::string path = EnvOr("SIMRAS_CONFIG", "simras.cfg");
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const fw::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file == INVALID_HANDLE_VALUE)
         return SimConfig();
     std::string text;
@@ -76,7 +79,6 @@ SimConfig LoadConfig() {
     DWORD got = 0;
     while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
         text.append(chunk, got);
-    CloseHandle(file);
 
     SimConfig config = ParseSimConfig(text);
     for (const ConfigError& error : config.errors) {
@@ -90,12 +92,14 @@ void LogLine(const std::string& line) {
     std::string path = EnvOr("SIMRAS_LOG", "simras.log");
     std::string text = line + "\n";
     TheLogLock().Enter();
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
+    {
+        const fw::UniqueHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        }
     }
     TheLogLock().Leave();
 }

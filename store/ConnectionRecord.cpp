@@ -48,11 +48,12 @@ std::string FormatConnectionRecord(const LocalTime& endedAt, int seconds) {
 }
 
 std::optional<RecordParts> ParseConnectionRecord(const std::string& text) {
-    const std::size_t comma = text.find(',');
+    // By characters: in code page 936 the second byte of a Chinese character can be 0x40, "@".
+    const std::size_t comma = rules::FindChar(text, ',');
     if (comma == std::string::npos) {
         return std::nullopt;
     }
-    const std::size_t at = text.find('@', comma + 1);
+    const std::size_t at = rules::FindChar(text, '@', comma + 1);
     if (at == std::string::npos) {
         return std::nullopt;
     }

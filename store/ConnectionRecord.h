@@ -22,7 +22,8 @@ struct LocalTime {
 std::string FormatConnectionRecord(const LocalTime& endedAt, int seconds);
 
 // The three texts of a stored record: before the first ",", between it and the first "@"
-// after it, and after that "@".
+// after it, and after that "@". Searched by characters of code page 936, so the second byte
+// of a Chinese character is never taken for a separator.
 struct RecordParts {
     std::string date;
     std::string seconds;

@@ -14,16 +14,6 @@ std::string UpToNul(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
-// Position of the first single-byte character c, skipping the trail bytes of pairs.
-std::size_t FindChar(std::string_view text, char c) {
-    for (std::size_t pos = 0; pos < text.size(); pos += rules::CharBytes(text, pos)) {
-        if (text[pos] == c) {
-            return pos;
-        }
-    }
-    return npos;
-}
-
 std::size_t FindLastChar(std::string_view text, char c) {
     std::size_t found = npos;
     for (std::size_t pos = 0; pos < text.size(); pos += rules::CharBytes(text, pos)) {
@@ -106,7 +96,7 @@ void IniDocument::Parse() {
             }
         }
         if (!text.empty()) {
-            const std::size_t equals = FindChar(text, '=');
+            const std::size_t equals = rules::FindChar(text, '=');
             std::string_view name = text;
             if (equals != npos) {
                 name = rules::TrimBlanks(text.substr(0, equals));

@@ -90,6 +90,15 @@ std::size_t CharBytes(std::string_view text, std::size_t pos) {
     return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
 }
 
+std::size_t FindChar(std::string_view text, char c, std::size_t from) {
+    for (std::size_t pos = from; pos < text.size(); pos += CharBytes(text, pos)) {
+        if (text[pos] == c) {
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
 std::string_view TrimLeadingBlanks(std::string_view text) {
     std::size_t begin = 0;
     while (begin < text.size() && IsBlank(text[begin])) {

@@ -18,6 +18,10 @@ bool IsBlank(char c);
 // Bytes of the character starting at pos: 2 for a lead byte followed by any byte, else 1.
 std::size_t CharBytes(std::string_view text, std::size_t pos);
 
+// Position of the first single-byte character c at or after from (the start of a character),
+// never a trail byte that happens to equal c; npos when there is none.
+std::size_t FindChar(std::string_view text, char c, std::size_t from = 0);
+
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimLeadingBlanks(std::string_view text);
 

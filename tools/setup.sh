@@ -7,6 +7,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine wine32:i386 wine64 xvfb fonts-wqy-zenhei imagemagick locales xauth
+    nsis
 )
 
 missing=()

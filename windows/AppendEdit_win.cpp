@@ -1,4 +1,4 @@
-#include "windows/AppendEdit.h"
+#include "windows/AppendEdit_win.h"
 
 #include "windows/HelpText.h"
 

@@ -1,4 +1,4 @@
-#include "windows/HelpDlg.h"
+#include "windows/HelpDlg_win.h"
 
 #include "windows/HelpText.h"
 
@@ -11,17 +11,16 @@ void CHelpDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_HELP_EDIT, m_editHelp);
 }
 
-BOOL CHelpDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_RETURN_BUTTON) {
-        OnCancel();
-        return TRUE;
-    }
-    return CDialog::OnCommand(wParam, lParam);
+BOOL CHelpDlg::OnButtonClicked(UINT nID) {
+    static constexpr CommandEntry<CHelpDlg> kCommands[] = {
+        {IDC_RETURN_BUTTON, &CHelpDlg::OnCancel},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
 
 BOOL CHelpDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, controls::kBackIcon, "返回程序主界面");
+    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回程序主界面");
     for (const char* piece : help::Pieces()) {
         m_editHelp.AppendLine(piece);
     }

@@ -1,4 +1,4 @@
-#include "windows/StatsDlg.h"
+#include "windows/StatsDlg_win.h"
 
 #include <cstring>
 #include <string>
@@ -6,7 +6,13 @@
 #include "store/ConnectionRecord.h"
 #include "store/PrivateProfileStore_win.h"
 #include "store/SettingsPath_win.h"
+#include "windows/Notice_win.h"
 #include "windows/StatsModel.h"
+
+namespace {
+constexpr const char* kResetQuestion =
+    "注意：该操作将删除所有拨号上网记录，删除后将无法恢复，继续吗？";
+} // namespace
 
 CStatsDlg::CStatsDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
 
@@ -22,35 +28,22 @@ void CStatsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_STATS_LIST, m_list);
 }
 
-BOOL CStatsDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case IDC_RETURN_BUTTON:
-            OnCancel();
-            return TRUE;
-        case IDC_TOTAL_BUTTON:
-            OnTotal();
-            return TRUE;
-        case IDC_RESET_BUTTON:
-            OnReset();
-            return TRUE;
-        default:
-            break;
-        }
-    }
-    return CDialog::OnCommand(wParam, lParam);
+BOOL CStatsDlg::OnButtonClicked(UINT nID) {
+    static constexpr CommandEntry<CStatsDlg> kCommands[] = {
+        {IDC_RETURN_BUTTON, &CStatsDlg::OnCancel},
+        {IDC_TOTAL_BUTTON, &CStatsDlg::OnTotal},
+        {IDC_RESET_BUTTON, &CStatsDlg::OnReset},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
 
-BOOL CStatsDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-    if (message == WM_NOTIFY) {
-        const auto* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-        // Clearing or closing the list: no notice per row wanted (see LoadRecords).
-        if (pHeader->idFrom == IDC_STATS_LIST && pHeader->code == LVN_DELETEALLITEMS) {
-            *pResult = TRUE;
-            return TRUE;
-        }
+BOOL CStatsDlg::OnNotify(const NMHDR* pHeader, LRESULT* pResult) {
+    // Clearing or closing the list: no notice per row wanted (see LoadRecords).
+    if (pHeader->idFrom == IDC_STATS_LIST && pHeader->code == LVN_DELETEALLITEMS) {
+        *pResult = TRUE;
+        return TRUE;
     }
-    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+    return CDialog::OnNotify(pHeader, pResult);
 }
 
 BOOL CStatsDlg::OnInitDialog() {
@@ -65,10 +58,9 @@ BOOL CStatsDlg::OnInitDialog() {
                             stats::kColumns[column].width);
     }
 
-    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, controls::kBackIcon, "返回程序主界面");
-    DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, controls::kHangUpIcon,
-                     "统计数据，查看使用状况");
-    DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, controls::kClearIcon, "清空表格数据");
+    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回程序主界面");
+    DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, IDI_HANG_UP, "统计数据，查看使用状况");
+    DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, IDI_CLEAR, "清空表格数据");
 
     LoadRecords();
     return TRUE;
@@ -108,13 +100,11 @@ void CStatsDlg::OnTotal() {
     }
     list.Detach();
     m_nTotalSeconds = total.Value();
-    MessageBox(stats::TotalMessage(m_nTotalSeconds).c_str(), stats::kNoticeCaption,
-               MB_OK | MB_ICONINFORMATION);
+    ShowNotice(*this, stats::TotalMessage(m_nTotalSeconds).c_str());
 }
 
 void CStatsDlg::OnReset() {
-    if (MessageBox(stats::kResetQuestion, stats::kNoticeCaption, MB_YESNO | MB_ICONQUESTION) !=
-        IDYES) {
+    if (!AskYesNo(*this, kResetQuestion)) {
         return;
     }
     store::PrivateProfileStore settings(m_szIniPath);

@@ -20,10 +20,6 @@ inline constexpr Column kColumns[3] = {
 };
 inline constexpr int kSecondsColumn = 1;
 
-inline constexpr const char* kNoticeCaption = "提示";
-inline constexpr const char* kResetQuestion =
-    "注意：该操作将删除所有拨号上网记录，删除后将无法恢复，继续吗？";
-
 // One record as a row of the list: its three parts exactly as stored.
 struct Row {
     std::string date;

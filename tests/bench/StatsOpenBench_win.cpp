@@ -15,7 +15,7 @@
 #include "store/ConnectionRecord.h"
 #include "store/PrivateProfileStore_win.h"
 #include "store/SettingsPath_win.h"
-#include "windows/StatsDlg.h"
+#include "windows/StatsDlg_win.h"
 
 namespace {
 

@@ -6,13 +6,14 @@
 #include <string>
 
 #include "store/ConnectionRecord.h"
+#include "store/ProfileRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     if (const auto parts = store::ParseConnectionRecord(text)) {
         if (parts->date + "," + parts->seconds + "@" + parts->time != text ||
-            parts->date.find(',') != std::string::npos ||
-            parts->seconds.find('@') != std::string::npos) {
+            store::rules::FindChar(parts->date, ',') != std::string::npos ||
+            store::rules::FindChar(parts->seconds, '@') != std::string::npos) {
             std::abort();
         }
     }

@@ -2,40 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
+
+#include "tests/unit/store/RecordingStore.h"
 
 namespace dialer {
 namespace {
-
-// Settings kept in memory; writes can be made to fail like a read-only file.
-class MemoryStore : public store::ProfileStore {
-public:
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& fallback, std::size_t bufferChars) const override {
-        auto it = values.find(section + "/" + key);
-        std::string value = it == values.end() ? fallback : it->second;
-        return value.substr(0, bufferChars - 1);
-    }
-    int ReadInt(const std::string& section, const std::string& key, int fallback) const override {
-        auto it = values.find(section + "/" + key);
-        return it == values.end() || it->second.empty() ? fallback : std::stoi(it->second);
-    }
-    bool WriteString(const std::string& section, const std::string& key,
-                     const std::string& value) override {
-        if (failWrites) {
-            return false;
-        }
-        values[section + "/" + key] = value;
-        writes.push_back(section + "/" + key);
-        return true;
-    }
-    store::KeyValueList ReadSection(const std::string&) const override { return {}; }
-
-    std::map<std::string, std::string> values;
-    std::vector<std::string> writes;
-    bool failWrites = false;
-};
 
 class FakeRas : public RasPort {
 public:
@@ -46,6 +18,7 @@ public:
     }
     void HangUp(RasHandle handle) override { hangUps.push_back(handle); }
     bool IsLineUp(RasHandle) override { return lineUp; }
+    std::vector<std::string> ListEntries() override { return {}; }
 
     std::vector<DialRequest> dials;
     std::vector<RasHandle> hangUps;
@@ -88,8 +61,12 @@ protected:
         connection.OnDialEvent(kRasConnected, 0);
     }
     void AdvanceMs(std::int64_t ms) { clock.nowMs += ms; }
+    std::string Stored(const std::string& section, const std::string& key) const {
+        return store::testing::StoredValue(document, section, key);
+    }
 
-    MemoryStore settings;
+    store::IniDocument document;
+    store::testing::RecordingStore settings{document};
     FakeRas ras;
     FakeClock clock;
     RecordingView view;
@@ -197,14 +174,14 @@ TEST_F(ConnectionTest, TicksCountClockSecondsNotMessages) {
 }
 
 TEST_F(ConnectionTest, HangUpStoresTheRecordCounterFirst) {
-    settings.values["Memory/MaxDataNumber"] = "4";
+    document.Set("Memory", "MaxDataNumber", "4");
     Connect();
     AdvanceMs(3725 * 1000 + 400);
     connection.OnTick();
     connection.HangUp();
     EXPECT_EQ(settings.writes, (std::vector<std::string>{"Memory/MaxDataNumber", "Data/data[5]"}));
-    EXPECT_EQ(settings.values["Memory/MaxDataNumber"], "5");
-    EXPECT_EQ(settings.values["Data/data[5]"], "2003-9-3,3725@15:9:51");
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "5");
+    EXPECT_EQ(Stored("Data", "data[5]"), "2003-9-3,3725@15:9:51");
     EXPECT_EQ(view.status, kHungUpText);
     EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
     EXPECT_FALSE(view.timerOn);
@@ -217,7 +194,7 @@ TEST_F(ConnectionTest, HangUpCountsTheTimeSinceTheLastTickToo) {
     Connect();
     AdvanceMs(2500);
     connection.HangUp();
-    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,2@15:9:51");
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,2@15:9:51");
 }
 
 TEST_F(ConnectionTest, HangUpWhileDialingStoresZeroSeconds) {
@@ -225,7 +202,7 @@ TEST_F(ConnectionTest, HangUpWhileDialingStoresZeroSeconds) {
     connection.Dial({"a", "", ""});
     AdvanceMs(9000);
     connection.HangUp();
-    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,0@15:9:51");
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,0@15:9:51");
     EXPECT_EQ(view.status, kHungUpText);
 }
 
@@ -248,9 +225,9 @@ TEST_F(ConnectionTest, SecondConnectionCountsFromOneAndIsNumberedNext) {
     connection.OnTick();
     EXPECT_EQ(view.status, FormatConnectedStatus(1));
     connection.HangUp();
-    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,10@15:9:51");
-    EXPECT_EQ(settings.values["Data/data[2]"], "2003-9-3,1@15:9:51");
-    EXPECT_EQ(settings.values["Memory/MaxDataNumber"], "2");
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,10@15:9:51");
+    EXPECT_EQ(Stored("Data", "data[2]"), "2003-9-3,1@15:9:51");
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "2");
 }
 
 TEST_F(ConnectionTest, DroppedLineEndsTheConnectionWithItsSeconds) {
@@ -260,7 +237,7 @@ TEST_F(ConnectionTest, DroppedLineEndsTheConnectionWithItsSeconds) {
     ras.lineUp = false;
     AdvanceMs(1000);
     connection.OnTick();
-    EXPECT_EQ(settings.values["Data/data[1]"], "2003-9-3,4@15:9:51");
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,4@15:9:51");
     EXPECT_EQ(view.status, kLineDroppedText);
     EXPECT_FALSE(view.timerOn);
     EXPECT_EQ(connection.Mode(), 1);
@@ -268,11 +245,11 @@ TEST_F(ConnectionTest, DroppedLineEndsTheConnectionWithItsSeconds) {
     EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
     // A later tick already queued changes nothing.
     connection.OnTick();
-    EXPECT_EQ(settings.values["Memory/MaxDataNumber"], "1");
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "1");
 }
 
 TEST_F(ConnectionTest, RecordThatCannotBeWrittenIsShownToTheUser) {
-    settings.failWrites = true;
+    settings.failWritesFrom = 0;
     Connect();
     AdvanceMs(42000);
     connection.HangUp();

@@ -36,6 +36,16 @@ TEST(RecordTextTest, ParseSplitsAtTheFirstCommaAndTheFirstAtAfterIt) {
     EXPECT_EQ(emptyEnds->time, "");
 }
 
+TEST(RecordTextTest, ParseSkipsSecondBytesOfChineseCharactersThatLookLikeSeparators) {
+    const std::string pair = "\x81\x40"; // one character whose second byte is "@"
+    const auto parts = ParseConnectionRecord("2003-9-3" + pair + ",37" + pair + "25@15:9:51");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->date, "2003-9-3" + pair);
+    EXPECT_EQ(parts->seconds, "37" + pair + "25");
+    EXPECT_EQ(parts->time, "15:9:51");
+    EXPECT_FALSE(ParseConnectionRecord("2003-9-3,3725" + pair));
+}
+
 TEST(RecordTextTest, ParseGivesNothingWithoutBothSeparators) {
     EXPECT_FALSE(ParseConnectionRecord("2003-9-3 3725 15:9:51"));
     EXPECT_FALSE(ParseConnectionRecord("2003-9-3,3725 15:9:51"));

@@ -4,17 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "store/IniFile.h"
+#include "store/IniDocument.h"
 #include "tests/unit/store/RecordingStore.h"
-#include "tests/unit/store/TempDir.h"
 
 namespace store {
 namespace {
 
-using testing::ReadBytes;
 using testing::RecordingStore;
-using testing::TempDir;
-using testing::WriteBytes;
 
 // Seals by XOR with a key of its user and a check byte, so another user's protector cannot
 // open what this one sealed.
@@ -51,9 +47,7 @@ public:
 
 class OptionsTest : public ::testing::Test {
 protected:
-    TempDir dir;
-    std::string path = dir.File("corvantile.ini");
-    IniFile settings{path};
+    IniDocument settings;
     XorProtector protector{'\x5A'};
 };
 
@@ -75,8 +69,8 @@ TEST_F(OptionsTest, NothingIsRestoredWithoutTheFlagAndPosIsNotRead) {
     for (const std::string& file :
          {std::string(), std::string("[Option]\r\nSaveUserPwd=yes\r\nPos=2\r\nUser=u\r\nPwd=p\r\n"),
           std::string("[Option]\r\nSaveUserPwd=False\r\nPos=2\r\nUser=u\r\n")}) {
-        WriteBytes(path, file);
-        RecordingStore recording(path);
+        settings = IniDocument(file);
+        RecordingStore recording(settings);
         const SavedAccount account = LoadSavedAccount(recording, protector);
         EXPECT_FALSE(account.restore);
         EXPECT_EQ(recording.calls, std::vector<std::string>{"read Option/SaveUserPwd 100"});
@@ -84,9 +78,9 @@ TEST_F(OptionsTest, NothingIsRestoredWithoutTheFlagAndPosIsNotRead) {
 }
 
 TEST_F(OptionsTest, ASetFlagRestoresEntryUserAndPasswordInThatOrder) {
-    WriteBytes(path, "[Option]\r\nSaveUserPwd=TRUE\r\nUser=\xD5\xCB\xBA\xC5\r\nPos=3\r\n"
-                     "Pwd=old clear\r\n");
-    RecordingStore recording(path);
+    settings = IniDocument("[Option]\r\nSaveUserPwd=TRUE\r\nUser=\xD5\xCB\xBA\xC5\r\nPos=3\r\n"
+                           "Pwd=old clear\r\n");
+    RecordingStore recording(settings);
     const SavedAccount account = LoadSavedAccount(recording, protector);
     EXPECT_TRUE(account.restore);
     EXPECT_EQ(account.entryIndex, 3);
@@ -102,24 +96,24 @@ TEST_F(OptionsTest, ASetFlagRestoresEntryUserAndPasswordInThatOrder) {
 TEST_F(OptionsTest, ClearTextOfOlderFilesIsCutLikeTheTwoHundredCharacterRead) {
     const std::string longUser(150, 'u');
     const std::string longPassword(250, 'p');
-    WriteBytes(path, "[Option]\r\nSaveUserPwd=True\r\nUser=" + longUser + "\r\nPwd=\"" +
-                         std::string(199, 'q') + "\"\r\n");
+    settings = IniDocument("[Option]\r\nSaveUserPwd=True\r\nUser=" + longUser + "\r\nPwd=\"" +
+                           std::string(199, 'q') + "\"\r\n");
     SavedAccount account = LoadSavedAccount(settings, protector);
     EXPECT_EQ(account.user, longUser.substr(0, 99));
     // The 200-character read drops the closing quote after the cut, and with it the last q.
     EXPECT_EQ(account.password, std::string(198, 'q'));
-    WriteBytes(path, "[Option]\r\nSaveUserPwd=True\r\nPwd=" + longPassword + "\r\n");
+    settings = IniDocument("[Option]\r\nSaveUserPwd=True\r\nPwd=" + longPassword + "\r\n");
     EXPECT_EQ(LoadSavedAccount(settings, protector).password, longPassword.substr(0, 199));
 }
 
 TEST_F(OptionsTest, RememberingWritesFlagUserThenSealedPassword) {
-    RecordingStore recording(path);
+    RecordingStore recording(settings);
     RememberAccount(recording, protector, "user", "secret");
     ASSERT_EQ(recording.calls.size(), 3u);
     EXPECT_EQ(recording.calls[0], "write Option/SaveUserPwd=True");
     EXPECT_EQ(recording.calls[1], "write Option/User=user");
     EXPECT_EQ(recording.calls[2].substr(0, 25), "write Option/Pwd={sealed}");
-    EXPECT_EQ(ReadBytes(path).find("secret"), std::string::npos);
+    EXPECT_EQ(settings.Bytes().find("secret"), std::string::npos);
 
     const SavedAccount account = LoadSavedAccount(settings, protector);
     EXPECT_TRUE(account.restore);
@@ -138,20 +132,20 @@ TEST_F(OptionsTest, LongPasswordsAndCodePage936TextSurviveSealing) {
 
 TEST_F(OptionsTest, ForgettingWritesFalseAndEmptiesInThatOrder) {
     RememberAccount(settings, protector, "user", "secret");
-    RecordingStore recording(path);
+    RecordingStore recording(settings);
     ForgetAccount(recording);
     const std::vector<std::string> calls = {"write Option/SaveUserPwd=False",
                                             "write Option/User=", "write Option/Pwd="};
     EXPECT_EQ(recording.calls, calls);
-    EXPECT_EQ(ReadBytes(path), "[Option]\r\nSaveUserPwd=False\r\nUser=\r\nPwd=\r\n");
+    EXPECT_EQ(settings.Bytes(), "[Option]\r\nSaveUserPwd=False\r\nUser=\r\nPwd=\r\n");
     EXPECT_FALSE(LoadSavedAccount(settings, protector).restore);
 }
 
 TEST_F(OptionsTest, TheEntryIndexIsStoredAsADecimal) {
     StoreEntryIndex(settings, 12);
     StoreEntryIndex(settings, 4);
-    EXPECT_EQ(ReadBytes(path), "[Option]\r\nPos=4\r\n");
-    WriteBytes(path, ReadBytes(path) + "SaveUserPwd=true\r\n");
+    EXPECT_EQ(settings.Bytes(), "[Option]\r\nPos=4\r\n");
+    settings = IniDocument(settings.Bytes() + "SaveUserPwd=true\r\n");
     EXPECT_EQ(LoadSavedAccount(settings, protector).entryIndex, 4);
 }
 

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "store/IniDocument.h"
 #include "store/IniFile.h"
 #include "store/SettingsKeys.h"
 #include "tests/unit/store/RecordingStore.h"
@@ -14,7 +15,6 @@
 namespace store {
 namespace {
 
-using testing::ReadBytes;
 using testing::RecordingStore;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -23,13 +23,11 @@ const LocalTime kHangUp{2003, 9, 3, 15, 9, 51};
 
 class RecordStoreTest : public ::testing::Test {
 protected:
-    TempDir dir;
-    std::string path = dir.File("corvantile.ini");
-    IniFile settings{path};
+    IniDocument settings;
 };
 
 TEST_F(RecordStoreTest, TheFirstAppendOnNoFileWritesCounterOneThenDataOne) {
-    RecordingStore recording(path);
+    RecordingStore recording(settings);
     const AppendedRecord record = AppendConnectionRecord(recording, kHangUp, 3725);
     EXPECT_EQ(record.number, 1);
     EXPECT_EQ(record.text, "2003-9-3,3725@15:9:51");
@@ -38,7 +36,7 @@ TEST_F(RecordStoreTest, TheFirstAppendOnNoFileWritesCounterOneThenDataOne) {
                                             "write Memory/MaxDataNumber=1",
                                             "write Data/data[1]=2003-9-3,3725@15:9:51"};
     EXPECT_EQ(recording.calls, calls);
-    EXPECT_EQ(ReadBytes(path),
+    EXPECT_EQ(settings.Bytes(),
               "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,3725@15:9:51\r\n");
 }
 
@@ -54,19 +52,20 @@ TEST_F(RecordStoreTest, AppendsNumberOnFromTheCounterAndReadInOrder) {
 }
 
 TEST_F(RecordStoreTest, AnAppendReportsAFailedWrite) {
-    RecordingStore counterFails(path);
+    RecordingStore counterFails(settings);
     counterFails.failWritesFrom = 0;
     EXPECT_FALSE(AppendConnectionRecord(counterFails, kHangUp, 1).written);
-    RecordingStore recordFails(path);
+    RecordingStore recordFails(settings);
     recordFails.failWritesFrom = 1;
     EXPECT_FALSE(AppendConnectionRecord(recordFails, kHangUp, 1).written);
+    TempDir dir;
     WriteBytes(dir.File("plain"), "x");
     IniFile unwritable(dir.File("plain") + "/corvantile.ini");
     EXPECT_FALSE(AppendConnectionRecord(unwritable, kHangUp, 1).written);
 }
 
 TEST_F(RecordStoreTest, AHandEditedCounterAtTheTopWrapsLikeA32BitCounter) {
-    WriteBytes(path, "[Memory]\r\nMaxDataNumber=2147483647\r\n");
+    settings = IniDocument("[Memory]\r\nMaxDataNumber=2147483647\r\n");
     const AppendedRecord record = AppendConnectionRecord(settings, kHangUp, 1);
     EXPECT_EQ(record.number, -2147483647 - 1);
     EXPECT_TRUE(ReadConnectionRecords(settings).empty());
@@ -74,15 +73,15 @@ TEST_F(RecordStoreTest, AHandEditedCounterAtTheTopWrapsLikeA32BitCounter) {
 
 TEST_F(RecordStoreTest, ReadingSkipsMissingEmptiedAndShortValuesAndCutsLongOnes) {
     const std::string longRecord = "2003-9-3,1@" + std::string(250, '9');
-    WriteBytes(path, "[Memory]\nMaxDataNumber=6\n[Data]\n"
-                     "data[1]=2003-9-3,1@1:1:1\n"
-                     "data[2]=\n"
-                     "data[3]=3-9-3,0@1:\n"  // 10 characters
-                     "data[5]=3-9-3,0@1:2\n" // 11 characters
-                     "data[6]=" +
-                         longRecord +
-                         "\n"
-                         "data[7]=2003-9-3,7@7:7:7\n"); // above the counter
+    settings = IniDocument("[Memory]\nMaxDataNumber=6\n[Data]\n"
+                           "data[1]=2003-9-3,1@1:1:1\n"
+                           "data[2]=\n"
+                           "data[3]=3-9-3,0@1:\n"  // 10 characters
+                           "data[5]=3-9-3,0@1:2\n" // 11 characters
+                           "data[6]=" +
+                           longRecord +
+                           "\n"
+                           "data[7]=2003-9-3,7@7:7:7\n"); // above the counter
     const std::vector<std::string> expected = {"2003-9-3,1@1:1:1", "3-9-3,0@1:2",
                                                longRecord.substr(0, 199)};
     EXPECT_EQ(ReadConnectionRecords(settings), expected);
@@ -90,15 +89,16 @@ TEST_F(RecordStoreTest, ReadingSkipsMissingEmptiedAndShortValuesAndCutsLongOnes)
 
 TEST_F(RecordStoreTest, NoCounterMeansNoRecords) {
     EXPECT_TRUE(ReadConnectionRecords(settings).empty());
-    WriteBytes(path, "[Memory]\nMaxDataNumber=\n[Data]\ndata[1]=2003-9-3,1@1:1:1\n");
+    settings = IniDocument("[Memory]\nMaxDataNumber=\n[Data]\ndata[1]=2003-9-3,1@1:1:1\n");
     EXPECT_TRUE(ReadConnectionRecords(settings).empty());
-    WriteBytes(path, "[Memory]\nMaxDataNumber=-1\n[Data]\ndata[1]=2003-9-3,1@1:1:1\n");
+    settings = IniDocument("[Memory]\nMaxDataNumber=-1\n[Data]\ndata[1]=2003-9-3,1@1:1:1\n");
     EXPECT_TRUE(ReadConnectionRecords(settings).empty());
 }
 
 TEST_F(RecordStoreTest, ReadingTakesTheSectionOnceWhateverTheCounter) {
-    WriteBytes(path, "[Memory]\nMaxDataNumber=2000000000\n[Data]\ndata[1]=2003-9-3,1@1:1:1\n");
-    RecordingStore recording(path);
+    settings =
+        IniDocument("[Memory]\nMaxDataNumber=2000000000\n[Data]\ndata[1]=2003-9-3,1@1:1:1\n");
+    RecordingStore recording(settings);
     EXPECT_EQ(ReadConnectionRecords(recording).size(), 1u);
     const std::vector<std::string> calls = {"int Memory/MaxDataNumber", "section Data"};
     EXPECT_EQ(recording.calls, calls);
@@ -108,28 +108,28 @@ TEST_F(RecordStoreTest, ClearingEmptiesCounterAndRecordsButKeepsTheKeys) {
     for (int i = 0; i < 3; ++i) {
         AppendConnectionRecord(settings, kHangUp, i);
     }
-    RecordingStore recording(path);
+    RecordingStore recording(settings);
     ClearConnectionRecords(recording);
     const std::vector<std::string> calls = {
         "int Memory/MaxDataNumber",    "write Memory/MaxDataNumber=", "write Data/data[1]=",
         "write Memory/MaxDataNumber=", "write Data/data[2]=",         "write Memory/MaxDataNumber=",
         "write Data/data[3]="};
     EXPECT_EQ(recording.calls, calls);
-    EXPECT_EQ(ReadBytes(path),
+    EXPECT_EQ(settings.Bytes(),
               "[Memory]\r\nMaxDataNumber=\r\n[Data]\r\ndata[1]=\r\ndata[2]=\r\ndata[3]=\r\n");
     EXPECT_EQ(settings.ReadInt("Memory", "MaxDataNumber", 0), 0);
     EXPECT_TRUE(ReadConnectionRecords(settings).empty());
 
     const AppendedRecord next = AppendConnectionRecord(settings, kHangUp, 9);
     EXPECT_EQ(next.number, 1);
-    EXPECT_EQ(ReadBytes(path), "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
-                               "data[1]=2003-9-3,9@15:9:51\r\ndata[2]=\r\ndata[3]=\r\n");
+    EXPECT_EQ(settings.Bytes(), "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
+                                "data[1]=2003-9-3,9@15:9:51\r\ndata[2]=\r\ndata[3]=\r\n");
     EXPECT_EQ(ReadConnectionRecords(settings), std::vector<std::string>{"2003-9-3,9@15:9:51"});
 }
 
 TEST_F(RecordStoreTest, ClearingWithoutACounterWritesNothing) {
-    WriteBytes(path, "[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\n");
-    RecordingStore recording(path);
+    settings = IniDocument("[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\n");
+    RecordingStore recording(settings);
     ClearConnectionRecords(recording);
     EXPECT_EQ(recording.calls, std::vector<std::string>{"int Memory/MaxDataNumber"});
 }
@@ -202,7 +202,7 @@ TEST_F(RecordStoreTest, ReadingMatchesKeyByKeyReadsOnRandomFiles) {
         if (chance(30) && !bytes.empty()) {
             bytes.pop_back(); // no final line end
         }
-        WriteBytes(path, bytes);
+        settings = IniDocument(bytes);
 
         std::vector<std::string> keyByKey;
         const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
@@ -222,8 +222,8 @@ TEST_F(RecordStoreTest, ReadingTenThousandRecordsReadsTheFileTwice) {
     for (int i = 1; i <= 10000; ++i) {
         bytes += RecordKey(i) + "=" + FormatConnectionRecord(kHangUp, i) + "\r\n";
     }
-    WriteBytes(path, bytes);
-    RecordingStore recording(path);
+    settings = IniDocument(bytes);
+    RecordingStore recording(settings);
     const std::vector<std::string> records = ReadConnectionRecords(recording);
     ASSERT_EQ(records.size(), 10000u);
     EXPECT_EQ(records.front(), "2003-9-3,1@15:9:51");

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -38,6 +38,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    BOOL OnButtonClicked(UINT nID) override;
+    BOOL OnNotify(const NMHDR* pHeader, LRESULT* pResult) override;
 };

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
-#include "windows/AppendEdit.h"
+#include "windows/AppendEdit_win.h"
 
 // The help window: what the program is for and how to use it. The text is built afresh at
 // every opening; whatever the user types into it is dropped with the window.
@@ -22,5 +22,5 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnButtonClicked(UINT nID) override;
 };

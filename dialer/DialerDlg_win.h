@@ -4,9 +4,7 @@
 #include <ras.h>
 #include <shellapi.h>
 
-#include <memory>
-
-#include "controls/ImageButton.h"
+#include "controls/ImageButton_win.h"
 #include "dialer/Connection.h"
 #include "dialer/Messages.h"
 #include "framework/Controls.h"
@@ -16,11 +14,23 @@
 #include "store/ProfileStore.h"
 #include "store/SecretProtector.h"
 
+// What the main window works with. The application object makes these and keeps them alive
+// for as long as the window runs.
+struct DialerServices {
+    dialer::RasPort& ras;
+    dialer::Clock& clock;
+    store::ProfileStore& settings;
+    const store::SecretProtector& protector;
+};
+
 // The main window: the dial-up entry, the account, the command buttons and the status line.
-// The connection itself is kept by dialer::Connection; this class shows it.
+// The connection itself is kept by dialer::Connection; this class shows it. Its members are
+// defined by concern: DialerDlg_win.cpp (the window, its tables, the account fields),
+// DialerDlgConnection_win.cpp (dialing), DialerDlgTray_win.cpp (the tray) and
+// DialerDlgLeaving_win.cpp (exit, restart, shut-down).
 class CDialerDlg : public CDialog, private dialer::ConnectionView {
 public:
-    explicit CDialerDlg(CWnd* pParent = nullptr);
+    explicit CDialerDlg(const DialerServices& services, CWnd* pParent = nullptr);
     ~CDialerDlg() override;
 
     enum { IDD = IDD_DIALER };
@@ -36,7 +46,8 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnButtonClicked(UINT nID) override;
+    BOOL OnSelChange(UINT nID) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -68,11 +79,11 @@ protected:
     void OnCancel() override;
     void OnEndSession(BOOL bEnding);
 
-    static UINT GetStateStringId(UINT state);
-    // Runs on a thread of the RAS service: it only hands the event to the main window.
+public:
+    // The dial callback. Runs on a thread of the RAS service: it only hands the event to the
+    // main window.
     static void WINAPI RasDialNotify(UINT unMsg, RASCONNSTATE state, DWORD error);
 
-public:
     char m_szIniPath[MAX_PATH]{};
     NOTIFYICONDATAA m_nid{};
     CImageButton m_btnHelp;
@@ -109,9 +120,8 @@ private:
     void ShowConnected() override;
     void ReportUnsavedRecord(const std::string& message) override;
 
-    std::unique_ptr<store::ProfileStore> m_settings;
-    std::unique_ptr<store::SecretProtector> m_protector;
-    std::unique_ptr<dialer::RasPort> m_ras;
-    std::unique_ptr<dialer::Clock> m_clock;
-    std::unique_ptr<dialer::Connection> m_connection;
+    dialer::RasPort& m_ras;
+    store::ProfileStore& m_settings;
+    const store::SecretProtector& m_protector;
+    dialer::Connection m_connection;
 };

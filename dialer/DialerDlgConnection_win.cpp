@@ -1,0 +1,106 @@
+#include "dialer/DialerDlg_win.h"
+
+#include "framework/WinApp.h"
+#include "windows/Notice_win.h"
+
+// Dialing and the connection as the main window shows it.
+
+// The connection tells the RAS states apart by their numbers.
+static_assert(dialer::kRasWaitForCallback == RASCS_WaitForCallback);
+static_assert(dialer::kRasInteractive == RASCS_Interactive);
+static_assert(dialer::kRasPasswordExpired == RASCS_PasswordExpired);
+static_assert(dialer::kRasDoneBit == RASCS_DONE);
+static_assert(dialer::kRasConnected == RASCS_Connected);
+static_assert(dialer::kRasDisconnected == RASCS_Disconnected);
+
+int CDialerDlg::Mode() const {
+    return m_connection.Mode();
+}
+
+void CDialerDlg::OnDial() {
+    dialer::DialRequest request;
+    request.entry = GetDlgItemText(IDC_ENTRY_COMBO).Str();
+    request.user = GetDlgItemText(IDC_USER_EDIT).Str();
+    request.password = GetDlgItemText(IDC_PASSWORD_EDIT).Str();
+    m_connection.Dial(request);
+}
+
+void CDialerDlg::OnHangUp() {
+    m_connection.HangUp();
+}
+
+void WINAPI CDialerDlg::RasDialNotify(UINT, RASCONNSTATE state, DWORD error) {
+    CWinApp* pApp = AfxGetApp();
+    CWnd* pMainWnd = pApp != nullptr ? pApp->m_pMainWnd : nullptr;
+    if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr) {
+        ::PostMessageA(pMainWnd->m_hWnd, WM_RASDIALEVENT, static_cast<WPARAM>(state),
+                       static_cast<LPARAM>(error));
+    }
+}
+
+// The dial events have no entry in the message table: they reach the default processing.
+LRESULT CDialerDlg::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RASDIALEVENT) {
+        return OnRasDialEvent(wParam, lParam);
+    }
+    return CDialog::DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CDialerDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
+    m_connection.OnDialEvent(static_cast<unsigned>(state), static_cast<unsigned>(error));
+    return 0;
+}
+
+void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == ID_TIMER_SECONDS) {
+        m_connection.OnTick();
+    }
+    Default();
+}
+
+void CDialerDlg::OnDestroy() {
+    KillTimer(ID_TIMER_SECONDS);
+    ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    Default();
+}
+
+void CDialerDlg::ApplyControls(const dialer::ControlStates& states) {
+    EnableDlgItem(IDC_DIAL_BUTTON, states.dial);
+    EnableDlgItem(IDC_HANGUP_BUTTON, states.hangUp);
+    EnableDlgItem(IDC_ENTRY_COMBO, states.entry);
+    EnableDlgItem(IDC_USER_EDIT, states.user);
+    EnableDlgItem(IDC_PASSWORD_EDIT, states.password);
+}
+
+void CDialerDlg::ShowStatus(const std::string& text) {
+    SetDlgItemText(IDC_STATUS_STATIC, text.c_str());
+}
+
+void CDialerDlg::ShowStageText(unsigned stringId) {
+    char text[256] = "";
+    ::LoadStringA(AfxGetInstanceHandle(), stringId, text, sizeof(text));
+    SetDlgItemText(IDC_STATUS_STATIC, "");
+    SetDlgItemText(IDC_STATUS_STATIC, text);
+}
+
+void CDialerDlg::ShowTickStatus(const std::string& text) {
+    m_strStatus = CString(text);
+    UpdateData(FALSE);
+}
+
+void CDialerDlg::StartSecondsTimer() {
+    SetTimer(ID_TIMER_SECONDS, 1000);
+}
+
+void CDialerDlg::StopSecondsTimer() {
+    KillTimer(ID_TIMER_SECONDS);
+}
+
+void CDialerDlg::ShowConnected() {
+    AddTrayIcon();
+    ShowWindow(SW_HIDE);
+}
+
+void CDialerDlg::ReportUnsavedRecord(const std::string& message) {
+    ShowNotice(*this, message.c_str());
+}

@@ -1,0 +1,149 @@
+#include "dialer/DialerDlg_win.h"
+
+#include <cstring>
+
+#include "dialer/TrayArea.h"
+#include "framework/Handles.h"
+#include "framework/WinApp.h"
+
+// The tray icon, its menus, and the caption animation between the window and the tray.
+
+// The tray logic's mouse messages are the system's.
+static_assert(dialer::kLeftButtonDoubleClick == WM_LBUTTONDBLCLK);
+static_assert(dialer::kRightButtonDown == WM_RBUTTONDOWN);
+// The callback's message number, and the record's first, 88-byte form.
+static_assert(WM_TRAYNOTIFY == WM_APP + 100);
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
+
+namespace {
+constexpr const char* kTrayTip = "拨号网络计时器";
+
+bool IsMinimizeCommand(WPARAM wParam) {
+    return (wParam & 0xFFF0) == SC_MINIMIZE;
+}
+
+dialer::ScreenRect ToScreenRect(const RECT& rect) {
+    return dialer::ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+RECT ToRect(const dialer::ScreenRect& rect) {
+    return RECT{rect.left, rect.top, rect.right, rect.bottom};
+}
+} // namespace
+
+void CDialerDlg::FillTrayIconRecord() {
+    m_nid = NOTIFYICONDATAA{};
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = IDR_MAINFRAME;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    std::strncpy(m_nid.szTip, kTrayTip, sizeof(m_nid.szTip) - 1);
+}
+
+// The tray icon is added again on every minimise and connect; the shell keeps one icon per
+// window and id, so a repeated add changes nothing.
+void CDialerDlg::AddTrayIcon() {
+    FillTrayIconRecord();
+    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+LRESULT CDialerDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The same test as OnSysCommand's, so that no minimise hides the window without an icon
+    // to bring it back.
+    if (message == WM_SYSCOMMAND && IsMinimizeCommand(wParam)) {
+        AnimateToTray();
+        AddTrayIcon();
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CDialerDlg::OnSysCommand(UINT nID, LPARAM) {
+    if (IsMinimizeCommand(nID)) {
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    Default();
+}
+
+LRESULT CDialerDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
+    switch (
+        dialer::ClassifyTrayNotify(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam))) {
+    case dialer::TrayRequest::ShowWindow:
+        OnShowMain();
+        break;
+    case dialer::TrayRequest::OpenMenu:
+        ShowTrayMenu();
+        break;
+    case dialer::TrayRequest::None:
+        break;
+    }
+    return 0;
+}
+
+void CDialerDlg::ShowTrayMenu() {
+    const fw::UniqueMenu menu(
+        ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(dialer::TrayMenuFor(Mode()))));
+    if (menu == nullptr) {
+        return;
+    }
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::SetForegroundWindow(m_hWnd);
+    ::TrackPopupMenu(::GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd,
+                     nullptr);
+    // Without a message after the menu, the next click beside it would not close it.
+    PostMessage(WM_NULL);
+}
+
+void CDialerDlg::OnShowMain() {
+    AnimateFromTray();
+    ShowWindow(SW_SHOW);
+}
+
+void CDialerDlg::OnShowAndDial() {
+    OnShowMain();
+    OnDial();
+}
+
+bool CDialerDlg::GetTrayAreaRect(RECT* rect) const {
+    HWND hTaskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+    if (hTaskbar == nullptr) {
+        return false;
+    }
+    RECT taskbar{};
+    ::GetWindowRect(hTaskbar, &taskbar);
+    dialer::TrayAreaWalk walk(ToScreenRect(taskbar));
+    ::EnumChildWindows(hTaskbar, &CDialerDlg::EnumTrayChildProc, reinterpret_cast<LPARAM>(&walk));
+    *rect = ToRect(walk.Rect());
+    return true;
+}
+
+BOOL CALLBACK CDialerDlg::EnumTrayChildProc(HWND hwnd, LPARAM lParam) {
+    auto* walk = reinterpret_cast<dialer::TrayAreaWalk*>(lParam);
+    char className[255] = "";
+    ::GetClassNameA(hwnd, className, sizeof(className));
+    RECT rect{};
+    ::GetWindowRect(hwnd, &rect);
+    return walk->Visit(className, ToScreenRect(rect)) ? TRUE : FALSE;
+}
+
+void CDialerDlg::AnimateToTray() const {
+    AnimateCaption(true);
+}
+
+void CDialerDlg::AnimateFromTray() const {
+    AnimateCaption(false);
+}
+
+// The window's rectangle is its last one also while it is hidden.
+void CDialerDlg::AnimateCaption(bool toTray) const {
+    RECT tray;
+    if (!GetTrayAreaRect(&tray)) {
+        return;
+    }
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    ::DrawAnimatedRects(m_hWnd, IDANI_CAPTION, toTray ? &window : &tray, toTray ? &tray : &window);
+}

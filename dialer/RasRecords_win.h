@@ -1,0 +1,45 @@
+#pragma once
+
+// The original, smaller layouts of the RAS records that the program passes (current SDK
+// headers declare larger ones). The simulated RAS service reads and fills the same layouts.
+
+#include <windows.h>
+#include <ras.h>
+
+#include "dialer/PhoneBook.h"
+
+namespace ras {
+
+inline constexpr DWORD kEntryNameSize = dialer::kEntryRecordSize;
+inline constexpr DWORD kDialParamsSize = 1052;
+inline constexpr DWORD kConnStatusSize = 160;
+
+struct EntryName {
+    DWORD dwSize;
+    CHAR szEntryName[RAS_MaxEntryName + 1];
+};
+
+struct DialParams {
+    DWORD dwSize;
+    CHAR szEntryName[RAS_MaxEntryName + 1];
+    CHAR szPhoneNumber[RAS_MaxPhoneNumber + 1];
+    CHAR szCallbackNumber[RAS_MaxCallbackNumber + 1];
+    CHAR szUserName[UNLEN + 1];
+    CHAR szPassword[PWLEN + 1];
+    CHAR szDomain[DNLEN + 1];
+};
+
+// RASCONNSTATUSA without the device and phone-number fields of later versions.
+struct ConnStatus {
+    DWORD dwSize;
+    RASCONNSTATE rasconnstate;
+    DWORD dwError;
+    CHAR szDeviceType[RAS_MaxDeviceType + 1];
+    CHAR szDeviceName[RAS_MaxDeviceName + 1];
+};
+
+static_assert(sizeof(EntryName) == kEntryNameSize);
+static_assert(sizeof(DialParams) == kDialParamsSize);
+static_assert(sizeof(ConnStatus) == kConnStatusSize);
+
+} // namespace ras

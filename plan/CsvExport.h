@@ -1,0 +1,25 @@
+#pragma once
+
+// The connection log as a CSV file for a spreadsheet.
+
+#include <string>
+#include <vector>
+
+namespace plan {
+
+inline constexpr const char* kCsvHeading = "日期,开始时间,下线时间,秒数,时长";
+
+// A heading line, then one row per record in the order they were logged (oldest first), each
+// line ending in CRLF. Readable records give "2003-09-03", the start time ("14:07:46", with
+// its date in front when the connection began the day before), the hang-up time, the seconds
+// counted and "1:02:05"; unreadable ones their date, seconds and time parts as stored, with
+// start and length empty. Texts without the "," or the "@" are not connections and are left
+// out, as the statistics window leaves them out. Fields holding a comma, quote or line break
+// are quoted (RFC 4180); a stored part beginning with = + - @ gets a leading ' so that a
+// spreadsheet shows it rather than running it as a formula.
+//
+// The text is in the program's code page (936): the Win32 side converts it to UTF-8 and
+// writes the byte-order mark, by which spreadsheets know the encoding.
+std::string ExportCsv(const std::vector<std::string>& records);
+
+} // namespace plan

@@ -1,0 +1,60 @@
+#pragma once
+
+// Stored connections as spans of wall-clock time, and what each billing cycle has used.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plan/Calendar.h"
+
+namespace plan {
+
+// [start, end) in wall seconds; start is the hang-up time minus the seconds online.
+struct Connection {
+    long long start = 0;
+    long long end = 0;
+};
+
+// The seconds part read as the statistics total reads it (leading blanks, one sign, decimal
+// digits, the rest ignored; beyond the 32-bit range the end of the range), except that a
+// negative count is 0: a connection cannot give time back. The total's reading is its window's
+// own; the plan keeps this one so that it depends on the store alone.
+long long RecordSeconds(std::string_view part);
+
+// Nothing when the record cannot be read as a date and a time: a date part that ParseDate
+// refuses, or a time part other than "h:m:s" with hour 0-23, minute and second 0-59 (digits
+// only, at most two each). The seconds part never makes a record unreadable.
+std::optional<Connection> ReadConnection(const std::string& record);
+
+struct ReadRecords {
+    std::vector<Connection> connections; // in file order
+    int unreadable = 0;                  // listed by the window, counted in no cycle
+};
+ReadRecords ReadConnections(const std::vector<std::string>& records);
+
+// The connection running for `seconds` up to now.
+Connection RunningConnection(const store::LocalTime& now, long long seconds);
+
+// The part of the connection that lies in the cycle.
+long long SecondsIn(const Cycle& cycle, const Connection& connection);
+
+// A connection belongs to every cycle it ran in; one of 0 seconds to the cycle of its moment.
+bool BelongsTo(const Cycle& cycle, const Connection& connection);
+
+struct CycleUsage {
+    Cycle cycle;
+    int connections = 0; // a connection split between cycles counts in each
+    long long seconds = 0;
+};
+
+// One cycle, e.g. the current one. While connected, add SecondsIn(cycle, running).
+CycleUsage UsageIn(const Cycle& cycle, const std::vector<Connection>& connections);
+
+// Every cycle with a connection, and the current one even when empty, newest first. Work per
+// connection is bounded by the cycles it spans: at most about 900 for the largest count.
+std::vector<CycleUsage> UsageByCycle(const std::vector<Connection>& connections, int firstDay,
+                                     const Cycle& current);
+
+} // namespace plan

@@ -1,0 +1,27 @@
+#include "plan/CsvExport.h"
+
+#include <gtest/gtest.h>
+
+namespace plan {
+namespace {
+
+TEST(CsvExportTest, OneRowPerConnectionInTheOrderLogged) {
+    EXPECT_EQ(ExportCsv({"2003-9-3,3725@15:9:51", "2003-9-4,1800@0:10:0", "2003-9-5,0@0:0:0"}),
+              "日期,开始时间,下线时间,秒数,时长\r\n"
+              "2003-09-03,14:07:46,15:09:51,3725,1:02:05\r\n"
+              "2003-09-04,2003-09-03 23:40:00,00:10:00,1800,0:30:00\r\n"
+              "2003-09-05,00:00:00,00:00:00,0,0:00:00\r\n");
+    EXPECT_EQ(ExportCsv({}), "日期,开始时间,下线时间,秒数,时长\r\n");
+}
+
+TEST(CsvExportTest, UnreadableRecordsKeepTheirPartsAsStored) {
+    EXPECT_EQ(ExportCsv({"2024-2-30,60@1:2:3", "2024-1-1,5@1:2:3,\"x\"", "=HYPERLINK(1),@-2+3",
+                         "texts without separators"}),
+              "日期,开始时间,下线时间,秒数,时长\r\n"
+              "2024-2-30,,1:2:3,60,\r\n"
+              "2024-1-1,,\"1:2:3,\"\"x\"\"\",5,\r\n"
+              "'=HYPERLINK(1),,'-2+3,,\r\n");
+}
+
+} // namespace
+} // namespace plan

@@ -1,0 +1,139 @@
+#include "plan/Usage.h"
+
+#include <climits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/plan/PlanPrinters.h"
+
+namespace plan {
+namespace {
+
+long long At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+    return WallSeconds({year, month, day, hour, minute, second});
+}
+
+Connection Read(const std::string& record) {
+    const std::optional<Connection> connection = ReadConnection(record);
+    EXPECT_TRUE(connection) << record;
+    return connection.value_or(Connection{});
+}
+
+TEST(ReadConnectionTest, StartsItsSecondsBeforeTheHangUp) {
+    const Connection connection = Read("2003-9-3,3725@15:9:51");
+    EXPECT_EQ(connection.end, At(2003, 9, 3, 15, 9, 51));
+    EXPECT_EQ(connection.start, At(2003, 9, 3, 14, 7, 46));
+    EXPECT_EQ(Read("2026-03-05,1@09:05:01").end, At(2026, 3, 5, 9, 5, 1));
+    EXPECT_EQ(Read("2024-2-29,0@23:59:59").end, At(2024, 2, 29, 23, 59, 59));
+}
+
+TEST(ReadConnectionTest, UnreadableDatesAndTimes) {
+    for (const char* record :
+         {"2023-2-29,60@1:2:3", "2024-2-30,60@1:2:3", "2024-13-1,60@1:2:3", "1600-1-1,60@1:2:3",
+          "2024-1-1 ,60@1:2:3", "abcdefgh,60@1:2:3", "2024-1-1,60@24:0:0", "2024-1-1,60@12:60:0",
+          "2024-1-1,60@12:0:60", "2024-1-1,60@12:30", "2024-1-1,60@1:2:3:4", "2024-1-1,60@ 1:2:3",
+          "2024-1-1,60@1:2:3 ", "2024-1-1,60@-1:2:3", "2024-1-1,60@1:2:003", "2024-1-1,60@1:2:3@4",
+          "2024-1-1 60 1:2:3"}) {
+        EXPECT_FALSE(ReadConnection(record)) << record;
+    }
+}
+
+TEST(ReadConnectionTest, SecondsReadAsTheTotalReadsThemButNeverNegative) {
+    EXPECT_EQ(RecordSeconds("3725"), 3725);
+    EXPECT_EQ(RecordSeconds(" \t42"), 42);
+    EXPECT_EQ(RecordSeconds("+17"), 17);
+    EXPECT_EQ(RecordSeconds("12abc"), 12);
+    EXPECT_EQ(RecordSeconds(""), 0);
+    EXPECT_EQ(RecordSeconds("abc"), 0);
+    EXPECT_EQ(RecordSeconds("-17"), 0);
+    EXPECT_EQ(RecordSeconds("99999999999999999999999"), INT_MAX);
+    // The seconds part never makes a record unreadable.
+    const Connection negative = Read("2024-1-1,-500@1:2:3");
+    EXPECT_EQ(negative.start, negative.end);
+}
+
+TEST(ReadConnectionTest, UnreadableRecordsAreCountedApart) {
+    const ReadRecords read = ReadConnections(
+        {"2024-1-1,60@1:2:3", "2024-2-30,60@1:2:3", "no separators here", "2024-1-2,60@1:2:3"});
+    ASSERT_EQ(read.connections.size(), 2u);
+    EXPECT_EQ(read.connections[1].end, At(2024, 1, 2, 1, 2, 3));
+    EXPECT_EQ(read.unreadable, 2);
+}
+
+const Cycle kNovember = CycleOf({2026, 11, 1}, 1);
+const Cycle kDecember = CycleOf({2026, 12, 1}, 1);
+
+TEST(CycleUsageTest, AConnectionAcrossTheFirstMidnightIsSplitAndCountsInBoth) {
+    const std::vector<Connection> across = {Read("2026-12-1,1200@0:10:0")};
+    const CycleUsage november = UsageIn(kNovember, across);
+    const CycleUsage december = UsageIn(kDecember, across);
+    EXPECT_EQ(november.seconds, 600);
+    EXPECT_EQ(december.seconds, 600);
+    EXPECT_EQ(november.connections, 1);
+    EXPECT_EQ(december.connections, 1);
+}
+
+TEST(CycleUsageTest, TheBoundaryBelongsToTheCycleItBegins) {
+    const std::vector<Connection> endsAtMidnight = {Read("2026-12-1,600@0:0:0")};
+    EXPECT_EQ(UsageIn(kNovember, endsAtMidnight).seconds, 600);
+    EXPECT_EQ(UsageIn(kDecember, endsAtMidnight).connections, 0);
+
+    const std::vector<Connection> startsAtMidnight = {Read("2026-12-1,600@0:10:0")};
+    EXPECT_EQ(UsageIn(kNovember, startsAtMidnight).connections, 0);
+    EXPECT_EQ(UsageIn(kDecember, startsAtMidnight).seconds, 600);
+
+    const std::vector<Connection> zeroAtMidnight = {Read("2026-12-1,0@0:0:0")};
+    EXPECT_EQ(UsageIn(kNovember, zeroAtMidnight).connections, 0);
+    EXPECT_EQ(UsageIn(kDecember, zeroAtMidnight).connections, 1);
+    EXPECT_EQ(UsageIn(kDecember, zeroAtMidnight).seconds, 0);
+}
+
+TEST(CycleUsageTest, TheRunningConnectionCountsOnlyFromTheCycleItReached) {
+    const Cycle cycle = CycleOf({2027, 1, 15}, 15);
+    const std::vector<Connection> records = {Read("2027-1-20,3600@12:0:0"),
+                                             Read("2027-1-14,3600@23:30:0")};
+    const Connection running = RunningConnection({2027, 1, 15, 0, 20, 0}, 3000);
+    EXPECT_EQ(UsageIn(cycle, records).seconds + SecondsIn(cycle, running), 3600 + 1200);
+}
+
+TEST(CycleUsageTest, TheTableListsCyclesWithConnectionsNewestFirst) {
+    const std::vector<Connection> connections = {
+        Read("2026-8-20,3600@10:0:0"), Read("2026-10-14,60@10:0:0"), Read("2026-10-15,120@10:0:0"),
+        Read("2026-10-15,1800@0:10:0")};
+    const Cycle current = CycleOf({2026, 12, 16}, 15);
+    const std::vector<CycleUsage> table = UsageByCycle(connections, 15, current);
+    // The current cycle although empty; the empty one before it left out.
+    ASSERT_EQ(table.size(), 4u);
+    EXPECT_EQ(table[0].cycle, current);
+    EXPECT_EQ(table[0].connections, 0);
+    EXPECT_EQ(table[1].cycle.first, (Date{2026, 10, 15}));
+    EXPECT_EQ(table[1].connections, 2);
+    EXPECT_EQ(table[1].seconds, 120 + 600);
+    EXPECT_EQ(table[2].cycle.first, (Date{2026, 9, 15}));
+    EXPECT_EQ(table[2].connections, 2);
+    EXPECT_EQ(table[2].seconds, 60 + 1200);
+    EXPECT_EQ(table[3].cycle.first, (Date{2026, 8, 15}));
+    EXPECT_EQ(table[3].seconds, 3600);
+}
+
+// A hand-edited count of 68 years spreads over every cycle it spans, each walked once.
+TEST(CycleUsageTest, AHugeCountIsSplitOverEveryCycleItSpans) {
+    const Connection huge = Read("2026-12-10,99999999999@12:0:0");
+    const Cycle current = CycleOf({2026, 12, 10}, 1);
+    const std::vector<CycleUsage> table = UsageByCycle({huge}, 1, current);
+    long long seconds = 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(table[i].connections, 1);
+        if (i > 0 && i + 1 < table.size()) {
+            EXPECT_EQ(table[i].seconds, table[i].cycle.End() - table[i].cycle.Begin());
+        }
+        seconds += table[i].seconds;
+    }
+    EXPECT_EQ(seconds, INT_MAX);
+    EXPECT_EQ(table.size(), (2026u - 1958) * 12 + 2); // November 1958 to December 2026
+    EXPECT_EQ(table.back().cycle.first, (Date{1958, 11, 1}));
+}
+
+} // namespace
+} // namespace plan
