@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "controls/ImageButton.h"
-#include "controls/MemoryDC.h"
+#include "controls/ImageButton_win.h"
+#include "controls/MemoryDC_win.h"
 #include "TestRunner.h"
 
 namespace pixels {

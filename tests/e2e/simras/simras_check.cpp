@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "dialer/RasRecords.h"
+#include "dialer/RasRecords_win.h"
 #include "TestRunner.h"
 #include "Text.h"
 #include "Wait.h"
