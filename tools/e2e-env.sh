@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The environment the end-to-end tests run in: a Wine prefix kept in the build folder, the
-# zh_CN.UTF-8 locale (code page 936), a private Xvfb display and a named Wine virtual desktop.
+# The environment the Win32 checks run in: a Wine prefix kept in the build folder, the
+# zh_CN.UTF-8 locale (code page 936), a private Xvfb display, a named Wine virtual desktop with
+# its session booted, and the screenshot watcher. One environment serves every check of a run:
+# tools/test.sh starts it once (e2e_enter), and the scripts it calls join it instead of
+# starting their own. Each script started on its own starts one and ends it afterwards.
 #
-# Sourced by tests/e2e/run.sh. Run directly it gives one command the same environment and
-# ends everything afterwards:
+# Sourced by tools/test.sh and the scripts under tests/. Run directly it gives one command the
+# environment:
 #   tools/e2e-env.sh [BUILD_DIR] -- COMMAND [ARGS...]
 # e.g. tools/e2e-env.sh -- wine build/win32/bin/e2e_driver.exe Startup
 # or   tools/e2e-env.sh -- bash   (then: wine explorer /desktop=$E2E_DESKTOP kelvorin.exe &
@@ -13,6 +16,37 @@ E2E_DESKTOP_NAME=${E2E_DESKTOP_NAME:-kelvorin-e2e}
 E2E_DESKTOP_SIZE=${E2E_DESKTOP_SIZE:-1024x768}
 
 e2e_log() { printf 'e2e: %s\n' "$*" >&2; }
+
+e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Splits "[BUILD_DIR] [-- ARGS...]" as every script here takes it: sets e2e_build_dir (default
+# build/win32) and the array e2e_args.
+e2e_split_args() {
+    e2e_build_dir=$e2e_root/build/win32
+    if [ $# -gt 0 ] && [ "$1" != "--" ]; then
+        e2e_build_dir=$1
+        shift
+    fi
+    [ "${1:-}" = "--" ] && shift
+    e2e_args=("$@")
+}
+
+# The counts of the closing line "N passed, N failed" that every check prints (the Win32 runner
+# and the scripts alike), as "PASSED FAILED"; nothing when the output has no such line.
+e2e_summary() {
+    tr -d '\r' <"$1" | grep -a -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1 |
+        sed -E 's/^([0-9]+) passed, ([0-9]+) failed$/\1 \2/'
+}
+
+# A time limit in seconds given as it is at the default timeout (E2E_TIMEOUT_MS, 10 s), scaled
+# like every limit of the checks themselves.
+e2e_limit() {
+    echo $(($1 * ${E2E_TIMEOUT_MS:-10000} / 10000))
+}
+
+e2e_print_summary() {
+    printf '%d passed, %d failed\n' "$1" "$2"
+}
 
 # Runs a command without the build folder's lock: a program that outlives the run (a stray
 # wineserver) must not keep the next run waiting.
@@ -105,8 +139,8 @@ e2e_start_display() {
             3>"$fifo_dir/display" >/dev/null 2>&1
     ) &
     E2E_XVFB_PID=$!
-    # Xvfb writes the number once it accepts connections; give up after 30 s.
-    if ! read -r -t 30 number <"$fifo_dir/display"; then
+    # Xvfb writes the number once it accepts connections.
+    if ! read -r -t "$(e2e_limit 30)" number <"$fifo_dir/display"; then
         rm -rf "$fifo_dir"
         e2e_log "Xvfb did not start"
         return 1
@@ -158,6 +192,60 @@ e2e_start_shot_watcher() {
     E2E_SHOT_DIR=$(e2e_winpath "$dir")
 }
 
+# The virtual desktop (E2E_DESKTOP_NAME) with a program of ours that keeps it open, and the
+# session booted: its first process starts wineboot, which the end-to-end run disables
+# afterwards. Nothing of the session keeps the caller's output open (the wineserver it starts
+# outlives the command).
+e2e_start_session() {
+    e2e_start_desktop "$E2E_BIN_DIR/e2e_driver.exe" --keep-desktop
+    e2e_unlocked wine "$E2E_BIN_DIR/e2e_driver.exe" --list >/dev/null 2>&1
+}
+
+# Makes the prefix in the background (a fresh one takes 15-20 s), e.g. while the trees build;
+# e2e_enter waits for it.
+e2e_prepare_prefix() {
+    mkdir -p "$1"
+    (e2e_setup "$1") >/dev/null 2>&1 &
+    E2E_PREPARE_PID=$!
+}
+
+# Joins the environment of the run that called this script (E2E_ENV_READY names its build
+# folder), or starts one for the build folder: prefix, display, shot watcher and session,
+# ended when the shell exits (e2e_leave; a script with an exit trap of its own calls it there).
+# Sets E2E_ENV_OWNER=1 when it started it.
+e2e_enter() {
+    local build_dir
+    build_dir=$(realpath -- "$1") || return 2
+    if [ "${E2E_ENV_READY:-}" = "$build_dir" ]; then
+        E2E_ENV_OWNER=0
+        return 0
+    fi
+    trap e2e_leave EXIT
+    trap 'exit 130' INT TERM
+    if [ -n "${E2E_PREPARE_PID:-}" ]; then
+        wait "$E2E_PREPARE_PID"
+        E2E_PREPARE_PID=
+    fi
+    e2e_setup "$build_dir" || return 2
+    if [ ! -f "$E2E_BIN_DIR/e2e_driver.exe" ]; then
+        e2e_log "$E2E_BIN_DIR/e2e_driver.exe is missing: build the Win32 tree first (tools/build.sh)"
+        return 2
+    fi
+    e2e_start_display || return 2
+    e2e_start_shot_watcher "$E2E_BUILD_DIR/e2e-shots"
+    e2e_start_session
+    export E2E_ENV_READY=$E2E_BUILD_DIR
+    E2E_ENV_OWNER=1
+}
+
+# Ends the environment if e2e_enter started it; one joined stays for its owner.
+e2e_leave() {
+    if [ "${E2E_ENV_OWNER:-0}" = 1 ]; then
+        e2e_cleanup
+        E2E_ENV_OWNER=0
+    fi
+}
+
 # Ends everything started above, by process id, and the prefix's own wineserver.
 e2e_cleanup() {
     if [ -n "${E2E_WATCHER_PID:-}" ]; then
@@ -177,27 +265,18 @@ e2e_cleanup() {
         wait "$E2E_XVFB_PID" 2>/dev/null
     fi
     E2E_WATCHER_PID= E2E_DESKTOP_PID= E2E_XVFB_PID=
+    unset E2E_ENV_READY
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     set -euo pipefail
-    root=$(cd "$(dirname "$0")/.." && pwd)
-    build_dir=$root/build/win32
-    if [ $# -gt 0 ] && [ "$1" != "--" ]; then
-        build_dir=$1
-        shift
-    fi
-    [ "${1:-}" = "--" ] && shift
-    if [ $# -eq 0 ]; then
+    e2e_split_args "$@"
+    if [ ${#e2e_args[@]} -eq 0 ]; then
         echo "usage: $0 [BUILD_DIR] -- COMMAND [ARGS...]" >&2
         exit 2
     fi
-    trap e2e_cleanup EXIT
-    trap 'exit 130' INT TERM
-    e2e_setup "$build_dir"
-    e2e_start_display
-    e2e_start_desktop "$E2E_BIN_DIR/e2e_driver.exe" --keep-desktop
+    e2e_enter "$e2e_build_dir"
     set +e
-    e2e_unlocked "$@"
+    e2e_unlocked "${e2e_args[@]}"
     exit $?
 fi

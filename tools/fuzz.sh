@@ -13,10 +13,11 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DKELVORIN_FUZZ=ON -DKELVORIN_
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
-status=0
-for target in "${targets[@]}"; do
+# One fuzzer per target, side by side: each runs for SECONDS of wall time.
+fuzz_target() {
+    local target=$1
     # New inputs go to a work copy so the checked-in seeds stay as they are.
-    corpus=$build/corpus/$target
+    local corpus=$build/corpus/$target
     mkdir -p "$corpus" "$build/findings/$target"
     cp -n "$root/tests/fuzz/corpus/$target/"* "$corpus/" 2>/dev/null || true
     echo "== fuzz_$target for ${seconds}s"
@@ -24,9 +25,19 @@ for target in "${targets[@]}"; do
         -artifact_prefix="$build/findings/$target/" "$corpus" 2>"$build/fuzz_$target.log"; then
         echo "fuzz_$target found a failure; see $build/fuzz_$target.log and $build/findings/$target/"
         tail -40 "$build/fuzz_$target.log"
-        status=1
-    else
-        grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb" "$build/fuzz_$target.log" || true
+        return 1
     fi
+    grep -E "^stat::number_of_executed_units|^stat::peak_rss_mb" "$build/fuzz_$target.log" || true
+}
+
+runs=()
+for target in "${targets[@]}"; do
+    fuzz_target "$target" >"$build/fuzz_$target.out" 2>&1 &
+    runs+=($!)
+done
+status=0
+for i in "${!targets[@]}"; do
+    wait "${runs[$i]}" || status=1
+    cat "$build/fuzz_${targets[$i]}.out"
 done
 exit $status

@@ -8,17 +8,14 @@
 # --key-by-key (also time reading every key on its own, for comparison: seconds at 10,000).
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build_dir=$root/build/win32
-if [ $# -gt 0 ] && [ "$1" != "--" ]; then
-    build_dir=$1
-    shift
-fi
-[ "${1:-}" = "--" ] && shift
+# shellcheck source=../../tools/e2e-env.sh
+source "$root/tools/e2e-env.sh"
+e2e_split_args "$@"
 
-bench=$build_dir/bin/stats_open_bench.exe
+bench=$e2e_build_dir/bin/stats_open_bench.exe
 if [ ! -f "$bench" ]; then
-    echo "$bench is missing: build the Win32 tree first (cmake --build $build_dir)" >&2
+    echo "$bench is missing: build the Win32 tree first (cmake --build $e2e_build_dir)" >&2
     exit 2
 fi
 # The end-to-end environment: the build's prefix, code page 936 and a private X display.
-exec "$root/tools/e2e-env.sh" "$build_dir" -- wine "$bench" "$@"
+exec "$root/tools/e2e-env.sh" "$e2e_build_dir" -- wine "$bench" "${e2e_args[@]}"

@@ -7,10 +7,9 @@
 # program's pause), and this script then checks that the whole session ended (its wineserver
 # quits only once every process of it is gone) and what the settings file holds afterwards.
 #
-# Sourced by tests/e2e/run.sh after the main run; uses the functions of tools/e2e-env.sh.
-
-# How long a session may take to end after its case gave its verdict.
-E2E_POWER_END_TIMEOUT=${E2E_POWER_END_TIMEOUT:-60}
+# Sourced by tests/e2e/run.sh after the main run; uses the functions of tools/e2e-env.sh. When
+# the run joined an environment of its caller's, the caller's session is started again
+# afterwards for what comes next.
 
 # Ends the prefix's current session and the desktop process started for it.
 e2e_power_end_session() {
@@ -53,20 +52,20 @@ e2e_power_run_case() {
     e2e_power_end_session
     # shellcheck disable=SC2034 # read by e2e_start_desktop
     E2E_DESKTOP_NAME=kelvorin-power-$number
-    e2e_start_desktop "$driver" --keep-desktop
     # The session is up (and booted with wineboot allowed) before the case starts.
-    e2e_unlocked wine "$driver" --list >/dev/null
+    e2e_start_session
 
     printf '[ RUN  ] %s\n' "$name"
     local start=$SECONDS
     E2E_POWER_CASE=$name E2E_POWER_VERDICT=$(e2e_winpath "$verdict") \
-        e2e_unlocked timeout -k 10 "${E2E_POWER_CASE_TIMEOUT:-180}" wine "$driver" "$name" |
+        e2e_unlocked timeout -k 10 "$(e2e_limit 180)" wine "$driver" "$name" |
         iconv -f GBK -t UTF-8 -c >"$log"
     # The driver's own findings (indented lines), e.g. a failed requirement.
     grep -a '^  ' "$log"
 
     local problems=()
-    if ! e2e_unlocked timeout "$E2E_POWER_END_TIMEOUT" wineserver -w; then
+    # How long a session may take to end after its case gave its verdict.
+    if ! e2e_unlocked timeout "$(e2e_limit 60)" wineserver -w; then
         problems+=("the Wine session did not end (the program or the driver still runs)")
     fi
     local decided expected stored
@@ -125,18 +124,16 @@ e2e_power_cases() {
     fi
 
     # The main run's counts; a main run without a result counts as one failure.
-    local passed=0 failed=0 failed_names=() line
-    line=$(grep -a -E '^[0-9]+ passed, [0-9]+ failed$' "$main_output" | tail -n 1)
-    if [ -n "$line" ]; then
-        passed=${line%% passed*}
-        failed=${line#*, }
-        failed=${failed%% failed}
+    local passed=0 failed=0 failed_names=() counts
+    counts=$(e2e_summary "$main_output")
+    if [ -n "$counts" ]; then
+        read -r passed failed <<<"$counts"
     elif ! grep -a -q '^no test matches$' "$main_output"; then
         failed=1
         failed_names+=("the main run (exit code $main_status)")
     fi
 
-    local number=0 round name
+    local number=0 round name shared_desktop=$E2E_DESKTOP_NAME
     for ((round = 0; round < repeat; round++)); do
         while read -r name; do
             number=$((number + 1))
@@ -149,10 +146,14 @@ e2e_power_cases() {
         done <<<"$names"
     done
     e2e_power_end_session
+    E2E_DESKTOP_NAME=$shared_desktop
+    if [ "${E2E_ENV_OWNER:-1}" = 0 ]; then
+        e2e_start_session
+    fi
 
     for name in "${failed_names[@]}"; do
         printf 'failed: %s\n' "$name"
     done
-    printf '%d passed, %d failed\n' "$passed" "$failed"
+    e2e_print_summary "$passed" "$failed"
     [ "$failed" -eq 0 ]
 }

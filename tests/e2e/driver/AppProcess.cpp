@@ -1,6 +1,7 @@
 #include "AppProcess.h"
 
 #include "Desktop.h"
+#include "SettingsFile.h"
 #include "TestRunner.h"
 #include "Text.h"
 #include "WindowProbe.h"
@@ -14,16 +15,6 @@
 namespace e2e {
 namespace {
 
-constexpr DWORD kKillWaitMs = 5000;
-
-std::string DriverFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    const size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-}
-
 std::string SafeName(const std::string& name) {
     std::string safe;
     for (char c : name) {
@@ -32,20 +23,6 @@ std::string SafeName(const std::string& name) {
         safe += plain ? c : '_';
     }
     return safe.empty() ? std::string("outside-case") : safe;
-}
-
-void EmptyFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            DeleteFileA(JoinPath(folder, found.cFileName).c_str());
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
 }
 
 // Counts the files handed out per case so that several copies get separate phone books.
@@ -64,19 +41,11 @@ std::string EnvironmentWith(const std::string& config, const std::string& log) {
     std::string block;
     char* strings = GetEnvironmentStringsA();
     for (const char* entry = strings; entry && *entry; entry += std::strlen(entry) + 1) {
-        const std::string line(entry);
-        const std::string upper = [&] {
-            std::string copy = line.substr(0, line.find('='));
-            for (char& c : copy) {
-                c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-            }
-            return copy;
-        }();
-        if (upper == "SIMRAS_CONFIG" || upper == "SIMRAS_LOG") {
-            continue;
+        if (_strnicmp(entry, "SIMRAS_CONFIG=", 14) != 0 &&
+            _strnicmp(entry, "SIMRAS_LOG=", 11) != 0) {
+            block += entry;
+            block += '\0';
         }
-        block += line;
-        block += '\0';
     }
     FreeEnvironmentStringsA(strings);
     block += "SIMRAS_CONFIG=" + config + '\0';
@@ -93,6 +62,24 @@ std::string ImagePath(HANDLE process) {
 
 bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// The main window up and the program idle after showing it.
+Started Settled(App app) {
+    Started s;
+    s.app = std::move(app);
+    s.main = s.app.WaitMainWindow();
+    if (!s.main) {
+        return s;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, s.app.Id());
+    if (process) {
+        WaitForInputIdle(process, DefaultTimeoutMs());
+        CloseHandle(process);
+    }
+    // Handled after the show that follows the first empty queue.
+    SendTo(s.main, WM_NULL);
+    return s;
 }
 
 } // namespace
@@ -123,23 +110,43 @@ std::string PhoneBook::FileText() const {
     return text;
 }
 
+PhoneBook OneEntryBook() {
+    return PhoneBook{{kEntryName}, ""};
+}
+
+PhoneBook QuickConnectBook() {
+    return PhoneBook{{kEntryName}, "[dial]\nevent = 0x2000 50\n"};
+}
+
+PhoneBook NeverConnectingBook() {
+    return PhoneBook{{kEntryName}, "[dial]\n"};
+}
+
 std::string AppPath() {
     const std::string configured = GetEnv("E2E_APP");
     return configured.empty() ? JoinPath(DriverFolder(), "kelvorin.exe") : configured;
 }
 
 App App::Start(const std::optional<PhoneBook>& book, bool suspended) {
-    App app;
-    const std::string folder = CaseFolder();
-    const int number = NextFileNumber();
-    const std::string config = JoinPath(folder, "phonebook-" + std::to_string(number) + ".cfg");
-    app.m_rasLog = JoinPath(folder, "ras-" + std::to_string(number) + ".log");
-    DeleteFileA(app.m_rasLog.c_str());
+    const std::string config =
+        JoinPath(CaseFolder(), "phonebook-" + std::to_string(NextFileNumber()) + ".cfg");
     DeleteFileA(config.c_str());
     if (book && !WriteFileBytes(config, book->FileText())) {
         ReportFailure(__FILE__, __LINE__, "cannot write the phone book " + config);
-        return app;
+        return App();
     }
+    return Launch(config, suspended);
+}
+
+App App::StartReading(const std::string& phoneBookPath) {
+    return Launch(phoneBookPath, false);
+}
+
+App App::Launch(const std::string& phoneBookPath, bool suspended) {
+    App app;
+    app.m_phoneBook = phoneBookPath;
+    app.m_rasLog = JoinPath(CaseFolder(), "ras-" + std::to_string(NextFileNumber()) + ".log");
+    DeleteFileA(app.m_rasLog.c_str());
 
     std::string desktop = DesktopName();
     STARTUPINFOA startup{};
@@ -148,7 +155,7 @@ App App::Start(const std::optional<PhoneBook>& book, bool suspended) {
     PROCESS_INFORMATION info{};
     const std::string path = AppPath();
     std::string commandLine = "\"" + path + "\"";
-    std::string environment = EnvironmentWith(config, app.m_rasLog);
+    std::string environment = EnvironmentWith(phoneBookPath, app.m_rasLog);
     const std::string folderOfApp = path.substr(0, path.find_last_of("\\/"));
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         suspended ? CREATE_SUSPENDED : 0, environment.data(), folderOfApp.c_str(),
@@ -174,6 +181,7 @@ App& App::operator=(App&& other) noexcept {
         std::swap(m_process, other.m_process);
         std::swap(m_thread, other.m_thread);
         std::swap(m_processId, other.m_processId);
+        std::swap(m_phoneBook, other.m_phoneBook);
         std::swap(m_rasLog, other.m_rasLog);
     }
     return *this;
@@ -252,6 +260,22 @@ std::optional<MessageBoxView> App::WaitMessageBox(unsigned timeoutMs) const {
     return ReadMessageBox(found);
 }
 
+HWND App::WaitDialog(const char* title, int itemId) const {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        if (m_process) {
+            for (HWND window : TopWindowsOf(m_processId, "#32770")) {
+                if (WindowText(window) == title && Item(window, itemId) != nullptr) {
+                    found = window;
+                    return true;
+                }
+            }
+        }
+        return !Running();
+    });
+    return found;
+}
+
 std::optional<DWORD> App::WaitExit(unsigned timeoutMs) const {
     if (!m_process || WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0) {
         return std::nullopt;
@@ -264,7 +288,7 @@ std::optional<DWORD> App::WaitExit(unsigned timeoutMs) const {
 void App::Kill() {
     if (Running()) {
         TerminateProcess(m_process, 0xDEAD);
-        WaitForSingleObject(m_process, kKillWaitMs);
+        WaitForSingleObject(m_process, ScaledMs(5000));
     }
 }
 
@@ -287,6 +311,17 @@ bool App::EndWithCloseBox(unsigned timeoutMs) {
             return false;
         },
         timeoutMs);
+}
+
+Started StartProgram(const PhoneBook& book, const std::string& settingsText) {
+    if (!settingsText.empty()) {
+        CHECK_MSG(settings::Write(settingsText), "cannot write " + settings::Path());
+    }
+    return Settled(App::Start(book));
+}
+
+Started StartProgramReading(const std::string& phoneBookPath) {
+    return Settled(App::StartReading(phoneBookPath));
 }
 
 std::vector<DWORD> RunningCopies() {
@@ -331,7 +366,7 @@ bool KillStrayCopies() {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
         if (process) {
             TerminateProcess(process, 0xDEAD);
-            WaitForSingleObject(process, kKillWaitMs);
+            WaitForSingleObject(process, ScaledMs(5000));
             CloseHandle(process);
         }
     }

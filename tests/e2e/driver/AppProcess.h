@@ -1,9 +1,11 @@
 #pragma once
 
 // Starting kelvorin.exe on the test desktop with a phone book of the simulated RAS service,
-// watching its windows and its end, and making sure no copy outlives a case.
+// watching its windows and its end, and making sure no copy outlives a case; and the start step
+// of the cases (StartProgram).
 
 #include "MessageBoxProbe.h"
+#include "ProgramFacts.h"
 #include "Wait.h"
 
 #include <windows.h>
@@ -13,9 +15,6 @@
 #include <vector>
 
 namespace e2e {
-
-inline constexpr const char* kMainTitle = "Kelvorin V3.0";
-inline constexpr const char* kMutexName = "QuorvantaForWin32";
 
 // The running case's own folder for phone books, RAS logs and other files; emptied when a
 // case first asks for it. Under E2E_WORK_DIR, else under the temporary folder.
@@ -29,6 +28,15 @@ struct PhoneBook {
     std::string FileText() const;
 };
 
+// The entry of the phone books most cases use.
+inline constexpr const char* kEntryName = "我的连接";
+// That entry alone, dialled by the service's default script.
+PhoneBook OneEntryBook();
+// That entry, with a dial that connects 50 ms after it starts.
+PhoneBook QuickConnectBook();
+// That entry, with a dial that starts and never gets any further.
+PhoneBook NeverConnectingBook();
+
 // kelvorin.exe: E2E_APP, else beside the driver.
 std::string AppPath();
 
@@ -37,6 +45,8 @@ public:
     // Writes the phone book into the case folder (none: no file at all, so no entries) and
     // starts the program; suspended starts wait for Resume (two copies at one moment).
     static App Start(const std::optional<PhoneBook>& book, bool suspended = false);
+    // The same with the phone book read from a path of the caller's (a pipe).
+    static App StartReading(const std::string& phoneBookPath);
 
     App() = default;
     App(App&& other) noexcept;
@@ -49,7 +59,7 @@ public:
     void Resume();
     DWORD Id() const { return m_processId; }
     bool Running() const;
-    const std::string& RasLogPath() const { return m_rasLog; }
+    const std::string& PhoneBookPath() const { return m_phoneBook; }
     std::string RasLog() const;
 
     // The main window if it is shown now, else nullptr.
@@ -57,6 +67,9 @@ public:
     HWND WaitMainWindow(unsigned timeoutMs = DefaultTimeoutMs()) const;
     // A message box of this process (not the main window).
     std::optional<MessageBoxView> WaitMessageBox(unsigned timeoutMs = DefaultTimeoutMs()) const;
+    // A shown dialog of this process with the title and a control of the id (the statistics
+    // and help windows); nullptr when none came before the deadline or the program ended.
+    HWND WaitDialog(const char* title, int itemId) const;
     // The exit code once the process has ended; empty on timeout.
     std::optional<DWORD> WaitExit(unsigned timeoutMs = DefaultTimeoutMs()) const;
     void Kill();
@@ -65,13 +78,28 @@ public:
     bool EndWithCloseBox(unsigned timeoutMs = DefaultTimeoutMs());
 
 private:
+    static App Launch(const std::string& phoneBookPath, bool suspended);
     void CloseHandles();
 
     HANDLE m_process = nullptr;
     HANDLE m_thread = nullptr;
     DWORD m_processId = 0;
+    std::string m_phoneBook;
     std::string m_rasLog;
 };
+
+// The start step of the cases: the settings file replaced by `settingsText` (left as it is
+// when that is empty), the program started with the phone book, and its main window up with
+// the program idle. The dialog manager shows a dialog once more when its queue first runs
+// empty, which would undo a hide requested before. `main` is nullptr when the window did not
+// appear; cases about what comes instead of the window start the program with App::Start.
+struct Started {
+    App app;
+    HWND main = nullptr;
+};
+Started StartProgram(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
+// The same with the phone book read from a path of the caller's (a pipe).
+Started StartProgramReading(const std::string& phoneBookPath);
 
 // Process ids of running copies of AppPath().
 std::vector<DWORD> RunningCopies();

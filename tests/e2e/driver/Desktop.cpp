@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include "Text.h"
 #include "Wait.h"
 
 #include <windows.h>
@@ -27,6 +28,19 @@ bool JoinDesktop(const std::string& name, unsigned timeoutMs) {
 
 const std::string& DesktopName() {
     return g_name;
+}
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool SessionEndDisabled() {
+    std::string overrides = GetEnv("WINEDLLOVERRIDES");
+    for (char& c : overrides) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    return RunningUnderWine() && overrides.find("wineboot.exe=d") != std::string::npos;
 }
 
 } // namespace e2e

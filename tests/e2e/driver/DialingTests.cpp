@@ -25,18 +25,8 @@ namespace {
 using namespace e2e;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr const char* kEntryName = "我的连接";
 constexpr const char* kUserName = "张三@isp";
 constexpr const char* kPasswordText = "pa55 密码";
-
-constexpr const char* kDialFailedText = "拨号连接失败，空闲中...";
-constexpr const char* kConnectedText = "拨号连接成功，开始计时...";
-constexpr const char* kHungUpText = "连接已经被手工挂断，空闲中...";
-constexpr const char* kLineDroppedText = "连接已经断开，空闲中...";
-
-constexpr UINT kRasDialEvent = 0xCCCD;
-constexpr UINT kTrayNotify = 0x8064;
-constexpr WORD kShowAndDialCommand = 32776;
 
 // A dial that connects quickly.
 constexpr const char* kQuickConnect = "[dial]\nevent = 0 50\nevent = 0x2000 50\n";
@@ -127,13 +117,13 @@ bool WaitControls(HWND window, const Controls& wanted) {
 // Starts the program with the phone book and dial script, and types the account.
 HWND StartDialer(App& app, const std::string& dialLines,
                  const std::vector<std::string>& entries = {kEntryName}) {
-    app = App::Start(PhoneBook{entries, dialLines});
-    HWND window = app.WaitMainWindow();
-    if (window && !(SetWindowTextTo(Item(window, ids::kUser), kUserName) &&
-                    SetWindowTextTo(Item(window, ids::kPassword), kPasswordText))) {
+    Started s = StartProgram(PhoneBook{entries, dialLines});
+    app = std::move(s.app);
+    if (s.main && !(SetWindowTextTo(Item(s.main, ids::kUser), kUserName) &&
+                    SetWindowTextTo(Item(s.main, ids::kPassword), kPasswordText))) {
         return nullptr;
     }
-    return window;
+    return s.main;
 }
 
 // --- The simulated service's log ----------------------------------------------------------
@@ -154,43 +144,6 @@ bool Dial(const App& app, HWND window) {
 }
 
 // --- The texts of a connection ----------------------------------------------------------
-
-// Reads the decimal digits at `at`; false when there are none or too many.
-bool ReadNumber(const std::string& text, size_t& at, int& value) {
-    const size_t start = at;
-    value = 0;
-    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 9) {
-        value = value * 10 + (text[at++] - '0');
-    }
-    return at > start;
-}
-
-bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal) {
-    if (text.compare(at, literal.size(), literal) != 0) {
-        return false;
-    }
-    at += literal.size();
-    return true;
-}
-
-struct TickText {
-    int seconds = 0;
-    int hours = 0;
-    int minutes = 0;
-};
-
-// "已连接N秒钟，合计H小时M分", exactly.
-std::optional<TickText> ParseTickText(const std::string& text) {
-    TickText tick;
-    size_t at = 0;
-    if (ReadLiteral(text, at, "已连接") && ReadNumber(text, at, tick.seconds) &&
-        ReadLiteral(text, at, "秒钟，合计") && ReadNumber(text, at, tick.hours) &&
-        ReadLiteral(text, at, "小时") && ReadNumber(text, at, tick.minutes) &&
-        ReadLiteral(text, at, "分") && at == text.size()) {
-        return tick;
-    }
-    return std::nullopt;
-}
 
 struct Record {
     SYSTEMTIME endedAt{};
@@ -248,31 +201,19 @@ std::string TimeText(const SYSTEMTIME& t) {
 
 // --- The settings file ------------------------------------------------------------------
 
-std::optional<std::string> StoredValue(const char* section, const std::string& key) {
-    return settings::ValueInText(settings::Bytes(), section, key);
-}
-
-std::optional<std::string> StoredRecord(int number) {
-    return StoredValue("Data", "data[" + std::to_string(number) + "]");
-}
-
-std::optional<std::string> StoredCounter() {
-    return StoredValue("Memory", "MaxDataNumber");
-}
-
 // The record data[number]: the counter at `number`, the text in the record format, ended at the
 // moment of hang-up (the driver's clock, within 2 s) and `seconds` long (within `tolerance`).
 void CheckRecord(int number, const SYSTEMTIME& hungUpAt, double seconds, double tolerance) {
     const std::string where = "data[" + std::to_string(number) + "]";
     const bool stored = WaitUntil([&] {
-        return StoredRecord(number).has_value() &&
-               StoredCounter() == std::optional<std::string>(std::to_string(number));
+        return settings::Record(number).has_value() &&
+               settings::RecordCounter() == std::optional<std::string>(std::to_string(number));
     });
     CHECK_MSG(stored, where + " not stored; the file holds " + Describe(settings::Bytes()));
     if (!stored) {
         return;
     }
-    const std::string text = *StoredRecord(number);
+    const std::string text = *settings::Record(number);
     const std::optional<Record> record = ParseRecord(text);
     CHECK_MSG(record.has_value(), where + " is not in the record format: " + Describe(text));
     if (!record) {
@@ -312,7 +253,7 @@ FollowStatus(HWND window, const std::function<bool(const std::vector<std::string
 }
 
 bool ShowsConnection(const std::string& status) {
-    return status == kConnectedText || ParseTickText(status).has_value();
+    return status == texts::kConnected || ParseTickText(status).has_value();
 }
 
 // Waits for the connection (the success text, or already a tick); the driver's time of it.
@@ -346,7 +287,7 @@ std::vector<TickSeen> FollowTicks(HWND window, SteadyClock::time_point connected
                 ticks.push_back({*tick, MsSince(connectedAt)});
                 return tick->seconds >= untilSeconds;
             }
-            if (text != kConnectedText) {
+            if (text != texts::kConnected) {
                 strays.push_back(text);
             }
             return false;
@@ -395,7 +336,7 @@ std::optional<SteadyClock::time_point> DialAndConnect(const App& app, HWND windo
     if (at) {
         CHECK_MSG(WaitUntil([&] { return !IsWindowVisible(window); }),
                   "the window stayed on screen");
-        CHECK_MSG(TrayIconExists(window), "no tray icon while connected");
+        CHECK_MSG(TrayIconPresent(window), "no tray icon while connected");
         CHECK_EQ(ReadControls(window), kBusy);
     }
     return at;
@@ -413,7 +354,7 @@ std::optional<std::string> WatchQuiet(HWND window, const std::string& status, un
                 change = "status " + Describe(text);
             } else if ((IsWindowVisible(window) != FALSE) != windowShown) {
                 change = windowShown ? "window hidden" : "window shown";
-            } else if (TrayIconExists(window) != iconExpected) {
+            } else if (TrayIconPresent(window) != iconExpected) {
                 change = iconExpected ? "tray icon gone" : "tray icon added";
             }
             return change.has_value();
@@ -459,7 +400,7 @@ static std::vector<std::string> WithoutPassingBlanks(const std::vector<std::stri
 
 E2E_TEST(Dialing, EveryStageShowsItsTextInTurnAndTheControlsStayLocked) {
     std::string script = "[dial]\n";
-    std::vector<std::string> expected{kReadyText};
+    std::vector<std::string> expected{texts::kReady};
     for (const Stage& stage : kStages) {
         script +=
             std::string("event = ") + stage.state + " " + std::to_string(kStageDelayMs) + "\n";
@@ -484,7 +425,7 @@ E2E_TEST(Dialing, EveryStageShowsItsTextInTurnAndTheControlsStayLocked) {
     // The dial goes on: nothing idles it, and it is no connection.
     CHECK_EQ(ReadControls(window), kBusy);
     CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconExists(window));
+    CHECK(!TrayIconPresent(window));
     CHECK_EQ(Calls(app, "event").size(), std::size(kStages));
 }
 
@@ -523,14 +464,14 @@ E2E_TEST(Dialing, RefusedDialEndsIdleWithTheFailureText) {
     HWND window = StartDialer(app, "[dial]\nrefuse = 633\n");
     REQUIRE(window != nullptr);
     REQUIRE(Dial(app, window));
-    CHECK_MSG(WaitStatus(window, kDialFailedText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitStatus(window, texts::kDialFailed), "status " + Describe(Status(window)));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
     REQUIRE_EQ(dials.size(), 1u);
     CHECK_EQ(dials[0].result, std::optional<long>(633));
     CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconExists(window));
-    CHECK_MSG(!StoredCounter().has_value(), "a refused dial stored a record");
+    CHECK(!TrayIconPresent(window));
+    CHECK_MSG(!settings::RecordCounter().has_value(), "a refused dial stored a record");
 
     // Idle indeed: the dial button dials again.
     CHECK_MSG(Dial(app, window), "the second press did not dial");
@@ -543,17 +484,18 @@ E2E_TEST(Dialing, DialFailingAtALaterStageEndsIdleAndReleasesTheDial) {
     REQUIRE(Dial(app, window));
     std::vector<Controls> controlsSeen;
     const std::vector<std::string> trail = FollowStatus(
-        window, [](const std::vector<std::string>& seen) { return seen.back() == kDialFailedText; },
+        window,
+        [](const std::vector<std::string>& seen) { return seen.back() == texts::kDialFailed; },
         DefaultTimeoutMs(), kBusy, controlsSeen);
     // The failing stage's own text is replaced at once.
-    CHECK_EQ(trail, (std::vector<std::string>{kReadyText, "正在打开端口", kDialFailedText}));
+    CHECK_EQ(trail, (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
     CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1"),
               "the failed dial was not hung up: " + Describe(app.RasLog()));
     CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconExists(window));
-    CHECK_MSG(!StoredCounter().has_value(), "a failed dial stored a record");
+    CHECK(!TrayIconPresent(window));
+    CHECK_MSG(!settings::RecordCounter().has_value(), "a failed dial stored a record");
     CHECK_MSG(Dial(app, window), "the dial button did not dial again");
 }
 
@@ -563,22 +505,18 @@ E2E_TEST(Dialing, EntryTheServiceDoesNotKnowEndsAsAFailedDial) {
     REQUIRE(window != nullptr);
     // The service lists the entry at start-up; then the phone book loses it (it is read again
     // at every dial).
-    std::string phoneBook = app.RasLogPath();
-    const size_t name = phoneBook.find_last_of('\\') + 1;
-    REQUIRE(phoneBook.compare(name, 4, "ras-") == 0);
-    phoneBook = phoneBook.substr(0, name) + "phonebook-" +
-                phoneBook.substr(name + 4, phoneBook.size() - name - 8) + ".cfg";
+    const std::string phoneBook = app.PhoneBookPath();
     REQUIRE_MSG(FileExists(phoneBook), "no phone book at " + phoneBook);
     REQUIRE(WriteFileBytes(phoneBook, PhoneBook{{"其他连接"}, ""}.FileText()));
 
     REQUIRE(Dial(app, window));
-    CHECK_MSG(WaitStatus(window, kDialFailedText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitStatus(window, texts::kDialFailed), "status " + Describe(Status(window)));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
     REQUIRE_EQ(dials.size(), 1u);
     CHECK_EQ(dials[0].In("entry"), std::optional<std::string>(kEntryName));
     CHECK_EQ(dials[0].result, std::optional<long>(623)); // no such phone-book entry
-    CHECK(!TrayIconExists(window));
+    CHECK(!TrayIconPresent(window));
 }
 
 E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
@@ -590,17 +528,17 @@ E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
     const std::vector<std::string> trail = FollowStatus(
         window,
         [](const std::vector<std::string>& seen) {
-            return seen.back() == kDialFailedText || ShowsConnection(seen.back());
+            return seen.back() == texts::kDialFailed || ShowsConnection(seen.back());
         },
         DefaultTimeoutMs(), kBusy, controlsSeen);
-    CHECK_EQ(trail, (std::vector<std::string>{kReadyText, "正在打开端口", kDialFailedText}));
+    CHECK_EQ(trail, (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
     // No timer: a tick would come within a second.
-    const auto change = WatchQuiet(window, kDialFailedText, 1500, true, false);
+    const auto change = WatchQuiet(window, texts::kDialFailed, 1500, true, false);
     CHECK_MSG(!change, "after the disconnected event: " + change.value_or(""));
     CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 0u);
-    CHECK_MSG(!StoredCounter().has_value(), "a failed dial stored a record");
+    CHECK_MSG(!settings::RecordCounter().has_value(), "a failed dial stored a record");
 }
 
 E2E_TEST(Dialing, ConnectHidesTheWindowAddsTheIconAndCountsTheSeconds) {
@@ -630,14 +568,14 @@ E2E_TEST(Dialing, ConnectHidesTheWindowAddsTheIconAndCountsTheSeconds) {
     // Hang-up while the window is hidden.
     const double connectedSeconds = MsSince(*connectedAt) / 1000.0;
     const SYSTEMTIME hungUpAt = PressHangUp(window);
-    CHECK_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     CheckRecord(1, hungUpAt, connectedSeconds, 1);
     const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
     CHECK_MSG(hangUps.size() == 1 && hangUps[0].result == std::optional<long>(0),
               "hang-up calls: " + Describe(app.RasLog()));
     // The icon stays, the window stays hidden, and the timer is off.
-    const auto change = WatchQuiet(window, kHungUpText, 1500, false, true);
+    const auto change = WatchQuiet(window, texts::kHungUp, 1500, false, true);
     CHECK_MSG(!change, "after hang-up: " + change.value_or(""));
 }
 
@@ -653,11 +591,11 @@ E2E_TEST(Dialing, SecondConnectionCountsFromOneAndTakesTheNextNumber) {
     REQUIRE(firstAt.has_value());
     const double firstSeconds = MsSince(*firstAt) / 1000.0;
     SYSTEMTIME hungUpAt = PressHangUp(window);
-    REQUIRE_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     CheckRecord(6, hungUpAt, firstSeconds, 1);
 
     // Back from the tray, and dial again.
-    PostMessageA(window, kTrayNotify, kTrayIconId, WM_LBUTTONDBLCLK);
+    PostMessageA(window, kTrayNotifyMessage, kTrayIconId, WM_LBUTTONDBLCLK);
     REQUIRE_MSG(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }),
                 "the tray icon's double click did not show the window");
     REQUIRE_EQ(ReadControls(window), kIdle);
@@ -669,11 +607,11 @@ E2E_TEST(Dialing, SecondConnectionCountsFromOneAndTakesTheNextNumber) {
     CheckTicks(ticks, 1, 2);
     const double secondSeconds = MsSince(*secondAt) / 1000.0;
     hungUpAt = PressHangUp(window);
-    REQUIRE_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     CheckRecord(7, hungUpAt, secondSeconds, 1);
 
-    CHECK_EQ(StoredRecord(5), std::optional<std::string>(earlier));
-    CHECK_MSG(TrayIconExists(window), "the icon went away");
+    CHECK_EQ(settings::Record(5), std::optional<std::string>(earlier));
+    CHECK_MSG(TrayIconPresent(window), "the icon went away");
     const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
     REQUIRE_EQ(hangUps.size(), 2u);
     CHECK_EQ(hangUps[0].In("handle"), std::optional<std::string>("1"));
@@ -688,14 +626,14 @@ E2E_TEST(Dialing, HangingUpWhileDialingWritesAZeroSecondRecord) {
     REQUIRE(Dial(app, window));
     REQUIRE_MSG(WaitStatus(window, "验证用户名和口令"), "status " + Describe(Status(window)));
     const SYSTEMTIME hungUpAt = PressHangUp(window);
-    CHECK_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     CheckRecord(1, hungUpAt, 0, 0);
     const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
     CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1"),
               "hang-up calls: " + Describe(app.RasLog()));
     CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconExists(window));
+    CHECK(!TrayIconPresent(window));
 }
 
 E2E_TEST(Dialing, DroppedLineIsNoticedWithinASecondAndRecorded) {
@@ -715,7 +653,7 @@ E2E_TEST(Dialing, DroppedLineIsNoticedWithinASecondAndRecorded) {
                 droppedAt = SteadyClock::now();
             }
             const std::string text = Status(window);
-            if (text == kLineDroppedText) {
+            if (text == texts::kLineDropped) {
                 noticedAt = SteadyClock::now();
                 return true;
             }
@@ -743,7 +681,7 @@ E2E_TEST(Dialing, DroppedLineIsNoticedWithinASecondAndRecorded) {
     CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
     // The timer is off: no tick overwrites the text, and the line is not asked about again.
     const size_t asked = Calls(app, "RasGetConnectStatusA").size();
-    const auto change = WatchQuiet(window, kLineDroppedText, 1500, false, true);
+    const auto change = WatchQuiet(window, texts::kLineDropped, 1500, false, true);
     CHECK_MSG(!change, "after the drop: " + change.value_or(""));
     CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), asked);
 }
@@ -779,7 +717,7 @@ E2E_TEST(Dialing, RecordThatCannotBeStoredIsShownInANotice) {
         CHECK_MSG(apart && *apart >= -2 && *apart <= 2,
                   "the notice's record " + Describe(line) + ", hung up at " + TimeText(hungUpAt));
     }
-    CHECK_EQ(Status(window), kHungUpText);
+    CHECK_EQ(Status(window), texts::kHungUp);
     CHECK_EQ(ReadControls(window), kIdle);
     REQUIRE(AnswerMessageBox(box->window, IDOK));
     CHECK(WaitUntil([&] { return !app.WaitMessageBox(0).has_value(); }));
@@ -795,9 +733,9 @@ E2E_TEST(Dialing, DialEventsAfterHangUpAreDropped) {
     REQUIRE(Dial(app, window));
     REQUIRE_MSG(WaitStatus(window, "正在打开端口"), "status " + Describe(Status(window)));
     PressHangUp(window);
-    REQUIRE_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     REQUIRE(MsSince(dialedAt) < 1400);
-    const auto change = WatchQuiet(window, kHungUpText,
+    const auto change = WatchQuiet(window, texts::kHungUp,
                                    static_cast<unsigned>(2500 - MsSince(dialedAt)), true, false);
     CHECK_MSG(!change, "after hang-up: " + change.value_or(""));
 
@@ -806,17 +744,15 @@ E2E_TEST(Dialing, DialEventsAfterHangUpAreDropped) {
     // change nothing: no stage text, no failure, no connection.
     for (const auto& [state, error] :
          {std::pair{5u, 0u}, std::pair{0x2000u, 0u}, std::pair{3u, 691u}, std::pair{0x2001u, 0u}}) {
-        DWORD_PTR result = 0;
-        REQUIRE(SendMessageTimeoutA(window, kRasDialEvent, state, error, SMTO_ABORTIFHUNG, 5000,
-                                    &result));
-        CHECK_MSG(Status(window) == kHungUpText,
+        REQUIRE(SendTo(window, kRasDialEventMessage, state, error));
+        CHECK_MSG(Status(window) == texts::kHungUp,
                   "late event " + Hex(state) + " showed " + Describe(Status(window)));
     }
-    const auto lateChange = WatchQuiet(window, kHungUpText, 1500, true, false);
+    const auto lateChange = WatchQuiet(window, texts::kHungUp, 1500, true, false);
     CHECK_MSG(!lateChange, "after late events: " + lateChange.value_or(""));
     CHECK_EQ(ReadControls(window), kIdle);
     CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 0u);
-    CHECK_EQ(StoredCounter(), std::optional<std::string>("1"));
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>("1"));
 }
 
 E2E_TEST(Dialing, DialCommandWhileDialingKeepsTheFirstDial) {
@@ -826,16 +762,14 @@ E2E_TEST(Dialing, DialCommandWhileDialingKeepsTheFirstDial) {
     REQUIRE(window != nullptr);
     REQUIRE(Dial(app, window));
     REQUIRE_MSG(WaitStatus(window, "正在打开端口"), "status " + Describe(Status(window)));
-    DWORD_PTR result = 0;
-    REQUIRE(SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(kShowAndDialCommand, 0), 0,
-                                SMTO_ABORTIFHUNG, 5000, &result));
+    REQUIRE(SendTo(window, WM_COMMAND, MAKEWPARAM(tray_ids::kShowAndDial, 0)));
     CHECK_EQ(Calls(app, "RasDialA").size(), 1u);
     CHECK_EQ(ReadControls(window), kBusy);
     CHECK_EQ(Status(window), std::string("正在打开端口"));
 
     // The first dial's handle is still the one held: hang-up ends it.
     PressHangUp(window);
-    CHECK_MSG(WaitStatus(window, kHungUpText), "status " + Describe(Status(window)));
+    CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
     CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1") &&
                   hangUps[0].result == std::optional<long>(0),

@@ -9,6 +9,7 @@
 // checked up to the point where the system refuses.
 
 #include "AppProcess.h"
+#include "Desktop.h"
 #include "MainWindowView.h"
 #include "MessageBoxProbe.h"
 #include "SettingsFile.h"
@@ -22,102 +23,12 @@ namespace {
 
 using namespace e2e;
 
-constexpr const char* kExitQuestion = "注意：关闭程序前请确保网络连接已经被断开，"
-                                      "否则本次上网时间将不会被保存！继续退出吗？";
-constexpr const char* kHungUpText = "连接已经被手工挂断，空闲中...";
-
-constexpr int kRestartPosition = 6;
-constexpr int kShutDownPosition = 7;
-constexpr int kExitPosition = 11;
-
 // The program waits 3 s between storing the record and asking the system to restart or shut
 // down. A program that does not answer for this long right after the record appeared is in
 // that wait.
 constexpr unsigned kPausedForMs = 1000;
 // How long a power case waits for its session to end after the pause.
-constexpr unsigned kSessionEndTimeoutMs = 30000;
-
-// ---- ways out ----
-
-void ByExitItem(const Started& s) {
-    ChooseTrayItem(s, kExitPosition);
-}
-
-void ByCloseMessage(const Started& s) {
-    PostMessageA(s.main, WM_CLOSE, 0, 0);
-}
-
-void ByCloseBox(const Started& s) {
-    PostMessageA(s.main, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
-
-// Alt+Space opens the system menu; C is the access key of its Close item.
-void BySystemMenu(const Started& s) {
-    PostMessageA(s.main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
-    HWND menu = WaitPopupMenu(s.app.Id());
-    REQUIRE_MSG(menu != nullptr, "the system menu did not open");
-    PostMessageA(menu, WM_CHAR, 'c', 1);
-}
-
-void ByAltF4(const Started& s) {
-    HWND field = Item(s.main, ids::kUser);
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_F4, 0)) << 16;
-    const LPARAM altDown = 1 << 29;
-    PostMessageA(field, WM_SYSKEYDOWN, VK_F4, scan | altDown | 1);
-    PostMessageA(field, WM_SYSKEYUP, VK_F4, scan | altDown | 1 | (1u << 30) | (1u << 31));
-}
-
-void ByEnterInThePassword(const Started& s) {
-    PressKey(Item(s.main, ids::kPassword), VK_RETURN);
-}
-
-void ByEscInTheAccount(const Started& s) {
-    PressKey(Item(s.main, ids::kUser), VK_ESCAPE);
-}
-
-struct WayOut {
-    const char* name;
-    bool needsShownWindow; // keys and the system menu reach only a window on screen
-    void (*take)(const Started&);
-};
-
-// The exit item comes first: it is taken while a connected program is still hidden.
-const WayOut kWaysOut[] = {
-    {"the exit item of the tray menu", false, ByExitItem},
-    {"WM_CLOSE", true, ByCloseMessage},
-    {"the close box", true, ByCloseBox},
-    {"the system menu's close", true, BySystemMenu},
-    {"Alt+F4", true, ByAltF4},
-    {"Enter in the password", true, ByEnterInThePassword},
-    {"Esc in the account name", true, ByEscInTheAccount},
-};
-
-void ShowIfNeeded(const Started& s, const WayOut& way) {
-    if (way.needsShownWindow && !IsWindowVisible(s.main)) {
-        PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
-        REQUIRE_MSG(WaitShown(s.main), "the double-click did not show the window");
-    }
-}
-
-// Takes the way out and returns the question it asks; ends the case when none is asked.
-MessageBoxView AskByWay(const Started& s, const WayOut& way) {
-    way.take(s);
-    const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
-    REQUIRE_MSG(box.has_value() && s.app.Running(), std::string(way.name) + " asked nothing");
-    const std::string where = std::string(" (") + way.name + ")";
-    CHECK_MSG(box->text == kExitQuestion, "text " + Describe(box->text) + where);
-    CHECK_MSG(box->caption == "提示", "caption " + Describe(box->caption) + where);
-    CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}),
-              "buttons " + Describe(box->buttons) + where);
-    CHECK_MSG(box->icon == BoxIcon::Question,
-              std::string("icon ") + BoxIconName(box->icon) + where);
-    CHECK_MSG(box->owner == s.main, "not owned by the main window" + where);
-    return *box;
-}
-
-bool WaitClosed(HWND window) {
-    return WaitUntil([&] { return !IsWindow(window); });
-}
+const unsigned kSessionEndTimeoutMs = ScaledMs(30000);
 
 bool NoRecordStored() {
     return !settings::Exists() || StoredRecordCount() == 0;
@@ -271,16 +182,16 @@ void RunPowerCase(int position, bool connected) {
 }
 
 void PowerRestartWhileConnected() {
-    RunPowerCase(kRestartPosition, true);
+    RunPowerCase(tray_positions::kRestart, true);
 }
 void PowerShutDownWhileConnected() {
-    RunPowerCase(kShutDownPosition, true);
+    RunPowerCase(tray_positions::kShutDown, true);
 }
 void PowerRestartWhileIdle() {
-    RunPowerCase(kRestartPosition, false);
+    RunPowerCase(tray_positions::kRestart, false);
 }
 void PowerShutDownWhileIdle() {
-    RunPowerCase(kShutDownPosition, false);
+    RunPowerCase(tray_positions::kShutDown, false);
 }
 
 // Registered only for the run script's power step, never in an ordinary run.
@@ -307,7 +218,7 @@ E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
     REQUIRE(s.main != nullptr);
     REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
     REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
-    for (const WayOut& way : kWaysOut) {
+    for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         ShowIfNeeded(s, way);
         const bool shown = IsWindowVisible(s.main) != FALSE;
@@ -316,7 +227,7 @@ E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
         CHECK_MSG(SecondsKeepCounting(s.main), "the seconds stopped under the question" + where);
 
         REQUIRE(AnswerMessageBox(box.window, IDNO));
-        REQUIRE_MSG(WaitClosed(box.window), "the question stayed" + where);
+        REQUIRE_MSG(WaitGone(box.window), "the question stayed" + where);
         REQUIRE_MSG(s.app.Running(), "No ended the program" + where);
         CHECK_MSG((IsWindowVisible(s.main) != FALSE) == shown, "the window changed" + where);
         CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
@@ -332,7 +243,7 @@ E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
 }
 
 E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
-    for (const WayOut& way : kWaysOut) {
+    for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         REQUIRE(settings::Remove());
         Started s = StartProgram(NeverConnectingBook());
@@ -355,7 +266,7 @@ E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
 }
 
 E2E_TEST(Exit, YesWhileConnectedStoresOneRecordOfTheSecondsUpToTheAnswer) {
-    for (const WayOut& way : kWaysOut) {
+    for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         REQUIRE(settings::Remove());
         Started s = StartProgram(QuickConnectBook());
@@ -432,8 +343,9 @@ E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
 // does up to its request, and after a refusal, can be seen.
 E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWithoutAsking) {
     RequireSafeMenuChoice();
-    for (const int position : {kRestartPosition, kShutDownPosition}) {
-        const std::string where = position == kRestartPosition ? " (restart)" : " (shut-down)";
+    for (const int position : {tray_positions::kRestart, tray_positions::kShutDown}) {
+        const std::string where =
+            position == tray_positions::kRestart ? " (restart)" : " (shut-down)";
         REQUIRE(settings::Remove());
         int secondsBefore = 0;
         Started s = StartForPowerCommand(true, &secondsBefore);
@@ -449,7 +361,7 @@ E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWitho
                     "the program did not come back after the pause" + where);
         CHECK_MSG(s.app.Running(), "the program ended" + where);
         CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
-        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), kHungUpText);
+        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kHungUp);
         CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
         CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
         CHECK_MSG(StoredRecordCount() == 1, "records: " + std::to_string(StoredRecordCount()));
@@ -459,8 +371,9 @@ E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWitho
 
 E2E_TEST(Exit, RestartAndShutDownWhileIdlePauseWithoutARecordOrAQuestion) {
     RequireSafeMenuChoice();
-    for (const int position : {kRestartPosition, kShutDownPosition}) {
-        const std::string where = position == kRestartPosition ? " (restart)" : " (shut-down)";
+    for (const int position : {tray_positions::kRestart, tray_positions::kShutDown}) {
+        const std::string where =
+            position == tray_positions::kRestart ? " (restart)" : " (shut-down)";
         REQUIRE(settings::Remove());
         int secondsBefore = 0;
         Started s = StartForPowerCommand(false, &secondsBefore);
@@ -471,7 +384,7 @@ E2E_TEST(Exit, RestartAndShutDownWhileIdlePauseWithoutARecordOrAQuestion) {
                     "the program did not come back after the pause" + where);
         CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
         CHECK_MSG(NoRecordStored(), "a record was stored" + where);
-        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), kReadyText);
+        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kReady);
         CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
         CHECK_MSG(s.app.Running(), "the program ended" + where);
     }

@@ -3,6 +3,7 @@
 // it is pressed, the tooltip, the hand cursor, and clicks that still reach the window.
 
 #include "AppProcess.h"
+#include "DialogProbe.h"
 #include "MainWindowView.h"
 #include "Screenshot.h"
 #include "TestRunner.h"
@@ -18,27 +19,6 @@
 namespace {
 
 using namespace e2e;
-
-const PhoneBook kBook{{"我的连接"}, ""};
-
-constexpr int kReturnButton = 1027; // statistics and help windows
-constexpr int kTotalButton = 1041;
-constexpr int kResetButton = 1032;
-constexpr int kHelpEdit = 1045;
-constexpr int kStatsList = 1026;
-
-struct Dressed {
-    int id;
-    const char* tip;
-};
-
-// The main window's buttons in the order they are dressed, with their tooltip texts.
-const Dressed kMainButtons[] = {
-    {ids::kDial, "连接网络，开始计时"},
-    {ids::kHangUp, "断开网络连接"},
-    {ids::kStatistics, "统计计时时间"},
-    {ids::kHelp, "软件使用说明"},
-};
 
 unsigned Sys(int index) {
     const COLORREF c = GetSysColor(index);
@@ -218,33 +198,11 @@ HCURSOR SteadyCursorAt(POINT target) {
     return cursor;
 }
 
-HWND WindowOf(const App& app, const char* title, int itemId) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopWindowsOf(app.Id(), "#32770")) {
-            if (WindowText(window) == title && Item(window, itemId) != nullptr) {
-                found = window;
-                return true;
-            }
-        }
-        return !app.Running();
-    });
-    return found;
-}
-
-bool WaitGone(HWND window) {
-    return WaitUntil([&] { return !IsWindow(window); });
-}
-
 // The program started, its main window shown and the pointer away from it.
-struct Session {
-    App app;
-    HWND main = nullptr;
-
+struct Session : Started {
     Session() {
         MovePointer({2, 2});
-        app = App::Start(kBook);
-        main = app.WaitMainWindow();
+        static_cast<Started&>(*this) = StartProgram();
         if (main != nullptr) {
             WaitUntilPainted(main);
         }
@@ -257,7 +215,7 @@ struct Session {
 E2E_TEST(ImageButton, MainWindowButtonsShowIconAndCaption) {
     Session s;
     REQUIRE(s.main != nullptr);
-    for (const Dressed& button : kMainButtons) {
+    for (const ButtonTip& button : kMainButtonTips) {
         CheckDressed(Item(s.main, button.id), "button " + std::to_string(button.id));
         // Still the template's caption, and still a button to the dialog.
         CHECK_EQ(ClassNameOf(Item(s.main, button.id)), "Button");
@@ -271,9 +229,7 @@ E2E_TEST(ImageButton, MainWindowButtonsShowIconAndCaption) {
         textColour += px == Sys(COLOR_BTNTEXT) ? 1 : 0;
     }
     CHECK_MSG(textColour == 0, std::to_string(textColour) + " pixels in the text colour");
-    CHECK_MSG(!TakeScreenshot("image-buttons-main", s.main).empty() ||
-                  GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot");
+    CHECK_MSG(ScreenshotTaken("image-buttons-main", s.main), "no screenshot");
 }
 
 E2E_TEST(ImageButton, PointerOverAButtonRaisesItsFrameAndLeavingFlattensIt) {
@@ -286,9 +242,7 @@ E2E_TEST(ImageButton, PointerOverAButtonRaisesItsFrameAndLeavingFlattensIt) {
         CHECK_MSG(PointAt(CentreOf(button), [&] { return Raised(button); }),
                   where + " hovered: " + DescribeEdges(button));
         if (id == ids::kDial) {
-            CHECK_MSG(!TakeScreenshot("image-buttons-main-hover", s.main).empty() ||
-                          GetEnv("E2E_SHOT_DIR").empty(),
-                      "no screenshot");
+            CHECK_MSG(ScreenshotTaken("image-buttons-main-hover", s.main), "no screenshot");
         }
         CHECK_MSG(PointAt(EmptySpotOf(s.main), [&] { return Flat(button); }),
                   where + " left: " + DescribeEdges(button));
@@ -304,7 +258,7 @@ E2E_TEST(ImageButton, PointerOverAButtonRaisesItsFrameAndLeavingFlattensIt) {
 E2E_TEST(ImageButton, TooltipTextAnswersOverEachButton) {
     Session s;
     REQUIRE(s.main != nullptr);
-    for (const Dressed& button : kMainButtons) {
+    for (const ButtonTip& button : kMainButtonTips) {
         if (button.id == ids::kHangUp) {
             continue; // disabled: no mouse messages, no tooltip
         }
@@ -323,9 +277,7 @@ E2E_TEST(ImageButton, TooltipTextAnswersOverEachButton) {
         const RECT buttonRect = ScreenRect(Item(s.main, button.id));
         CHECK(tipRect.top >= buttonRect.top);
         if (button.id == ids::kDial) {
-            CHECK_MSG(!TakeScreenshot("image-buttons-tooltip").empty() ||
-                          GetEnv("E2E_SHOT_DIR").empty(),
-                      "no screenshot");
+            CHECK_MSG(ScreenshotTaken("image-buttons-tooltip"), "no screenshot");
         }
     }
 }
@@ -357,15 +309,13 @@ E2E_TEST(ImageButton, PressShowsTheSunkenFrameAndTheClickOpensTheWindow) {
     LeftButton(true);
     CHECK_MSG(WaitUntil([&] { return Sunken(help); }), "pressed: " + DescribeEdges(help));
     LeftButton(false);
-    HWND window = WindowOf(s.app, "使用帮助", kHelpEdit);
+    HWND window = s.app.WaitDialog(kHelpTitle, ids::kHelpEdit);
     REQUIRE_MSG(window != nullptr, "the click did not open the help window");
-    CheckDressed(Item(window, kReturnButton), "help window's button 1027");
-    CHECK_MSG(!TakeScreenshot("image-buttons-help", window).empty() ||
-                  GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot");
+    CheckDressed(Item(window, ids::kReturn), "help window's back button");
+    CHECK_MSG(ScreenshotTaken("image-buttons-help", window), "no screenshot");
 
     // Its own button takes the pointer and a click as well.
-    HWND back = Item(window, kReturnButton);
+    HWND back = Item(window, ids::kReturn);
     CHECK_MSG(PointAt(CentreOf(back), [&] { return Raised(back); }), DescribeEdges(back));
     LeftButton(true);
     CHECK_MSG(WaitUntil([&] { return Sunken(back); }), "back pressed: " + DescribeEdges(back));
@@ -398,17 +348,14 @@ E2E_TEST(ImageButton, StatisticsWindowButtonsAreDressed) {
     Session s;
     REQUIRE(s.main != nullptr);
     PressButton(Item(s.main, ids::kStatistics));
-    HWND window = WindowOf(s.app, "时间统计", kStatsList);
+    HWND window = s.app.WaitDialog(kStatsTitle, ids::kStatsList);
     REQUIRE_MSG(window != nullptr, "no statistics window");
     WaitUntilPainted(window);
-    for (int id : {kReturnButton, kTotalButton, kResetButton}) {
+    for (int id : {ids::kReturn, ids::kTotal, ids::kReset}) {
         CheckDressed(Item(window, id), "statistics window's button " + std::to_string(id));
     }
-    HWND total = Item(window, kTotalButton);
+    HWND total = Item(window, ids::kTotal);
     CHECK_MSG(PointAt(CentreOf(total), [&] { return Raised(total); }), DescribeEdges(total));
-    CHECK_MSG(!TakeScreenshot("image-buttons-stats", window).empty() ||
-                  GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot");
-    PressButton(Item(window, kReturnButton));
-    CHECK(WaitGone(window));
+    CHECK_MSG(ScreenshotTaken("image-buttons-stats", window), "no screenshot");
+    CHECK(CloseByBackButton(window));
 }

@@ -1,10 +1,12 @@
 // The main window as it first appears: title, controls, their states and the focus.
 
 #include "AppProcess.h"
+#include "DialogProbe.h"
 #include "MainWindowView.h"
 #include "Screenshot.h"
 #include "TestRunner.h"
 #include "Text.h"
+#include "TraySteps.h"
 #include "WindowProbe.h"
 
 #include <cstdio>
@@ -13,17 +15,8 @@ namespace {
 
 using namespace e2e;
 
-const PhoneBook kOneEntry{{"我的连接"}, ""};
-
-struct ExpectedControl {
-    int id;
-    const char* className;
-    const char* text; // nullptr: not compared (the edits, the list)
-    RECT units;       // x, y, x + width, y + height in dialog units
-};
-
 // The dialog's children in creation order, which is also the tab order.
-const ExpectedControl kControls[] = {
+const std::vector<ExpectedControl> kControls = {
     {ids::kUser, "Edit", "", {58, 42, 174, 56}},
     {ids::kPassword, "Edit", "", {58, 67, 174, 81}},
     {ids::kEntry, "ComboBox", nullptr, {58, 19, 174, 0}}, // a closed list's height is its own
@@ -33,23 +26,12 @@ const ExpectedControl kControls[] = {
     {ids::kLabel, "Static", "用户帐号：", {12, 45, 53, 53}},
     {ids::kLabel, "Static", "拨号密码：", {12, 70, 53, 78}},
     {ids::kLabel, "Static", "状态：", {12, 115, 36, 123}},
-    {ids::kStatus, "Static", kReadyText, {43, 115, 172, 123}},
+    {ids::kStatus, "Static", texts::kReady, {43, 115, 172, 123}},
     {ids::kLabel, "Static", "", {188, 11, 189, 130}},
     {ids::kStatistics, "Button", "时间统计", {201, 71, 276, 94}},
     {ids::kHelp, "Button", "使用帮助", {201, 99, 276, 122}},
     {ids::kSaveBox, "Button", "在这台计算机上保存用户名和密码", {12, 94, 175, 105}},
 };
-
-std::string Units(const RECT& r) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%ld, %ld, %ld, %ld)", r.left, r.top, r.right, r.bottom);
-    return text;
-}
-
-// A static without an id reads as 0xFFFF from a DIALOG template and as -1 from a DIALOGEX one.
-bool SameId(int actual, int expected) {
-    return (actual & 0xFFFF) == (expected & 0xFFFF);
-}
 
 std::string Hex(LONG value) {
     char text[16];
@@ -57,29 +39,18 @@ std::string Hex(LONG value) {
     return text;
 }
 
-// Within one dialog unit: converting pixels back to units rounds.
-bool Near(LONG actual, LONG expected) {
-    return actual - expected <= 1 && expected - actual <= 1;
-}
-
-HWND StartAndWait(App& app) {
-    app = App::Start(kOneEntry);
-    return app.WaitMainWindow();
-}
-
 } // namespace
 
 E2E_TEST(MainWindow, FirstAppearance) {
-    App app;
-    HWND window = StartAndWait(app);
+    Started s = StartProgram();
+    HWND window = s.main;
     REQUIRE(window != nullptr);
     // Every run leaves a picture of the window for people to look at.
-    CHECK_MSG(!TakeScreenshot("main-window", window).empty() || GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot of the main window");
+    CHECK_MSG(ScreenshotTaken("main-window", window), "no screenshot of the main window");
 
-    CHECK_EQ(WindowText(window), "Kelvorin V3.0");
+    CHECK_EQ(WindowText(window), kMainTitle);
     CHECK(IsWindowVisible(window));
-    CHECK_EQ(WindowText(Item(window, ids::kStatus)), kReadyText);
+    CHECK_EQ(WindowText(Item(window, ids::kStatus)), texts::kReady);
     // The focus starts in the account name.
     CHECK_EQ(ItemId(FocusedWindow(window)), ids::kUser);
 
@@ -91,8 +62,8 @@ E2E_TEST(MainWindow, FirstAppearance) {
 }
 
 E2E_TEST(MainWindow, IsATopmostFixedSizeDialog) {
-    App app;
-    HWND window = StartAndWait(app);
+    Started s = StartProgram();
+    HWND window = s.main;
     REQUIRE(window != nullptr);
     const LONG style = StyleOf(window);
     const LONG exStyle = ExStyleOf(window);
@@ -108,53 +79,19 @@ E2E_TEST(MainWindow, IsATopmostFixedSizeDialog) {
     CHECK_MSG((style & WS_THICKFRAME) == 0, "can be resized");
 
     // 285 x 143 dialog units of "宋体" 9 pt.
-    const DialogUnits units = SimSunDialogUnits();
-    REQUIRE(units.baseX > 0 && units.baseY > 0);
-    RECT client{};
-    GetClientRect(window, &client);
-    const RECT size = units.ToUnits(client);
-    CHECK_MSG(Near(size.right, 285) && Near(size.bottom, 143), "client area " + Units(size));
+    CheckClientSize(window, 285, 143);
 }
 
 E2E_TEST(MainWindow, HasTheControlsOfItsTemplateInOrder) {
-    App app;
-    HWND window = StartAndWait(app);
-    REQUIRE(window != nullptr);
-    const DialogUnits units = SimSunDialogUnits();
-
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        children.push_back(child);
-    }
-    REQUIRE_EQ(children.size(), std::size(kControls));
-    for (size_t i = 0; i < children.size(); ++i) {
-        const ExpectedControl& expected = kControls[i];
-        HWND child = children[i];
-        const std::string where =
-            "child " + std::to_string(i) + " (id " + std::to_string(ItemId(child)) + ")";
-        CHECK_MSG(SameId(ItemId(child), expected.id),
-                  where + ": expected id " + std::to_string(expected.id));
-        CHECK_MSG(ClassNameOf(child) == expected.className,
-                  where + ": class " + ClassNameOf(child));
-        if (expected.text) {
-            CHECK_MSG(WindowText(child) == expected.text,
-                      where + ": text " + Describe(WindowText(child)));
-        }
-        CHECK_MSG(IsWindowVisible(child), where + ": hidden");
-        const RECT actual = units.ToUnits(RectInClient(window, child));
-        bool placed = Near(actual.left, expected.units.left) &&
-                      Near(actual.top, expected.units.top) &&
-                      Near(actual.right, expected.units.right);
-        if (expected.units.bottom) {
-            placed = placed && Near(actual.bottom, expected.units.bottom);
-        }
-        CHECK_MSG(placed, where + ": at " + Units(actual) + ", expected " + Units(expected.units));
-    }
+    Started s = StartProgram();
+    REQUIRE(s.main != nullptr);
+    CheckControls(s.main, kControls);
+    CheckDialogFont(s.main, kMainTemplate);
 }
 
 E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
-    App app;
-    HWND window = StartAndWait(app);
+    Started s = StartProgram();
+    HWND window = s.main;
     REQUIRE(window != nullptr);
 
     const LONG password = StyleOf(Item(window, ids::kPassword));
@@ -186,29 +123,18 @@ E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
 
 // Enter and Esc take the close box's way: the question first, and only Yes ends the program.
 E2E_TEST(MainWindow, EscapeOrEnterInAFieldAsksBeforeEnding) {
-    const char* const question = "注意：关闭程序前请确保网络连接已经被断开，"
-                                 "否则本次上网时间将不会被保存！继续退出吗？";
-    for (const UINT key : {UINT{VK_ESCAPE}, UINT{VK_RETURN}}) {
+    for (const WayOut* way : {&kByEscInTheAccount, &kByEnterInThePassword}) {
         for (const int answer : {IDNO, IDYES}) {
-            const std::string name = std::string(key == VK_ESCAPE ? "Esc" : "Enter") +
-                                     (answer == IDYES ? ", Yes" : ", No");
-            App app;
-            HWND window = StartAndWait(app);
-            REQUIRE(window != nullptr);
-            PressKey(Item(window, key == VK_ESCAPE ? ids::kUser : ids::kPassword), key);
-            const std::optional<MessageBoxView> box = app.WaitMessageBox();
-            REQUIRE_MSG(box.has_value() && app.Running(), name + ": nothing was asked");
-            CHECK_MSG(box->text == question, name + ": asked " + Describe(box->text));
-            CHECK_MSG(box->caption == "提示", name + ": caption " + Describe(box->caption));
-            CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}), name + ": not Yes/No");
-            CHECK_MSG(box->icon == BoxIcon::Question, name + ": icon " + BoxIconName(box->icon));
-            REQUIRE(AnswerMessageBox(box->window, answer));
+            const std::string name = std::string(way->name) + (answer == IDYES ? ", Yes" : ", No");
+            Started s = StartProgram();
+            REQUIRE(s.main != nullptr);
+            const MessageBoxView box = AskByWay(s, *way);
+            REQUIRE(AnswerMessageBox(box.window, answer));
             if (answer == IDYES) {
-                CHECK_MSG(app.WaitExit() == std::optional<DWORD>(0), name + ": did not end");
+                CHECK_MSG(s.app.WaitExit() == std::optional<DWORD>(0), name + ": did not end");
             } else {
-                CHECK_MSG(WaitUntil([&] { return !IsWindow(box->window); }),
-                          name + ": the question stayed");
-                CHECK_MSG(app.Running() && app.MainWindow() == window, name + ": window gone");
+                CHECK_MSG(WaitGone(box.window), name + ": the question stayed");
+                CHECK_MSG(s.app.Running() && s.app.MainWindow() == s.main, name + ": window gone");
             }
         }
     }

@@ -1,5 +1,6 @@
 #include "MainWindowView.h"
 
+#include "Text.h"
 #include "WindowProbe.h"
 
 namespace e2e {
@@ -15,6 +16,18 @@ MainWindowState ReadMainWindow(HWND window) {
     state.password = WindowText(Item(window, ids::kPassword));
     state.status = WindowText(Item(window, ids::kStatus));
     return state;
+}
+
+std::optional<TickText> ParseTickText(const std::string& text) {
+    TickText tick;
+    size_t at = 0;
+    if (ReadLiteral(text, at, texts::kTickStart) && ReadNumber(text, at, tick.seconds) &&
+        ReadLiteral(text, at, texts::kTickSecondsUnit) && ReadNumber(text, at, tick.hours) &&
+        ReadLiteral(text, at, texts::kTickHoursUnit) && ReadNumber(text, at, tick.minutes) &&
+        ReadLiteral(text, at, texts::kTickMinutesUnit) && at == text.size()) {
+        return tick;
+    }
+    return std::nullopt;
 }
 
 } // namespace e2e

@@ -2,27 +2,15 @@
 
 // The main window's controls and what a user sees in them at one moment.
 
+#include "ProgramFacts.h"
+
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace e2e {
-
-namespace ids {
-inline constexpr int kEntry = 1000;
-inline constexpr int kUser = 1001;
-inline constexpr int kPassword = 1002;
-inline constexpr int kStatus = 1003;
-inline constexpr int kSaveBox = 1005;
-inline constexpr int kStatistics = 1006;
-inline constexpr int kHangUp = 1007;
-inline constexpr int kDial = 1008;
-inline constexpr int kHelp = 1044;
-inline constexpr int kLabel = 0xFFFF; // statics without an id
-} // namespace ids
-
-inline constexpr const char* kReadyText = "准备就绪，等待连接...";
 
 struct MainWindowState {
     std::vector<std::string> entries; // as listed
@@ -35,5 +23,13 @@ struct MainWindowState {
 };
 
 MainWindowState ReadMainWindow(HWND window);
+
+// The status line while connected: "已连接N秒钟，合计H小时M分", exactly; empty for any other text.
+struct TickText {
+    int seconds = 0;
+    int hours = 0;
+    int minutes = 0;
+};
+std::optional<TickText> ParseTickText(const std::string& text);
 
 } // namespace e2e

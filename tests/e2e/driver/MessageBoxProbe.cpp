@@ -1,9 +1,7 @@
 #include "MessageBoxProbe.h"
 
+#include "ProgramFacts.h"
 #include "WindowProbe.h"
-
-#include <cstdlib>
-#include <limits>
 
 namespace e2e {
 namespace {
@@ -23,21 +21,6 @@ HWND IconStatic(HWND box) {
     return nullptr;
 }
 
-// Mean difference per colour channel, 0 (same) ... 255.
-double Difference(const Pixels& a, const Pixels& b) {
-    if (a.width != b.width || a.height != b.height || a.data.empty()) {
-        return std::numeric_limits<double>::max();
-    }
-    double sum = 0;
-    for (size_t i = 0; i < a.data.size(); ++i) {
-        for (int shift = 0; shift < 24; shift += 8) {
-            sum += std::abs(static_cast<int>((a.data[i] >> shift) & 0xFF) -
-                            static_cast<int>((b.data[i] >> shift) & 0xFF));
-        }
-    }
-    return sum / (3.0 * static_cast<double>(a.data.size()));
-}
-
 // Another process's icon handle means nothing here, so the icon is told by its pixels: the
 // static on the screen against each system icon drawn the same way.
 BoxIcon IdentifyIcon(HWND box) {
@@ -45,9 +28,7 @@ BoxIcon IdentifyIcon(HWND box) {
     if (!icon || !IsWindowVisible(icon)) {
         return BoxIcon::None;
     }
-    DWORD_PTR handle = 0;
-    SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &handle);
-    if (!handle) {
+    if (!Ask(icon, STM_GETICON)) {
         return BoxIcon::None;
     }
     WaitUntilPainted(box);
@@ -68,8 +49,8 @@ BoxIcon IdentifyIcon(HWND box) {
     double bestDifference = 8.0; // above this nothing matches: some other picture
     for (const auto& candidate : candidates) {
         const double difference =
-            Difference(shown, RenderIcon(LoadIconA(nullptr, candidate.id), shown.width,
-                                         shown.height, background, true));
+            MeanDifference(shown, RenderIcon(LoadIconA(nullptr, candidate.id), shown.width,
+                                             shown.height, background, true));
         if (difference < bestDifference) {
             bestDifference = difference;
             best = candidate.icon;
@@ -99,7 +80,7 @@ const char* BoxIconName(BoxIcon icon) {
 }
 
 bool LooksLikeMessageBox(HWND window) {
-    if (ClassNameOf(window) != "#32770" || GetDlgItem(window, 1000) != nullptr) {
+    if (ClassNameOf(window) != "#32770" || GetDlgItem(window, ids::kEntry) != nullptr) {
         return false;
     }
     HWND text = GetDlgItem(window, kTextId);

@@ -1,52 +1,21 @@
 #include "PhoneBookPipe.h"
 
-#include "Desktop.h"
-#include "TestRunner.h"
 #include "Text.h"
-#include "Wait.h"
-#include "WindowProbe.h"
-
-#include <cstring>
 
 namespace e2e {
 namespace {
 
 constexpr DWORD kPipeBuffer = 65536;
 
-std::string NewPipeName() {
-    static int counter = 0;
-    return "\\\\.\\pipe\\kelvorin-e2e-phonebook-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter);
-}
-
 HANDLE NewInstance(const std::string& path) {
     return CreateNamedPipeA(path.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT,
                             PIPE_UNLIMITED_INSTANCES, kPipeBuffer, kPipeBuffer, 0, nullptr);
 }
 
-// The driver's environment with the simulated service's two variables replaced.
-std::string EnvironmentWith(const std::string& config, const std::string& log) {
-    std::string block;
-    char* strings = GetEnvironmentStringsA();
-    for (const char* entry = strings; entry && *entry; entry += std::strlen(entry) + 1) {
-        const std::string line(entry);
-        if (_strnicmp(entry, "SIMRAS_CONFIG=", 14) != 0 &&
-            _strnicmp(entry, "SIMRAS_LOG=", 11) != 0) {
-            block += line;
-            block += '\0';
-        }
-    }
-    FreeEnvironmentStringsA(strings);
-    block += "SIMRAS_CONFIG=" + config + '\0';
-    block += "SIMRAS_LOG=" + log + '\0';
-    block += '\0';
-    return block;
-}
-
 } // namespace
 
 PhoneBookPipe::PhoneBookPipe(const PhoneBook& book)
-    : m_path(NewPipeName()), m_text(book.FileText()),
+    : m_path(UniqueName("\\\\.\\pipe\\kelvorin-e2e-phonebook")), m_text(book.FileText()),
       m_held(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_released(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     // The first instance exists before any reader can come.
@@ -111,55 +80,6 @@ bool PhoneBookPipe::WaitHeld(unsigned timeoutMs) {
 
 void PhoneBookPipe::Release() {
     SetEvent(m_released);
-}
-
-PipedApp::PipedApp(const PhoneBookPipe& pipe) {
-    m_log = JoinPath(CaseFolder(), "ras-piped.log");
-    DeleteFileA(m_log.c_str());
-    std::string desktop = DesktopName();
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.lpDesktop = desktop.empty() ? nullptr : desktop.data();
-    PROCESS_INFORMATION info{};
-    const std::string path = AppPath();
-    std::string commandLine = "\"" + path + "\"";
-    std::string environment = EnvironmentWith(pipe.Path(), m_log);
-    const std::string folder = path.substr(0, path.find_last_of("\\/"));
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        environment.data(), folder.c_str(), &startup, &info)) {
-        ReportFailure(__FILE__, __LINE__,
-                      "cannot start " + path + " (error " + std::to_string(GetLastError()) + ")");
-        return;
-    }
-    CloseHandle(info.hThread);
-    m_process = info.hProcess;
-    m_processId = info.dwProcessId;
-}
-
-PipedApp::~PipedApp() {
-    if (m_process) {
-        TerminateProcess(m_process, 0xDEAD);
-        WaitForSingleObject(m_process, 5000);
-        CloseHandle(m_process);
-    }
-}
-
-std::string PipedApp::RasLog() const {
-    return ReadFileBytes(m_log);
-}
-
-HWND PipedApp::WaitMainWindow() const {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopWindowsOf(m_processId, "#32770")) {
-            if (WindowText(window) == kMainTitle && GetDlgItem(window, 1000) != nullptr) {
-                found = window;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
 }
 
 } // namespace e2e

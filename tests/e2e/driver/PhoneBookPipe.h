@@ -23,7 +23,7 @@ public:
     PhoneBookPipe(const PhoneBookPipe&) = delete;
     PhoneBookPipe& operator=(const PhoneBookPipe&) = delete;
 
-    // The path to give the service (SIMRAS_CONFIG).
+    // The path to give the service (SIMRAS_CONFIG; StartProgramReading).
     const std::string& Path() const { return m_path; }
     // The next reader waits until Release; WaitHeld tells when one does.
     void HoldNextRead();
@@ -44,27 +44,6 @@ private:
     HANDLE m_held = nullptr;     // set while a reader waits
     HANDLE m_released = nullptr; // set by Release
     std::thread m_server;
-};
-
-// kelvorin.exe started on the test desktop with its phone book read from the pipe and its RAS
-// log in the case folder; killed when the object goes.
-class PipedApp {
-public:
-    PipedApp(const PhoneBookPipe& pipe);
-    ~PipedApp();
-    PipedApp(const PipedApp&) = delete;
-    PipedApp& operator=(const PipedApp&) = delete;
-
-    bool Started() const { return m_process != nullptr; }
-    DWORD Id() const { return m_processId; }
-    std::string RasLog() const;
-    // The main window once it is on screen (nullptr when it did not appear in time).
-    HWND WaitMainWindow() const;
-
-private:
-    HANDLE m_process = nullptr;
-    DWORD m_processId = 0;
-    std::string m_log;
 };
 
 } // namespace e2e

@@ -21,10 +21,9 @@ struct RasLogLine {
     std::map<std::string, std::string> out; // what was returned after the code
     std::string raw;                        // the line as written (UTF-8)
 
-    // A value passed or returned; empty when the line has no such key. Quoted strings are
+    // A value passed; empty when the line has no such key. Quoted strings are
     // unescaped and converted to ANSI like the tests' literals; a null pointer reads "null".
     std::optional<std::string> In(const std::string& key) const { return Find(in, key); }
-    std::optional<std::string> Out(const std::string& key) const { return Find(out, key); }
 
 private:
     static std::optional<std::string> Find(const std::map<std::string, std::string>& values,

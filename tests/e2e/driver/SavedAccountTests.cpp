@@ -26,20 +26,28 @@ std::string Option(const char* key) {
 // Waits until the file's [Option] section has the value; the program writes on its own
 // thread after our click arrived.
 bool WaitOption(const char* key, const std::string& value) {
-    return WaitUntil(
-        [&] { return settings::ValueInText(settings::Bytes(), "Option", key) == value; });
+    return WaitUntil([&] { return settings::Stored("Option", key) == value; });
 }
 
 bool WaitOptionFilled(const char* key) {
-    return WaitUntil([&] {
-        return !settings::ValueInText(settings::Bytes(), "Option", key).value_or("").empty();
-    });
+    return WaitUntil([&] { return !settings::Stored("Option", key).value_or("").empty(); });
 }
 
-HWND Restart(App& app) {
-    app.Kill();
-    app = App::Start(kThreeEntries);
-    return app.WaitMainWindow();
+// Types the account into the fields and ticks the save box; returns once the file holds it.
+void TypeAndSave(const Started& s, const std::string& user, const std::string& password) {
+    REQUIRE(SetWindowTextTo(Item(s.main, ids::kUser), user));
+    REQUIRE(SetWindowTextTo(Item(s.main, ids::kPassword), password));
+    ClickControl(Item(s.main, ids::kSaveBox));
+    REQUIRE_MSG(WaitOption("SaveUserPwd", "True"), "the flag was not written");
+    REQUIRE_MSG(WaitOptionFilled("Pwd"), "the password was not written");
+}
+
+// The program ended and started again, as a user does on the next day: what it shows then.
+MainWindowState Restarted(Started& s) {
+    s.app.Kill();
+    s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    return ReadMainWindow(s.main);
 }
 
 void CheckNothingRestored(const MainWindowState& state, const std::string& context) {
@@ -53,11 +61,9 @@ void CheckNothingRestored(const MainWindowState& state, const std::string& conte
 
 E2E_TEST(SavedAccount, TrueInAnyCaseRestoresBoxEntryAndTexts) {
     for (const char* flag : {"True", "true", "TRUE", "tRUE"}) {
-        REQUIRE(settings::Write(OptionFile(flag, "alice", "secret", "2")));
-        App app = App::Start(kThreeEntries);
-        HWND window = app.WaitMainWindow();
-        REQUIRE(window != nullptr);
-        const MainWindowState state = ReadMainWindow(window);
+        Started s = StartProgram(kThreeEntries, OptionFile(flag, "alice", "secret", "2"));
+        REQUIRE(s.main != nullptr);
+        const MainWindowState state = ReadMainWindow(s.main);
         const std::string context = std::string("SaveUserPwd=") + flag;
         CHECK_MSG(state.saveBox == BST_CHECKED, context + ": box clear");
         CHECK_MSG(state.selection == 2 && state.entryText == "c",
@@ -70,21 +76,17 @@ E2E_TEST(SavedAccount, TrueInAnyCaseRestoresBoxEntryAndTexts) {
 
 E2E_TEST(SavedAccount, AnyOtherFlagRestoresNothing) {
     for (const char* flag : {"yes", "1", "False", "", "Truee"}) {
-        REQUIRE(settings::Write(OptionFile(flag, "alice", "secret", "2")));
-        App app = App::Start(kThreeEntries);
-        HWND window = app.WaitMainWindow();
-        REQUIRE(window != nullptr);
-        CheckNothingRestored(ReadMainWindow(window), std::string("SaveUserPwd=") + flag);
+        Started s = StartProgram(kThreeEntries, OptionFile(flag, "alice", "secret", "2"));
+        REQUIRE(s.main != nullptr);
+        CheckNothingRestored(ReadMainWindow(s.main), std::string("SaveUserPwd=") + flag);
     }
 }
 
 E2E_TEST(SavedAccount, PositionBeyondTheListLeavesNoSelection) {
     for (const char* pos : {"3", "7"}) {
-        REQUIRE(settings::Write(OptionFile("True", "alice", "secret", pos)));
-        App app = App::Start(kThreeEntries);
-        HWND window = app.WaitMainWindow();
-        REQUIRE(window != nullptr);
-        const MainWindowState state = ReadMainWindow(window);
+        Started s = StartProgram(kThreeEntries, OptionFile("True", "alice", "secret", pos));
+        REQUIRE(s.main != nullptr);
+        const MainWindowState state = ReadMainWindow(s.main);
         const std::string context = std::string("Pos=") + pos;
         CHECK_MSG(state.selection == -1,
                   context + ": selection " + std::to_string(state.selection));
@@ -95,16 +97,10 @@ E2E_TEST(SavedAccount, PositionBeyondTheListLeavesNoSelection) {
 }
 
 E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    REQUIRE(SetWindowTextTo(Item(window, ids::kUser), "alice"));
-    REQUIRE(SetWindowTextTo(Item(window, ids::kPassword), "Pa55-word"));
-
-    ClickControl(Item(window, ids::kSaveBox));
-    REQUIRE_MSG(WaitOption("SaveUserPwd", "True"), "the flag was not written");
-    REQUIRE_MSG(WaitOptionFilled("Pwd"), "the password was not written");
-    CHECK_EQ(CheckState(Item(window, ids::kSaveBox)), BST_CHECKED);
+    Started s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    TypeAndSave(s, "alice", "Pa55-word");
+    CHECK_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
     CHECK_EQ(Option("SaveUserPwd"), "True");
     CHECK_EQ(Option("User"), "alice");
     // Sealed: a marker, then the sealed bytes in hex; the password is nowhere in the file,
@@ -123,15 +119,13 @@ E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
 
     // Typing afterwards changes nothing stored.
     const std::string before = settings::Bytes();
-    PressKey(Item(window, ids::kUser), VK_END);
-    TypeText(Item(window, ids::kUser), "-more");
-    REQUIRE(WaitUntil([&] { return WindowText(Item(window, ids::kUser)) == "alice-more"; }));
+    PressKey(Item(s.main, ids::kUser), VK_END);
+    TypeText(Item(s.main, ids::kUser), "-more");
+    REQUIRE(WaitUntil([&] { return WindowText(Item(s.main, ids::kUser)) == "alice-more"; }));
     CHECK_EQ(settings::Bytes(), before);
 
     // The next start gives back what was stored when the box was ticked.
-    window = Restart(app);
-    REQUIRE(window != nullptr);
-    const MainWindowState state = ReadMainWindow(window);
+    const MainWindowState state = Restarted(s);
     CHECK_EQ(state.saveBox, BST_CHECKED);
     CHECK_EQ(state.user, "alice");
     CHECK_EQ(state.password, "Pa55-word");
@@ -139,92 +133,71 @@ E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
 }
 
 E2E_TEST(SavedAccount, ChineseAccountNameRoundTrips) {
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    REQUIRE(SetWindowTextTo(Item(window, ids::kUser), "张三@宽带"));
-    REQUIRE(SetWindowTextTo(Item(window, ids::kPassword), "密码123"));
-    ClickControl(Item(window, ids::kSaveBox));
+    Started s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    TypeAndSave(s, "张三@宽带", "密码123");
     REQUIRE(WaitOption("User", "张三@宽带"));
-    REQUIRE(WaitOptionFilled("Pwd"));
 
-    window = Restart(app);
-    REQUIRE(window != nullptr);
-    const MainWindowState state = ReadMainWindow(window);
+    const MainWindowState state = Restarted(s);
     CHECK_EQ(state.user, "张三@宽带");
     CHECK_EQ(state.password, "密码123");
 }
 
 E2E_TEST(SavedAccount, ClearingTheBoxForgetsTheAccount) {
-    REQUIRE(settings::Write(OptionFile("True", "alice", "secret", "1")));
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    REQUIRE_EQ(CheckState(Item(window, ids::kSaveBox)), BST_CHECKED);
+    Started s = StartProgram(kThreeEntries, OptionFile("True", "alice", "secret", "1"));
+    REQUIRE(s.main != nullptr);
+    REQUIRE_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
 
-    ClickControl(Item(window, ids::kSaveBox));
+    ClickControl(Item(s.main, ids::kSaveBox));
     REQUIRE_MSG(WaitOption("SaveUserPwd", "False"), "the flag was not cleared");
     REQUIRE(WaitOption("Pwd", ""));
-    CHECK_EQ(CheckState(Item(window, ids::kSaveBox)), BST_UNCHECKED);
+    CHECK_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_UNCHECKED);
     CHECK_EQ(Option("SaveUserPwd"), "False");
     CHECK_EQ(Option("User"), "");
     CHECK_EQ(Option("Pwd"), "");
     CHECK_EQ(Option("Pos"), "1");
     // The fields keep what they show.
-    const MainWindowState state = ReadMainWindow(window);
+    const MainWindowState state = ReadMainWindow(s.main);
     CHECK_EQ(state.user, "alice");
     CHECK_EQ(state.password, "secret");
     CHECK_EQ(state.selection, 1);
 
-    window = Restart(app);
-    REQUIRE(window != nullptr);
-    CheckNothingRestored(ReadMainWindow(window), "after clearing");
+    CheckNothingRestored(Restarted(s), "after clearing");
 }
 
 E2E_TEST(SavedAccount, ChoosingAnotherEntryForgetsTheAccountAndStoresThePosition) {
-    REQUIRE(settings::Write(OptionFile("True", "alice", "secret", "0")));
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    REQUIRE_EQ(CheckState(Item(window, ids::kSaveBox)), BST_CHECKED);
+    Started s = StartProgram(kThreeEntries, OptionFile("True", "alice", "secret", "0"));
+    REQUIRE(s.main != nullptr);
+    REQUIRE_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
 
-    REQUIRE(ChooseComboItem(window, ids::kEntry, 2));
+    REQUIRE(ChooseComboItem(s.main, ids::kEntry, 2));
     REQUIRE_MSG(WaitOption("Pos", "2"), "the position was not written");
     CHECK_EQ(Option("SaveUserPwd"), "False");
     CHECK_EQ(Option("User"), "");
     CHECK_EQ(Option("Pwd"), "");
-    MainWindowState state = ReadMainWindow(window);
+    MainWindowState state = ReadMainWindow(s.main);
     CHECK_EQ(state.saveBox, BST_UNCHECKED);
     CHECK_EQ(state.user, "alice");
     CHECK_EQ(state.password, "secret");
     CHECK_EQ(state.entryText, "c");
 
     // The keyboard's way: Up in the closed list picks the entry above.
-    PressKey(Item(window, ids::kEntry), VK_UP);
+    PressKey(Item(s.main, ids::kEntry), VK_UP);
     CHECK_MSG(WaitOption("Pos", "1"), "Up in the list did not store the position");
-    CHECK_EQ(ReadMainWindow(window).entryText, "b");
+    CHECK_EQ(ReadMainWindow(s.main).entryText, "b");
 
     // Not restored at the next start: the flag is off, so the position is not read.
-    window = Restart(app);
-    REQUIRE(window != nullptr);
-    CheckNothingRestored(ReadMainWindow(window), "after choosing an entry");
+    CheckNothingRestored(Restarted(s), "after choosing an entry");
 }
 
 E2E_TEST(SavedAccount, TickingAfterChoosingAnEntryRemembersThatEntry) {
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    REQUIRE(ChooseComboItem(window, ids::kEntry, 1));
+    Started s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    REQUIRE(ChooseComboItem(s.main, ids::kEntry, 1));
     REQUIRE(WaitOption("Pos", "1"));
-    REQUIRE(SetWindowTextTo(Item(window, ids::kUser), "bob"));
-    REQUIRE(SetWindowTextTo(Item(window, ids::kPassword), "hunter2"));
-    ClickControl(Item(window, ids::kSaveBox));
-    REQUIRE(WaitOption("SaveUserPwd", "True"));
-    REQUIRE(WaitOptionFilled("Pwd"));
+    TypeAndSave(s, "bob", "hunter2");
 
-    window = Restart(app);
-    REQUIRE(window != nullptr);
-    const MainWindowState state = ReadMainWindow(window);
+    const MainWindowState state = Restarted(s);
     CHECK_EQ(state.saveBox, BST_CHECKED);
     CHECK_EQ(state.entryText, "b");
     CHECK_EQ(state.user, "bob");

@@ -37,4 +37,8 @@ std::string TakeScreenshot(const std::string& name, HWND window) {
     return done && FileExists(png) ? png : std::string();
 }
 
+bool ScreenshotTaken(const std::string& name, HWND window) {
+    return !TakeScreenshot(name, window).empty() || GetEnv("E2E_SHOT_DIR").empty();
+}
+
 } // namespace e2e

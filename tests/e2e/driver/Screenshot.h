@@ -12,5 +12,7 @@ namespace e2e {
 // A PNG of the whole screen, or of the window's rectangle when a window is given. Returns the
 // file's path, or empty when there is no watcher or it did not answer in time.
 std::string TakeScreenshot(const std::string& name, HWND window = nullptr);
+// The same for a check: true when the picture was taken, or when no watcher runs at all.
+bool ScreenshotTaken(const std::string& name, HWND window = nullptr);
 
 } // namespace e2e

@@ -36,7 +36,7 @@ bool Exists() {
 bool Remove() {
     const std::string path = Path();
     DeleteFileA(path.c_str());
-    return WaitUntil([&] { return !FileExists(path); }, 2000);
+    return WaitUntil([&] { return !FileExists(path); }, ScaledMs(2000));
 }
 
 bool Write(const std::string& text) {
@@ -47,7 +47,41 @@ bool Write(const std::string& text) {
         }
         crlf += c;
     }
-    return WriteFileBytes(Path(), crlf);
+    const FILETIME before = WriteTime();
+    if (!WriteFileBytes(Path(), crlf)) {
+        return false;
+    }
+    const FILETIME after = WriteTime();
+    if (CompareFileTime(&after, &before) != 0) {
+        return true;
+    }
+    ULARGE_INTEGER later{};
+    later.LowPart = after.dwLowDateTime;
+    later.HighPart = after.dwHighDateTime;
+    later.QuadPart += 10'000'000; // one second
+    return SetWriteTime({later.LowPart, later.HighPart});
+}
+
+FILETIME WriteTime() {
+    FILETIME written{};
+    HANDLE file = CreateFileA(Path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        GetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+    }
+    return written;
+}
+
+bool SetWriteTime(const FILETIME& written) {
+    HANDLE file = CreateFileA(Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool set = SetFileTime(file, nullptr, nullptr, &written) != FALSE;
+    CloseHandle(file);
+    return set;
 }
 
 std::string Bytes() {
@@ -94,6 +128,18 @@ std::optional<std::string> ValueInText(const std::string& text, const std::strin
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> Stored(const std::string& section, const std::string& key) {
+    return ValueInText(Bytes(), section, key);
+}
+
+std::optional<std::string> RecordCounter() {
+    return Stored("Memory", "MaxDataNumber");
+}
+
+std::optional<std::string> Record(int number) {
+    return Stored("Data", "data[" + std::to_string(number) + "]");
 }
 
 } // namespace e2e::settings

@@ -3,6 +3,8 @@
 // The program's settings file, corvantile.ini in the system directory, as the tests prepare
 // and inspect it.
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
@@ -13,8 +15,13 @@ std::string Path();
 bool Exists();
 // Deletes the file; true when it is gone.
 bool Remove();
-// Replaces the file with the ANSI text given (lines may end in "\n"; written as "\r\n").
+// Replaces the file with the ANSI text given (lines may end in "\n"; written as "\r\n"). The
+// platform's profile reader keeps a file cached while its modification time stays the same, so
+// a rewrite within the same tick moves the time on.
 bool Write(const std::string& text);
+// The file's modification time (zero when there is no file), and setting it.
+FILETIME WriteTime();
+bool SetWriteTime(const FILETIME& written);
 // The file's bytes; empty when it does not exist.
 std::string Bytes();
 
@@ -27,5 +34,10 @@ std::optional<std::string> Value(const std::string& section, const std::string& 
 // case, spaces trimmed.
 std::optional<std::string> ValueInText(const std::string& text, const std::string& section,
                                        const std::string& key);
+// ValueInText of the file as it is now.
+std::optional<std::string> Stored(const std::string& section, const std::string& key);
+// The record counter "[Memory] MaxDataNumber" and the record "[Data] data[number]" as stored.
+std::optional<std::string> RecordCounter();
+std::optional<std::string> Record(int number);
 
 } // namespace e2e::settings

@@ -12,11 +12,6 @@ namespace {
 
 using namespace e2e;
 
-constexpr const char* kNoEntriesText =
-    "提示：由于在当前系统中没有检测到任何拨号网络连接，所以本程序无法继续工作！\n\n"
-    "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
-constexpr const char* kAlreadyRunningText = "拨号网络计时已经在运行，请勿重复运行！";
-
 const PhoneBook kThreeEntries{{"b", "a", "c"}, ""};
 
 // Main windows shown by any of the copies.
@@ -32,8 +27,8 @@ void CheckNoEntriesNotice(const App& app, const std::string& screenshot) {
     const auto box = app.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "no message box appeared");
     TakeScreenshot(screenshot, box->window);
-    CHECK_EQ(box->caption, "提示");
-    CHECK_EQ(box->text, kNoEntriesText);
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_EQ(box->text, texts::kNoEntries);
     CHECK_EQ(box->icon, BoxIcon::Information);
     CHECK_EQ(box->buttons, std::vector<int>{IDOK});
     // The main window is never shown, and nothing has been written.
@@ -48,20 +43,18 @@ void CheckNoEntriesNotice(const App& app, const std::string& screenshot) {
 } // namespace
 
 E2E_TEST(Startup, ListsEntriesSortedWithTheFirstSelected) {
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    const MainWindowState state = ReadMainWindow(window);
+    Started s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    const MainWindowState state = ReadMainWindow(s.main);
     CHECK_EQ(state.entries, (std::vector<std::string>{"a", "b", "c"}));
     CHECK_EQ(state.selection, 0);
     CHECK_EQ(state.entryText, "a");
 }
 
 E2E_TEST(Startup, ListsNamesWithChineseTextAndSpaces) {
-    App app = App::Start(PhoneBook{{"宽带 连接", "我的连接", "ADSL"}, ""});
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    const MainWindowState state = ReadMainWindow(window);
+    Started s = StartProgram(PhoneBook{{"宽带 连接", "我的连接", "ADSL"}, ""});
+    REQUIRE(s.main != nullptr);
+    const MainWindowState state = ReadMainWindow(s.main);
     REQUIRE_EQ(state.entries.size(), 3u);
     // Sorted by the list's own comparison; every name appears once, whole.
     CHECK_EQ(state.entries[0], "ADSL");
@@ -73,16 +66,15 @@ E2E_TEST(Startup, ListsNamesWithChineseTextAndSpaces) {
 }
 
 E2E_TEST(Startup, WithoutSettingsFileNothingIsRestoredOrWritten) {
-    App app = App::Start(kThreeEntries);
-    HWND window = app.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    const MainWindowState state = ReadMainWindow(window);
+    Started s = StartProgram(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    const MainWindowState state = ReadMainWindow(s.main);
     CHECK_EQ(state.saveBox, BST_UNCHECKED);
     CHECK_EQ(state.user, "");
     CHECK_EQ(state.password, "");
     CHECK_EQ(state.selection, 0);
 
-    REQUIRE_MSG(app.EndWithCloseBox(), "the close box did not end the program");
+    REQUIRE_MSG(s.app.EndWithCloseBox(), "the close box did not end the program");
     CHECK_MSG(!settings::Exists(), "a run without any choice made must not create the file");
 }
 
@@ -97,15 +89,14 @@ E2E_TEST(Startup, EmptyPhoneBookShowsTheNoticeAndEndsWithCode1) {
 }
 
 E2E_TEST(Startup, SecondCopyShowsTheMessageAndEndsLeavingTheFirst) {
-    App first = App::Start(kThreeEntries);
-    HWND window = first.WaitMainWindow();
-    REQUIRE(window != nullptr);
+    Started first = StartProgram(kThreeEntries);
+    REQUIRE(first.main != nullptr);
 
     App second = App::Start(kThreeEntries);
     const auto box = second.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "the second copy showed no message");
     TakeScreenshot("second-copy-message", box->window);
-    CHECK_EQ(box->text, kAlreadyRunningText);
+    CHECK_EQ(box->text, texts::kAlreadyRunning);
     CHECK_EQ(box->buttons, std::vector<int>{IDOK});
     CHECK(second.MainWindow() == nullptr);
     CHECK_EQ(RunningCopies().size(), 2u);
@@ -113,52 +104,51 @@ E2E_TEST(Startup, SecondCopyShowsTheMessageAndEndsLeavingTheFirst) {
     REQUIRE(AnswerMessageBox(box->window, IDOK));
     CHECK(second.WaitExit().has_value());
     // The first copy is undisturbed.
-    CHECK(first.Running());
-    CHECK(first.MainWindow() == window);
-    const std::vector<DWORD> onlyFirst{first.Id()};
+    CHECK(first.app.Running());
+    CHECK(first.app.MainWindow() == first.main);
+    const std::vector<DWORD> onlyFirst{first.app.Id()};
     WaitUntil([&] { return RunningCopies() == onlyFirst; });
     CHECK_EQ(RunningCopies(), onlyFirst);
 }
 
 E2E_TEST(Startup, StartsAgainAfterTheFirstCopyWasKilled) {
-    App first = App::Start(kThreeEntries);
-    REQUIRE(first.WaitMainWindow() != nullptr);
-    first.Kill();
-    REQUIRE(!first.Running());
+    Started first = StartProgram(kThreeEntries);
+    REQUIRE(first.main != nullptr);
+    first.app.Kill();
+    REQUIRE(!first.app.Running());
     // The name goes away with its last handle, shortly after the process.
     REQUIRE_MSG(WaitUntil([] { return !MutexExists(); }), "the single-copy name stayed");
 
-    App again = App::Start(kThreeEntries);
-    CHECK_MSG(again.WaitMainWindow() != nullptr, "the new copy did not show its window");
-    CHECK(!again.WaitMessageBox(0).has_value());
+    Started again = StartProgram(kThreeEntries);
+    CHECK_MSG(again.main != nullptr, "the new copy did not show its window");
+    CHECK(!again.app.WaitMessageBox(0).has_value());
 }
 
 E2E_TEST(Startup, StartsAgainAfterTheFirstCopyEnded) {
-    App first = App::Start(kThreeEntries);
-    HWND window = first.WaitMainWindow();
-    REQUIRE(window != nullptr);
-    REQUIRE_MSG(first.EndWithCloseBox(), "the close box did not end the program");
+    Started first = StartProgram(kThreeEntries);
+    REQUIRE(first.main != nullptr);
+    REQUIRE_MSG(first.app.EndWithCloseBox(), "the close box did not end the program");
 
-    App again = App::Start(kThreeEntries);
-    CHECK_MSG(again.WaitMainWindow() != nullptr, "the new copy did not show its window");
-    CHECK(again.MainWindow() != nullptr && !again.WaitMessageBox(0).has_value());
+    Started again = StartProgram(kThreeEntries);
+    CHECK_MSG(again.main != nullptr, "the new copy did not show its window");
+    CHECK(again.app.MainWindow() != nullptr && !again.app.WaitMessageBox(0).has_value());
 }
 
 E2E_TEST(Startup, RefusedCopyKeepsTheNameWhileItsMessageIsOpen) {
-    App first = App::Start(kThreeEntries);
-    REQUIRE(first.WaitMainWindow() != nullptr);
+    Started first = StartProgram(kThreeEntries);
+    REQUIRE(first.main != nullptr);
     App second = App::Start(kThreeEntries);
     const auto box = second.WaitMessageBox();
     REQUIRE(box.has_value());
 
-    first.Kill();
+    first.app.Kill();
     // The refused copy still holds the name it opened, so a third copy is refused too.
     App third = App::Start(kThreeEntries);
     const auto thirdBox = third.WaitMessageBox();
     CHECK_MSG(thirdBox.has_value(), "the third copy did not show the message");
     CHECK(third.MainWindow() == nullptr);
     if (thirdBox) {
-        CHECK_EQ(thirdBox->text, kAlreadyRunningText);
+        CHECK_EQ(thirdBox->text, texts::kAlreadyRunning);
     }
 }
 
@@ -189,7 +179,7 @@ E2E_TEST(Startup, TwoCopiesStartedTogetherLeaveOneWindow) {
         });
         REQUIRE_MSG(settled, "round " + std::to_string(round) + ": main windows " +
                                  std::to_string(MainWindowCount({&one, &two})));
-        CHECK_EQ(refused->text, kAlreadyRunningText);
+        CHECK_EQ(refused->text, texts::kAlreadyRunning);
         CHECK_EQ(MainWindowCount({&one, &two}), 1);
         REQUIRE(AnswerMessageBox(refused->window, IDOK));
         CHECK(loser->WaitExit().has_value());

@@ -2,6 +2,7 @@
 // sees them from the main window's "时间统计" button.
 
 #include "AppProcess.h"
+#include "DialogProbe.h"
 #include "ListViewProbe.h"
 #include "MainWindowView.h"
 #include "MessageBoxProbe.h"
@@ -13,72 +14,14 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <utility>
 
 namespace {
 
 using namespace e2e;
 
-constexpr const char* kStatsTitle = "时间统计";
-constexpr const char* kEntry = "我的连接";
-const PhoneBook kBook{{kEntry}, ""};
-
-namespace stats_ids {
-constexpr int kList = 1026;
-constexpr int kReturn = 1027;
-constexpr int kReset = 1032;
-constexpr int kTotal = 1041;
-} // namespace stats_ids
-
-constexpr const char* kResetQuestion =
-    "注意：该操作将删除所有拨号上网记录，删除后将无法恢复，继续吗？";
-
 using Rows = std::vector<std::vector<std::string>>;
-
-std::string TotalText(const char* seconds, const char* minutes, const char* hours) {
-    return std::string("截至目前，总共上网时间为：") + seconds + " 秒，即" + minutes +
-           "分钟！大约：" + hours + "小时！";
-}
-
-FILETIME WriteTime(const std::string& path) {
-    FILETIME written{};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        GetFileTime(file, nullptr, nullptr, &written);
-        CloseHandle(file);
-    }
-    return written;
-}
-
-// Replaces the settings file. The program's profile reader keeps a file cached while its
-// modification time stays the same, so a rewrite within the same tick moves the time on.
-bool WriteSettings(const std::string& text) {
-    const std::string path = settings::Path();
-    const FILETIME before = WriteTime(path);
-    if (!settings::Write(text)) {
-        return false;
-    }
-    const FILETIME after = WriteTime(path);
-    if (CompareFileTime(&after, &before) != 0) {
-        return true;
-    }
-    ULARGE_INTEGER later{};
-    later.LowPart = after.dwLowDateTime;
-    later.HighPart = after.dwHighDateTime;
-    later.QuadPart += 10'000'000; // one second
-    FILETIME moved{later.LowPart, later.HighPart};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool set = SetFileTime(file, nullptr, nullptr, &moved) != FALSE;
-    CloseHandle(file);
-    return set;
-}
+using texts::TotalText;
 
 // A settings file with the counter and the given "data[n]" values in the order given.
 std::string RecordsFile(const std::string& count,
@@ -90,50 +33,32 @@ std::string RecordsFile(const std::string& count,
     return text;
 }
 
-// The statistics window of the process, once it is shown.
-HWND StatsWindow(const App& app) {
-    for (HWND window : TopWindowsOf(app.Id(), "#32770")) {
-        if (WindowText(window) == kStatsTitle && Item(window, stats_ids::kList) != nullptr) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-HWND WaitStatsWindow(const App& app) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        found = StatsWindow(app);
-        return found != nullptr || !app.Running();
-    });
-    return found;
-}
+// The focus starts on the first tab stop.
+const DialogLayout kLayout{
+    kStatsTemplate,
+    291,
+    193,
+    {{ids::kReturn, "Button", "返回主界面", {199, 160, 280, 185}, TabStop::Yes},
+     {ids::kReset, "Button", "数据复位", {114, 160, 195, 185}, TabStop::Yes},
+     {ids::kTotal, "Button", "数据统计", {28, 160, 109, 185}, TabStop::Yes},
+     {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes}},
+    ids::kReturn};
 
 // Presses "时间统计" in the main window and waits for the statistics window.
 HWND OpenStats(const App& app, HWND main) {
     PressButton(Item(main, ids::kStatistics));
-    return WaitStatsWindow(app);
+    return app.WaitDialog(kStatsTitle, ids::kStatsList);
 }
 
 // The same command as the tray menus send it, for a main window that is not on the screen.
 HWND OpenStatsByCommand(const App& app, HWND main) {
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(ids::kStatistics, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Item(main, ids::kStatistics)));
-    return WaitStatsWindow(app);
-}
-
-bool WaitGone(HWND window) {
-    return WaitUntil([&] { return !IsWindow(window); });
-}
-
-// Back to the main window with "返回主界面".
-bool CloseStats(HWND stats) {
-    PressButton(Item(stats, stats_ids::kReturn));
-    return WaitGone(stats);
+    return app.WaitDialog(kStatsTitle, ids::kStatsList);
 }
 
 Rows ListedRows(HWND stats) {
-    return ListRows(Item(stats, stats_ids::kList), 3);
+    return ListRows(Item(stats, ids::kStatsList), 3);
 }
 
 std::vector<MessageBoxView> MessageBoxesOf(const App& app) {
@@ -148,7 +73,7 @@ std::vector<MessageBoxView> MessageBoxesOf(const App& app) {
 
 // Presses "数据统计", reads the notice it shows and closes it with OK.
 std::optional<MessageBoxView> PressTotal(const App& app, HWND stats) {
-    PressButton(Item(stats, stats_ids::kTotal));
+    PressButton(Item(stats, ids::kTotal));
     std::optional<MessageBoxView> box = app.WaitMessageBox();
     if (box) {
         AnswerMessageBox(box->window, IDOK);
@@ -163,73 +88,11 @@ std::string TotalShown(const App& app, HWND stats) {
     if (!CHECK_MSG(box.has_value(), "no notice after pressing the total button")) {
         return {};
     }
-    CHECK_EQ(box->caption, "提示");
+    CHECK_EQ(box->caption, texts::kNotice);
     CHECK_EQ(box->buttons, std::vector<int>{IDOK});
     CHECK_EQ(box->icon, BoxIcon::Information);
     CHECK_EQ(box->owner, stats);
     return box->text;
-}
-
-struct Started {
-    App app;
-    HWND main = nullptr;
-};
-
-Started StartWith(const std::string& settingsText, const PhoneBook& book = kBook) {
-    Started started;
-    if (!settingsText.empty()) {
-        CHECK(WriteSettings(settingsText));
-    }
-    started.app = App::Start(book);
-    started.main = started.app.WaitMainWindow();
-    return started;
-}
-
-std::string Units(const RECT& r) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%ld, %ld, %ld, %ld)", r.left, r.top, r.right, r.bottom);
-    return text;
-}
-
-bool Near(LONG actual, LONG expected) {
-    return actual - expected <= 1 && expected - actual <= 1;
-}
-
-// Where a window of this size stands when centred over `over` and kept inside the work area.
-POINT CentredPosition(const RECT& window, const RECT& over) {
-    RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    const LONG width = window.right - window.left;
-    const LONG height = window.bottom - window.top;
-    LONG left = (over.left + over.right) / 2 - width / 2;
-    LONG top = (over.top + over.bottom) / 2 - height / 2;
-    left = std::max(area.left, std::min(left, area.right - width));
-    top = std::max(area.top, std::min(top, area.bottom - height));
-    return {left, top};
-}
-
-void CheckCentredOver(HWND window, const RECT& over, const std::string& context) {
-    const RECT actual = ScreenRect(window);
-    const POINT expected = CentredPosition(actual, over);
-    CHECK_MSG(Near(actual.left, expected.x) && Near(actual.top, expected.y),
-              context + ": at " + Units(actual) + ", expected its corner at (" +
-                  std::to_string(expected.x) + ", " + std::to_string(expected.y) + ")");
-}
-
-// Moves a window of the program (the main window) to a spot of the screen and waits until it
-// stands there.
-bool MoveTo(HWND window, LONG left, LONG top) {
-    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return WaitUntil([&] {
-        const RECT at = ScreenRect(window);
-        return at.left == left && at.top == top;
-    });
-}
-
-RECT WorkArea() {
-    RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    return area;
 }
 
 const Rows kThreeRows = {
@@ -246,72 +109,26 @@ const std::vector<std::pair<int, std::string>> kThreeRecords = {
 } // namespace
 
 E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
-    Started s = StartWith(RecordsFile("3", kThreeRecords));
+    Started s = StartProgram(OneEntryBook(), RecordsFile("3", kThreeRecords));
     REQUIRE(s.main != nullptr);
     // Away from the corner, so that centring shows.
     REQUIRE(MoveTo(s.main, 420, 260));
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    CHECK_MSG(!TakeScreenshot("stats-window", stats).empty() || GetEnv("E2E_SHOT_DIR").empty(),
-              "no screenshot of the statistics window");
+    CHECK_MSG(ScreenshotTaken("stats-window", stats), "no screenshot of the statistics window");
 
-    const LONG style = StyleOf(stats);
-    CHECK_MSG((style & WS_POPUP) && (style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU),
-              "style " + std::to_string(style));
-    CHECK_MSG(!(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)), "resizable");
-    CHECK_MSG(ExStyleOf(stats) & WS_EX_DLGMODALFRAME, "no modal frame");
-    // Owned by the main window, which waits disabled until the window ends.
-    CHECK_EQ(GetWindow(stats, GW_OWNER), s.main);
-    CHECK(!IsEnabled(s.main));
-    CheckCentredOver(stats, ScreenRect(s.main), "over the main window");
-
-    const DialogUnits units = SimSunDialogUnits();
-    REQUIRE(units.baseX > 0 && units.baseY > 0);
-    RECT client{};
-    GetClientRect(stats, &client);
-    const RECT size = units.ToUnits(client);
-    CHECK_MSG(Near(size.right, 291) && Near(size.bottom, 193), "client area " + Units(size));
-
-    struct Expected {
-        int id;
-        const char* className;
-        const char* text;
-        RECT units;
-    };
-    const Expected controls[] = {
-        {stats_ids::kReturn, "Button", "返回主界面", {199, 160, 280, 185}},
-        {stats_ids::kReset, "Button", "数据复位", {114, 160, 195, 185}},
-        {stats_ids::kTotal, "Button", "数据统计", {28, 160, 109, 185}},
-        {stats_ids::kList, "SysListView32", nullptr, {7, 7, 281, 153}},
-    };
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(stats, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetParent(child) == stats) {
-            children.push_back(child);
-        }
-    }
-    REQUIRE_EQ(children.size(), std::size(controls));
-    for (size_t i = 0; i < children.size(); ++i) {
-        const std::string where = "child " + std::to_string(i);
-        CHECK_MSG(ItemId(children[i]) == controls[i].id,
-                  where + ": id " + std::to_string(ItemId(children[i])));
-        CHECK_MSG(ClassNameOf(children[i]) == controls[i].className,
-                  where + ": class " + ClassNameOf(children[i]));
-        if (controls[i].text) {
-            CHECK_EQ(WindowText(children[i]), controls[i].text);
-        }
-        CHECK_MSG(IsShown(children[i]) && (StyleOf(children[i]) & WS_TABSTOP),
-                  where + ": hidden or no tab stop");
-        const RECT at = units.ToUnits(RectInClient(stats, children[i]));
-        CHECK_MSG(Near(at.left, controls[i].units.left) && Near(at.top, controls[i].units.top) &&
-                      Near(at.right, controls[i].units.right) &&
-                      Near(at.bottom, controls[i].units.bottom),
-                  where + ": at " + Units(at) + ", expected " + Units(controls[i].units));
-    }
     // The focus starts on the first tab stop.
-    CHECK_EQ(ItemId(FocusedWindow(stats)), stats_ids::kReturn);
+    CheckModalLayout(stats, s.main,
+                     {kStatsTemplate,
+                      291,
+                      193,
+                      {{ids::kReturn, "Button", "返回主界面", {199, 160, 280, 185}, TabStop::Yes},
+                       {ids::kReset, "Button", "数据复位", {114, 160, 195, 185}, TabStop::Yes},
+                       {ids::kTotal, "Button", "数据统计", {28, 160, 109, 185}, TabStop::Yes},
+                       {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes}},
+                      ids::kReturn});
 
-    HWND list = Item(stats, stats_ids::kList);
+    HWND list = Item(stats, ids::kStatsList);
     const LONG listStyle = StyleOf(list);
     CHECK_EQ(listStyle & LVS_TYPEMASK, LVS_REPORT);
     CHECK_MSG(listStyle & LVS_SINGLESEL, "several rows can be selected");
@@ -325,7 +142,7 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
              std::optional<ListColumn>({"精确上网时长(单位: 秒)", 160, LVCFMT_LEFT}));
     CHECK_EQ(ListColumnAt(list, 2), std::optional<ListColumn>({"下线时间", 100, LVCFMT_LEFT}));
 
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
     CHECK(IsEnabled(s.main));
 
     // Over a main window near the bottom right corner it stays inside the work area.
@@ -336,23 +153,23 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
     const RECT cornered = ScreenRect(stats);
     CHECK_MSG(cornered.right == area.right && cornered.bottom == area.bottom,
               "at " + Units(cornered) + " in the work area " + Units(area));
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ListsEveryRecordNewestOnTop) {
-    Started s = StartWith(RecordsFile("3", kThreeRecords));
+    Started s = StartProgram(OneEntryBook(), RecordsFile("3", kThreeRecords));
     REQUIRE(s.main != nullptr);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListedRows(stats), kThreeRows);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, AMissingRecordIsSkippedWithoutAMessage) {
-    Started s = StartWith(RecordsFile("5", {{1, "2003-9-1,1@1:1:1"},
-                                            {2, "2003-9-2,2@2:2:2"},
-                                            {3, "2003-9-3,3@3:3:3"},
-                                            {5, "2003-9-5,5@5:5:5"}}));
+    Started s = StartProgram(OneEntryBook(), RecordsFile("5", {{1, "2003-9-1,1@1:1:1"},
+                                                               {2, "2003-9-2,2@2:2:2"},
+                                                               {3, "2003-9-3,3@3:3:3"},
+                                                               {5, "2003-9-5,5@5:5:5"}}));
     REQUIRE(s.main != nullptr);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
@@ -362,23 +179,24 @@ E2E_TEST(Stats, AMissingRecordIsSkippedWithoutAMessage) {
                            {"2003-9-1", "1", "1:1:1"}};
     CHECK_EQ(ListedRows(stats), expected);
     CHECK_EQ(MessageBoxesOf(s.app).size(), 0u);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ShortEmptiedAndMalformedValuesAreSkippedLongPartsShownWhole) {
     const std::string longDate(60, '7');
     const std::string longTime(30, '8');
-    const std::string tooLong = "2003-9-9,9@" + std::string(250, '9');    // cut to 199 on reading
-    Started s = StartWith(RecordsFile("9", {{1, "3-9-3,0@1:"},            // 10 characters: skipped
-                                            {2, "3-9-3,0@1:2"},           // 11: shown
-                                            {3, ""},                      // emptied
-                                            {4, "2003-9-3 3725 15:9:51"}, // no ","
-                                            {5, "2003-9-3,3725 15:9:51"}, // no "@" after it
-                                            {6, longDate + ",5@" + longTime},
-                                            {7, "2003-9-7,7@7:7:7"},
-                                            {8, tooLong},
-                                            {9, "a@b,c,d@e@f1234"},
-                                            {10, "2003-9-10,10@10:10:10"}})); // beyond the count
+    const std::string tooLong = "2003-9-9,9@" + std::string(250, '9'); // cut to 199 on reading
+    Started s = StartProgram(OneEntryBook(),
+                             RecordsFile("9", {{1, "3-9-3,0@1:"},  // 10 characters: skipped
+                                               {2, "3-9-3,0@1:2"}, // 11: shown
+                                               {3, ""},            // emptied
+                                               {4, "2003-9-3 3725 15:9:51"}, // no ","
+                                               {5, "2003-9-3,3725 15:9:51"}, // no "@" after it
+                                               {6, longDate + ",5@" + longTime},
+                                               {7, "2003-9-7,7@7:7:7"},
+                                               {8, tooLong},
+                                               {9, "a@b,c,d@e@f1234"},
+                                               {10, "2003-9-10,10@10:10:10"}})); // beyond the count
     REQUIRE(s.main != nullptr);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
@@ -389,7 +207,7 @@ E2E_TEST(Stats, ShortEmptiedAndMalformedValuesAreSkippedLongPartsShownWhole) {
                            {"3-9-3", "0", "1:2"}};
     CHECK_EQ(ListedRows(stats), expected);
     CHECK_EQ(MessageBoxesOf(s.app).size(), 0u);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 // The rows must be exactly what reading data[1] ... data[n] one key at a time gives, however
@@ -427,7 +245,7 @@ E2E_TEST(Stats, RowsMatchReadingEveryKeyOnItsOwn) {
         }
     }
     text += "data[41]=2024-2-1,41@1:1:1\ndata[0]=2024-2-2,0@1:1:1\ndata[07]=2024-2-3,7@1:1:1\n";
-    REQUIRE(WriteSettings(text));
+    REQUIRE(settings::Write(text));
 
     // The reference: the platform's reader, one key at a time, with the default "Error" and a
     // 200-character buffer; values of 11 or more characters split at "," and the "@" after it.
@@ -452,18 +270,18 @@ E2E_TEST(Stats, RowsMatchReadingEveryKeyOnItsOwn) {
     CHECK_EQ(count, 40u);
     CHECK_MSG(expected.size() > 25, "reference reading gave " + std::to_string(expected.size()));
 
-    App app = App::Start(kBook);
-    HWND main = app.WaitMainWindow();
-    REQUIRE(main != nullptr);
-    HWND stats = OpenStats(app, main);
+    Started s = StartProgram();
+    REQUIRE(s.main != nullptr);
+    HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     CHECK_EQ(ListedRows(stats), expected);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, TotalsSecondsMinutesAndHours) {
-    Started s = StartWith(RecordsFile(
-        "3", {{1, "2003-9-3,3000@15:9:51"}, {2, "2003-9-4,599@21:30:5"}, {3, "2003-9-5,@8:0:0"}}));
+    Started s = StartProgram(OneEntryBook(), RecordsFile("3", {{1, "2003-9-3,3000@15:9:51"},
+                                                               {2, "2003-9-4,599@21:30:5"},
+                                                               {3, "2003-9-5,@8:0:0"}}));
     REQUIRE(s.main != nullptr);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
@@ -472,51 +290,51 @@ E2E_TEST(Stats, TotalsSecondsMinutesAndHours) {
     CHECK_EQ(TotalShown(s.app, stats), TotalText("3599", "59", "0"));
     // Pressed again without changes: the same numbers, not twice the sum.
     CHECK_EQ(TotalShown(s.app, stats), TotalText("3599", "59", "0"));
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     // Every opening reads the file again.
-    REQUIRE(WriteSettings(
+    REQUIRE(settings::Write(
         RecordsFile("2", {{1, "2003-9-3,3600@15:9:51"}, {2, "2003-9-4,3600@21:30:5"}})));
     stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    CHECK_EQ(ListRowCount(Item(stats, stats_ids::kList)), 2);
+    CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 2);
     CHECK_EQ(TotalShown(s.app, stats), TotalText("7200", "120", "2"));
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     REQUIRE(settings::Remove());
     stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    CHECK_EQ(ListRowCount(Item(stats, stats_ids::kList)), 0);
+    CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 0);
     CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
     CHECK_MSG(!settings::Exists(), "looking at the records created the settings file");
 }
 
 E2E_TEST(Stats, HugeHandEditedValuesDoNotTurnTheTotalNegative) {
-    Started s = StartWith(RecordsFile("3", {{1, "2003-9-3,2147483647@15:9:51"},
-                                            {2, "2003-9-4,99999999999@21:30:5"},
-                                            {3, "2003-9-5,  12abc@8:0:0"}}));
+    Started s = StartProgram(OneEntryBook(), RecordsFile("3", {{1, "2003-9-3,2147483647@15:9:51"},
+                                                               {2, "2003-9-4,99999999999@21:30:5"},
+                                                               {3, "2003-9-5,  12abc@8:0:0"}}));
     REQUIRE(s.main != nullptr);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
     // Each cell counts at most 2147483647; the sum is shown whole.
     CHECK_EQ(TotalShown(s.app, stats), TotalText("4294967306", "71582788", "1193046"));
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ResetAnsweredNoChangesNothing) {
     const std::string text = RecordsFile("3", kThreeRecords);
-    Started s = StartWith(text);
+    Started s = StartProgram(OneEntryBook(), text);
     REQUIRE(s.main != nullptr);
     const std::string before = settings::Bytes();
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
 
-    PressButton(Item(stats, stats_ids::kReset));
+    PressButton(Item(stats, ids::kReset));
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE(box.has_value());
-    CHECK_EQ(box->caption, "提示");
-    CHECK_EQ(box->text, kResetQuestion);
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_EQ(box->text, texts::kResetQuestion);
     CHECK_EQ(box->buttons, (std::vector<int>{IDYES, IDNO}));
     CHECK_EQ(box->icon, BoxIcon::Question);
     CHECK_EQ(box->owner, stats);
@@ -525,7 +343,7 @@ E2E_TEST(Stats, ResetAnsweredNoChangesNothing) {
 
     CHECK_EQ(ListedRows(stats), kThreeRows);
     CHECK_EQ(settings::Bytes(), before);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
@@ -535,20 +353,19 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
                                                        {2, "2003-9-4,120@21:30:5"},
                                                        {3, "2003-9-5,60@8:0:0"},
                                                        {4, "2003-9-6,1@1:1:1"}});
-    const PhoneBook quickDial{{kEntry}, "[dial]\nevent = 0x2000 50\n"};
-    Started s = StartWith(text, quickDial);
+    Started s = StartProgram(QuickConnectBook(), text);
     REQUIRE(s.main != nullptr);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    REQUIRE_EQ(ListRowCount(Item(stats, stats_ids::kList)), 3);
+    REQUIRE_EQ(ListRowCount(Item(stats, ids::kStatsList)), 3);
 
-    PressButton(Item(stats, stats_ids::kReset));
+    PressButton(Item(stats, ids::kReset));
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE(box.has_value());
-    CHECK_EQ(box->text, kResetQuestion);
+    CHECK_EQ(box->text, texts::kResetQuestion);
     REQUIRE(AnswerMessageBox(box->window, IDYES));
     REQUIRE(WaitGone(box->window));
-    CHECK(WaitUntil([&] { return ListRowCount(Item(stats, stats_ids::kList)) == 0; }));
+    CHECK(WaitUntil([&] { return ListRowCount(Item(stats, ids::kStatsList)) == 0; }));
 
     const std::string bytes = settings::Bytes();
     using Value = std::optional<std::string>;
@@ -560,12 +377,12 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
     CHECK_EQ(settings::ValueInText(bytes, "Data", "data[4]"), Value("2003-9-6,1@1:1:1"));
     CHECK_EQ(settings::ValueInText(bytes, "Option", "User"), Value("someone"));
     CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
-    REQUIRE(CloseStats(stats));
+    REQUIRE(CloseByBackButton(stats));
 
     stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    CHECK_EQ(ListRowCount(Item(stats, stats_ids::kList)), 0);
-    REQUIRE(CloseStats(stats));
+    CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 0);
+    REQUIRE(CloseByBackButton(stats));
 
     // A connection made and ended now is stored as record 1.
     PressButton(Item(s.main, ids::kDial));
@@ -573,12 +390,10 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
                 "the main window did not go to the tray on connecting");
     PostMessageA(s.main, WM_COMMAND, MAKEWPARAM(ids::kHangUp, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Item(s.main, ids::kHangUp)));
-    REQUIRE(WaitUntil([&] {
-        return settings::ValueInText(settings::Bytes(), "Memory", "MaxDataNumber") == Value("1");
-    }));
-    const Value record = settings::ValueInText(settings::Bytes(), "Data", "data[1]");
+    REQUIRE(WaitUntil([&] { return settings::RecordCounter() == Value("1"); }));
+    const Value record = settings::Record(1);
     REQUIRE(record.has_value() && record->size() > 10);
-    CHECK_EQ(settings::ValueInText(settings::Bytes(), "Data", "data[2]"), Value(""));
+    CHECK_EQ(settings::Record(2), Value(""));
 
     // The main window is hidden now: the window is centred over the work area instead.
     stats = OpenStatsByCommand(s.app, s.main);
@@ -589,30 +404,17 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
     const Rows expected = {{record->substr(0, comma), record->substr(comma + 1, at - comma - 1),
                             record->substr(at + 1)}};
     CHECK_EQ(ListedRows(stats), expected);
-    CHECK(CloseStats(stats));
+    CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(Stats, EndsByItsButtonEscAndTheCloseBox) {
-    Started s = StartWith(RecordsFile("3", kThreeRecords));
+    Started s = StartProgram(OneEntryBook(), RecordsFile("3", kThreeRecords));
     REQUIRE(s.main != nullptr);
     const std::string before = settings::Bytes();
-
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
-    CHECK_MSG(CloseStats(stats), "the back button did not end the window");
-
-    stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
-    PressKey(Item(stats, stats_ids::kList), VK_ESCAPE);
-    CHECK_MSG(WaitGone(stats), "Esc did not end the window");
-
-    stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
-    PostMessageA(stats, WM_SYSCOMMAND, SC_CLOSE, 0);
-    CHECK_MSG(WaitGone(stats), "the close box did not end the window");
-
+    CheckEachWayEnds([&] { return OpenStats(s.app, s.main); },
+                     {ByBackButton(), ByKey("Esc", ids::kStatsList, VK_ESCAPE), ByCloseBox()},
+                     s.main);
     // The main window is back and nothing was written.
-    CHECK(WaitUntil([&] { return IsEnabled(s.main); }));
     CHECK(s.app.Running());
     CHECK_EQ(settings::Bytes(), before);
 }

@@ -2,23 +2,17 @@
 
 #include "Desktop.h"
 #include "TestRunner.h"
+#include "Text.h"
 #include "Wait.h"
 
 #include <windows.h>
 
-#include <exception>
 #include <thread>
 
 namespace e2e {
 namespace {
 
-constexpr unsigned kPrepareTimeoutMs = 20000;
-
-std::string NewDesktopName() {
-    static int counter = 0;
-    return "kelvorin-e2e-notaskbar-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter);
-}
+const unsigned kPrepareTimeoutMs = ScaledMs(20000);
 
 // On the calling thread, which must be on the new desktop and own no window yet.
 bool RemoveTaskbar(std::string* error) {
@@ -55,7 +49,7 @@ bool RemoveTaskbar(std::string* error) {
 
 bool RunOnDesktopWithoutTaskbar(const std::function<void()>& body, std::string* error) {
     const std::string previous = DesktopName();
-    const std::string name = NewDesktopName();
+    const std::string name = UniqueName("kelvorin-e2e-notaskbar");
     HDESK desktop = CreateDesktopA(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
     if (!desktop) {
         *error = "cannot create the desktop " + name;
@@ -73,14 +67,7 @@ bool RunOnDesktopWithoutTaskbar(const std::function<void()>& body, std::string* 
             return;
         }
         prepared = true;
-        try {
-            body();
-        } catch (const RequireFailed&) {
-        } catch (const std::exception& e) {
-            ReportFailure(__FILE__, __LINE__, std::string("exception: ") + e.what());
-        } catch (...) {
-            ReportFailure(__FILE__, __LINE__, "unknown exception");
-        }
+        RunGuarded(body, __FILE__, __LINE__);
     });
     worker.join();
     std::thread restore([&] { JoinDesktop(previous, kPrepareTimeoutMs); });

@@ -3,17 +3,17 @@
 // Whether another process's notification-area icon exists. Wine's taskbar paints its icons
 // itself (no window per icon), so the icon is asked about through the shell: a modify request
 // that changes nothing (no flags) succeeds exactly while the shell holds an icon of that
-// window and id. Header-only so that the driver's build needs no new line for it.
+// window and id.
+
+#include "ProgramFacts.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 namespace e2e {
 
-// The id the program gives its one icon.
-inline constexpr UINT kTrayIconId = 128;
-
-inline bool TrayIconExists(HWND window, UINT id = kTrayIconId) {
+// True while the shell of this thread's desktop holds an icon of the window with the id.
+inline bool TrayIconPresent(HWND window, UINT id = kTrayIconId) {
     NOTIFYICONDATAA probe{};
     probe.cbSize = NOTIFYICONDATAA_V1_SIZE; // 88: the first record form, as the program uses
     probe.hWnd = window;

@@ -1,6 +1,8 @@
 #include "TraySteps.h"
 
+#include "Desktop.h"
 #include "MainWindowView.h"
+#include "RasLog.h"
 #include "SettingsFile.h"
 #include "TestRunner.h"
 #include "TrayProbe.h"
@@ -26,35 +28,82 @@ bool WaitVisibility(HWND window, bool visible, bool* everIconic, unsigned timeou
     return reached;
 }
 
+void ByExitItem(const Started& s) {
+    ChooseTrayItem(s, tray_positions::kExit);
+}
+
+void ByCloseMessage(const Started& s) {
+    PostMessageA(s.main, WM_CLOSE, 0, 0);
+}
+
+void ByCloseBox(const Started& s) {
+    PostMessageA(s.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// Alt+Space opens the system menu; C is the access key of its Close item.
+void BySystemMenu(const Started& s) {
+    PostMessageA(s.main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    HWND menu = WaitPopupMenu(s.app.Id());
+    REQUIRE_MSG(menu != nullptr, "the system menu did not open");
+    PostMessageA(menu, WM_CHAR, 'c', 1);
+}
+
+void ByAltF4(const Started& s) {
+    HWND field = Item(s.main, ids::kUser);
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(VK_F4, 0)) << 16;
+    const LPARAM altDown = 1 << 29;
+    PostMessageA(field, WM_SYSKEYDOWN, VK_F4, scan | altDown | 1);
+    PostMessageA(field, WM_SYSKEYUP, VK_F4, scan | altDown | 1 | (1u << 30) | (1u << 31));
+}
+
+void ByEnterInThePassword(const Started& s) {
+    PressKey(Item(s.main, ids::kPassword), VK_RETURN);
+}
+
+void ByEscInTheAccount(const Started& s) {
+    PressKey(Item(s.main, ids::kUser), VK_ESCAPE);
+}
+
 } // namespace
 
-PhoneBook QuickConnectBook() {
-    return PhoneBook{{kTrayEntry}, "[dial]\nevent = 0x2000 50\n"};
+const WayOut kByExitItem{"the exit item of the tray menu", false, ByExitItem};
+const WayOut kByEnterInThePassword{"Enter in the password", true, ByEnterInThePassword};
+const WayOut kByEscInTheAccount{"Esc in the account name", true, ByEscInTheAccount};
+
+const std::vector<WayOut>& WaysOut() {
+    static const std::vector<WayOut> ways = {
+        kByExitItem,
+        {"WM_CLOSE", true, ByCloseMessage},
+        {"the close box", true, ByCloseBox},
+        {"the system menu's close", true, BySystemMenu},
+        {"Alt+F4", true, ByAltF4},
+        kByEnterInThePassword,
+        kByEscInTheAccount,
+    };
+    return ways;
 }
 
-PhoneBook NeverConnectingBook() {
-    return PhoneBook{{kTrayEntry}, "[dial]\n"};
-}
-
-Started StartProgram(const PhoneBook& book) {
-    Started s;
-    s.app = App::Start(book);
-    s.main = s.app.WaitMainWindow();
-    if (s.main) {
-        WaitUntilIdle(s.app.Id(), s.main);
+void ShowIfNeeded(const Started& s, const WayOut& way) {
+    if (way.needsShownWindow && !IsWindowVisible(s.main)) {
+        PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
+        REQUIRE_MSG(WaitShown(s.main), "the double-click did not show the window");
     }
-    return s;
 }
 
-void WaitUntilIdle(DWORD processId, HWND main) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
-    if (process) {
-        WaitForInputIdle(process, DefaultTimeoutMs());
-        CloseHandle(process);
-    }
-    // Handled after the show that follows the first empty queue.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, DefaultTimeoutMs(), &ignored);
+// Takes the way out and returns the question it asks; ends the case when none is asked.
+MessageBoxView AskByWay(const Started& s, const WayOut& way) {
+    way.take(s);
+    const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
+    REQUIRE_MSG(box.has_value() && s.app.Running(), std::string(way.name) + " asked nothing");
+    const std::string where = std::string(" (") + way.name + ")";
+    CHECK_MSG(box->text == texts::kExitQuestion, "text " + Describe(box->text) + where);
+    CHECK_MSG(box->caption == texts::kNotice, "caption " + Describe(box->caption) + where);
+    CHECK_MSG(box->buttons == (std::vector<int>{IDYES, IDNO}),
+              "buttons " + Describe(box->buttons) + where);
+    CHECK_MSG(box->icon == BoxIcon::Question,
+              std::string("icon ") + BoxIconName(box->icon) + where);
+    CHECK_MSG(box->owner == s.main, "not owned by the main window" + where);
+    return *box;
 }
 
 HWND OpenTrayMenu(const Started& s) {
@@ -107,17 +156,8 @@ void PostMinimise(HWND window, WPARAM command) {
 }
 
 std::optional<int> ShownSeconds(HWND main) {
-    const std::string status = WindowText(Item(main, ids::kStatus));
-    static const std::string kPrefix = "已连接";
-    static const std::string kUnit = "秒钟，合计";
-    if (status.compare(0, kPrefix.size(), kPrefix) != 0) {
-        return std::nullopt;
-    }
-    const size_t unit = status.find(kUnit, kPrefix.size());
-    if (unit == std::string::npos || unit == kPrefix.size()) {
-        return std::nullopt;
-    }
-    return std::atoi(status.substr(kPrefix.size(), unit - kPrefix.size()).c_str());
+    const std::optional<TickText> tick = ParseTickText(WindowText(Item(main, ids::kStatus)));
+    return tick ? std::optional<int>(tick->seconds) : std::nullopt;
 }
 
 bool WaitSecondsAbove(HWND main, int seconds, unsigned timeoutMs) {
@@ -144,14 +184,12 @@ bool Responds(HWND window, unsigned timeoutMs) {
 }
 
 int StoredRecordCount() {
-    const std::optional<std::string> counter =
-        settings::ValueInText(settings::Bytes(), "Memory", "MaxDataNumber");
+    const std::optional<std::string> counter = settings::RecordCounter();
     return counter ? std::atoi(counter->c_str()) : 0;
 }
 
 std::optional<int> StoredRecordSeconds(int number) {
-    const std::optional<std::string> record =
-        settings::ValueInText(settings::Bytes(), "Data", "data[" + std::to_string(number) + "]");
+    const std::optional<std::string> record = settings::Record(number);
     if (!record) {
         return std::nullopt;
     }
@@ -165,23 +203,7 @@ std::optional<int> StoredRecordSeconds(int number) {
 }
 
 int RasCalls(const App& app, const std::string& call) {
-    return RasCallsIn(app.RasLog(), call);
-}
-
-int RasCallsIn(const std::string& log, const std::string& call) {
-    int count = 0;
-    size_t start = 0;
-    while (start < log.size()) {
-        size_t end = log.find('\n', start);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        if (log.compare(start, call.size() + 1, call + " ") == 0) {
-            ++count;
-        }
-        start = end + 1;
-    }
-    return count;
+    return static_cast<int>(RasLogLinesNamed(ParseRasLog(app.RasLog()), call).size());
 }
 
 } // namespace e2e

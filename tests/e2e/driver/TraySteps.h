@@ -1,7 +1,7 @@
 #pragma once
 
-// Steps the tray and exit cases share: a program started idle or connected, hidden to the tray
-// and shown again, the seconds its status line counts, and the records it stores.
+// Steps the tray and exit cases share: a program hidden to the tray and shown again, connected,
+// the seconds its status line counts, and the records it stores.
 
 #include "AppProcess.h"
 #include "Wait.h"
@@ -10,26 +10,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e {
-
-inline constexpr const char* kTrayEntry = "我的连接";
-
-// A dial that connects 50 ms after it starts.
-PhoneBook QuickConnectBook();
-// A dial that starts and never gets any further.
-PhoneBook NeverConnectingBook();
-
-struct Started {
-    App app;
-    HWND main = nullptr; // nullptr when the window did not appear
-};
-// Starts the program and waits until its main window is up and the program idle: the dialog
-// manager shows a dialog once more when its queue first runs empty, which would undo a hide
-// requested before.
-Started StartProgram(const PhoneBook& book);
-// The same wait for a program started otherwise.
-void WaitUntilIdle(DWORD processId, HWND main);
 
 // Opens the tray menu as the shell reports a press of the right button on the icon.
 HWND OpenTrayMenu(const Started& s);
@@ -42,6 +25,24 @@ void RequireSafeMenuChoice(bool mayEndSession = false);
 // Opens the tray menu and chooses the item at the position (1-based, separators counted);
 // ends the case when the menu does not open or does not close.
 void ChooseTrayItem(const Started& s, int position, bool mayEndSession = false);
+
+// A way out of the program as a user takes it.
+struct WayOut {
+    const char* name;
+    bool needsShownWindow; // keys and the system menu reach only a window on screen
+    void (*take)(const Started&);
+};
+extern const WayOut kByExitItem;
+extern const WayOut kByEnterInThePassword;
+extern const WayOut kByEscInTheAccount;
+// Every way out; the exit item comes first: it is taken while a connected program is still
+// hidden.
+const std::vector<WayOut>& WaysOut();
+// Shows a hidden window by the tray icon's double-click when the way needs it on screen.
+void ShowIfNeeded(const Started& s, const WayOut& way);
+// Takes the way out and returns the question it asks, checked (text, caption, Yes and No, the
+// question icon, owned by the main window); ends the case when none is asked.
+MessageBoxView AskByWay(const Started& s, const WayOut& way);
 
 // Presses the dial button and waits for the connect step: window hidden, icon added.
 bool ConnectAndWait(Started& s);
@@ -79,6 +80,5 @@ std::optional<int> StoredRecordSeconds(int number);
 
 // Lines of the simulated RAS service's log that start with the word, e.g. "RasDialA".
 int RasCalls(const App& app, const std::string& call);
-int RasCallsIn(const std::string& log, const std::string& call);
 
 } // namespace e2e

@@ -4,6 +4,7 @@
 #include "AppProcess.h"
 #include "MainWindowView.h"
 #include "PhoneBookPipe.h"
+#include "ProgramFile.h"
 #include "Screenshot.h"
 #include "SettingsFile.h"
 #include "TaskbarlessDesktop.h"
@@ -17,56 +18,10 @@ namespace {
 
 using namespace e2e;
 
-constexpr const char* kExitQuestion = "注意：关闭程序前请确保网络连接已经被断开，"
-                                      "否则本次上网时间将不会被保存！继续退出吗？";
-constexpr const char* kStatsCaption = "时间统计";
-constexpr UINT kHelpTemplate = 149;
-constexpr UINT kHangUpId = 1007;
-constexpr UINT kStatisticsId = 1006;
-constexpr UINT kHelpId = 1044;
-
-// Item positions, the same in both tray menus.
-constexpr int kShowPosition = 1;
-constexpr int kThirdPosition = 3; // start dialing (idle), break the connection (connected)
-constexpr int kStatisticsPosition = 4;
-constexpr int kHelpPosition = 9;
-constexpr int kExitPosition = 11;
-
-struct ExpectedItem {
-    UINT id; // 0: separator
-    const char* text;
-};
-
-const std::vector<ExpectedItem> kIdleItems = {
-    {tray_ids::kShowMain, "显示主界面(&G)..."},
-    {0, ""},
-    {tray_ids::kShowAndDial, "开始拨号计时(&S)..."},
-    {kStatisticsId, "时间统计(&T)..."},
-    {0, ""},
-    {tray_ids::kRestart, "重新启动计算机(&B)"},
-    {tray_ids::kShutDown, "关闭计算机(&D)"},
-    {0, ""},
-    {kHelpId, "软件说明(&A)..."},
-    {0, ""},
-    {tray_ids::kExit, "退出程序(&Q)"},
-};
-
-const std::vector<ExpectedItem> kConnectedItems = {
-    {tray_ids::kShowMain, "显示主界面(&G)..."},
-    {0, ""},
-    {kHangUpId, "断开网络连接(&C)"},
-    {kStatisticsId, "时间统计(&T)..."},
-    {0, ""},
-    {tray_ids::kRestart, "重新启动计算机(&R)"},
-    {tray_ids::kShutDown, "关闭计算机(&D)"},
-    {0, ""},
-    {kHelpId, "软件说明(&A)..."},
-    {0, ""},
-    {tray_ids::kExit, "退出程序(&Q)"},
-};
+using namespace tray_positions;
 
 void CloseMenuWithEscape(const Started& s, HWND menu) {
-    PressMenuKey(menu, VK_ESCAPE);
+    PressKey(menu, VK_ESCAPE);
     CHECK_MSG(WaitNoPopupMenu(s.app.Id()), "Esc did not close the tray menu");
 }
 
@@ -85,10 +40,6 @@ HWND WaitOwnedDialog(const App& app, HWND main) {
     return found;
 }
 
-bool WaitGone(HWND window) {
-    return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
-}
-
 // Exactly one icon on the taskbar, and it is the program's, shown with its window id.
 void CheckOneIcon(HWND main, const std::string& when) {
     CHECK_MSG(WaitUntil([&] { return TrayIconPresent(main); }), "no tray icon " + when);
@@ -97,7 +48,7 @@ void CheckOneIcon(HWND main, const std::string& when) {
 }
 
 // The item list of a tray menu in the program file, against the expected one.
-void CheckMenuResource(UINT menuId, const std::vector<ExpectedItem>& expected) {
+void CheckMenuResource(UINT menuId, const std::vector<TrayMenuItem>& expected) {
     const std::string what = "menu " + std::to_string(menuId);
     const std::optional<MenuResource> menu = ReadMenuResource(AppPath(), menuId);
     REQUIRE_MSG(menu.has_value(), what + " is missing from " + AppPath());
@@ -126,8 +77,8 @@ void CheckMenuResource(UINT menuId, const std::vector<ExpectedItem>& expected) {
 } // namespace
 
 E2E_TEST(Tray, MenusInTheProgramFileHoldTheItemsInOrder) {
-    CheckMenuResource(kIdleTrayMenu, kIdleItems);
-    CheckMenuResource(kConnectedTrayMenu, kConnectedItems);
+    CheckMenuResource(kIdleTrayMenu, kIdleTrayItems);
+    CheckMenuResource(kConnectedTrayMenu, kConnectedTrayItems);
 }
 
 E2E_TEST(Tray, MinimiseWhileIdleHidesTheWindowToOneIcon) {
@@ -140,9 +91,10 @@ E2E_TEST(Tray, MinimiseWhileIdleHidesTheWindowToOneIcon) {
     REQUIRE_MSG(WaitHidden(s.main, &iconic), "the window stayed on screen");
     CHECK_MSG(!iconic, "the window was minimised instead of hidden");
     CheckOneIcon(s.main, "after the first minimise");
-    CHECK_MSG(RightmostTrayIconShows(AppPath(), 128), "the icon is not the program's icon 128");
+    CHECK_MSG(RightmostTrayIconShows(AppPath(), kProgramIcon),
+              "the icon is not the program's icon " + std::to_string(kProgramIcon));
     // The comparison tells icons apart: the dial button's handshake is not what is shown.
-    CHECK(!RightmostTrayIconShows(AppPath(), 131));
+    CHECK(!RightmostTrayIconShows(AppPath(), kDialIcon));
 
     // Shown and minimised again: still the one icon.
     PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
@@ -201,31 +153,30 @@ E2E_TEST(Tray, MinimiseWhileConnectedKeepsOneIcon) {
 // program then sits inside the dial call, and what it did before is on the screen.
 E2E_TEST(Tray, RightButtonOpensTheIdleMenuWhoseThirdItemShowsTheWindowThenDials) {
     PhoneBookPipe book(NeverConnectingBook());
-    PipedApp app(book);
-    REQUIRE(app.Started());
-    HWND main = app.WaitMainWindow();
+    Started s = StartProgramReading(book.Path());
+    REQUIRE(s.app.Started());
+    HWND main = s.main;
     REQUIRE_MSG(main != nullptr, "the main window did not appear");
-    WaitUntilIdle(app.Id(), main);
     PostMinimise(main);
     REQUIRE(WaitHidden(main));
 
     RequireSafeMenuChoice();
     PostTrayNotify(main, WM_RBUTTONDOWN);
-    HWND menu = WaitPopupMenu(app.Id());
+    HWND menu = WaitPopupMenu(s.app.Id());
     REQUIRE_MSG(menu != nullptr, "the right button opened no menu");
-    CHECK(!TakeScreenshot("tray-menu-idle").empty() || GetEnv("E2E_SHOT_DIR").empty());
+    CHECK(ScreenshotTaken("tray-menu-idle"));
     const int readsBefore = book.Reads();
     book.HoldNextRead();
-    ChooseMenuPosition(menu, kThirdPosition, kTrayMenuSeparators);
+    ChooseMenuPosition(menu, kThird, kTrayMenuSeparators);
     const bool held = book.WaitHeld(DefaultTimeoutMs());
     const bool shownAtDial = IsWindowVisible(main) != FALSE;
-    const int dialsLogged = RasCallsIn(app.RasLog(), "RasDialA");
+    const int dialsLogged = RasCalls(s.app, "RasDialA");
     book.Release();
     REQUIRE_MSG(held, "the third item of the idle menu started no RAS call");
     CHECK_MSG(shownAtDial, "the dial started before the window was shown");
     CHECK_EQ(dialsLogged, 0);
 
-    CHECK_MSG(WaitUntil([&] { return RasCallsIn(app.RasLog(), "RasDialA") == 1; }),
+    CHECK_MSG(WaitUntil([&] { return RasCalls(s.app, "RasDialA") == 1; }),
               "the held call was not the dial");
     CHECK_EQ(book.Reads(), readsBefore + 1);
     CHECK(IsWindowVisible(main));
@@ -239,8 +190,8 @@ E2E_TEST(Tray, RightButtonWhileConnectedOpensTheConnectedMenuWhoseThirdItemHangs
     RequireSafeMenuChoice();
     HWND menu = OpenTrayMenu(s);
     REQUIRE_MSG(menu != nullptr, "the right button opened no menu");
-    CHECK(!TakeScreenshot("tray-menu-connected").empty() || GetEnv("E2E_SHOT_DIR").empty());
-    ChooseMenuPosition(menu, kThirdPosition, kTrayMenuSeparators);
+    CHECK(ScreenshotTaken("tray-menu-connected"));
+    ChooseMenuPosition(menu, kThird, kTrayMenuSeparators);
 
     REQUIRE_MSG(WaitUntil([] { return StoredRecordSeconds(1).has_value(); }),
                 "the third item of the connected menu stored no record");
@@ -252,7 +203,7 @@ E2E_TEST(Tray, RightButtonWhileConnectedOpensTheConnectedMenuWhoseThirdItemHangs
     CHECK(!IsWindowVisible(s.main));
 
     // The next press brings the idle menu: its third item dials again.
-    ChooseTrayItem(s, kThirdPosition);
+    ChooseTrayItem(s, kThird);
     CHECK_MSG(WaitUntil([&] { return RasCalls(s.app, "RasDialA") == 2; }),
               "the menu after the hang-up is not the idle one");
     CHECK(WaitShown(s.main));
@@ -292,33 +243,29 @@ namespace {
 // Each item of the tray menu other than the third, restart and shut-down reaches its handler;
 // the window is hidden before each choice.
 void CheckItemsReachTheirHandlers(Started& s) {
-    const std::string helpCaption = DialogTemplateCaption(AppPath(), kHelpTemplate);
+    const std::string helpCaption =
+        ReadDialogTemplate(AppPath(), kHelpTemplate).value_or(DialogTemplate{}).caption;
 
-    ChooseTrayItem(s, kShowPosition);
+    ChooseTrayItem(s, kShow);
     CHECK_MSG(WaitShown(s.main), "the show item did not show the window");
 
-    for (const int position : {kStatisticsPosition, kHelpPosition}) {
+    for (const int position : {kStatistics, kHelp}) {
         const std::string item = "item " + std::to_string(position);
         PostMinimise(s.main);
         REQUIRE(WaitHidden(s.main));
         ChooseTrayItem(s, position);
         HWND dialog = WaitOwnedDialog(s.app, s.main);
         REQUIRE_MSG(dialog != nullptr, item + " opened no window");
-        const std::string expected = position == kStatisticsPosition ? kStatsCaption : helpCaption;
+        const std::string expected = position == kStatistics ? kStatsTitle : helpCaption;
         CHECK_MSG(WindowText(dialog) == expected,
                   item + " opened " + Describe(WindowText(dialog)) + ", not " + Describe(expected));
         PressKey(dialog, VK_ESCAPE);
         CHECK_MSG(WaitGone(dialog), item + ": Esc did not close " + Describe(WindowText(dialog)));
     }
 
-    ChooseTrayItem(s, kExitPosition);
-    const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
-    REQUIRE_MSG(box.has_value(), "the exit item asked nothing");
-    CHECK_EQ(box->text, kExitQuestion);
-    CHECK_EQ(box->caption, "提示");
-    CHECK_EQ(box->owner, s.main);
-    REQUIRE(AnswerMessageBox(box->window, IDNO));
-    CHECK(WaitGone(box->window));
+    const MessageBoxView box = AskByWay(s, kByExitItem);
+    REQUIRE(AnswerMessageBox(box.window, IDNO));
+    CHECK(WaitGone(box.window));
     CHECK(s.app.Running());
 }
 
@@ -383,10 +330,8 @@ bool PostMarkerAndWait(const Started& s, const std::string& marker) {
     }
     PostMessageA(s.main, WM_COMMAND, MAKEWPARAM(ids::kSaveBox, BN_CLICKED),
                  reinterpret_cast<LPARAM>(saveBox));
-    return WaitUntil([&] {
-        return settings::ValueInText(settings::Bytes(), "Option", "User") ==
-               std::optional<std::string>(marker);
-    });
+    return WaitUntil(
+        [&] { return settings::Stored("Option", "User") == std::optional<std::string>(marker); });
 }
 
 } // namespace

@@ -4,21 +4,15 @@
 #include "Wait.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 #include <functional>
 
 namespace e2e {
 namespace {
 
-constexpr UINT kSendTimeoutMs = 5000;
-
-bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                               result ? result : &ignored) != 0;
-}
-
 bool SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ScaledMs(5000),
                                result) != 0;
 }
 
@@ -54,6 +48,18 @@ POINT Centre(HWND control) {
 
 } // namespace
 
+bool SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ScaledMs(5000),
+                               result ? result : &ignored) != 0;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendTo(window, message, wParam, lParam, &result);
+    return static_cast<LRESULT>(result);
+}
+
 std::vector<HWND> TopWindowsOf(DWORD processId, const std::string& className, bool visibleOnly) {
     EnumState state{processId, className, visibleOnly, {}};
     EnumDesktopWindows(GetThreadDesktop(GetCurrentThreadId()), CollectWindow,
@@ -63,7 +69,7 @@ std::vector<HWND> TopWindowsOf(DWORD processId, const std::string& className, bo
 
 std::string WindowText(HWND window) {
     DWORD_PTR length = 0;
-    if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) {
+    if (!window || !SendTo(window, WM_GETTEXTLENGTH, 0, 0, &length)) {
         return {};
     }
     // The length is in ANSI bytes for an ANSI caller, but leave room for a larger answer; the
@@ -71,8 +77,8 @@ std::string WindowText(HWND window) {
     std::string text(std::max<size_t>(length * 2 + 2, 256), '\0');
     for (;;) {
         DWORD_PTR copied = 0;
-        if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                  &copied)) {
+        if (!SendTo(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                    &copied)) {
             return {};
         }
         if (copied + 2 < text.size()) {
@@ -101,10 +107,6 @@ bool IsEnabled(HWND window) {
     return window && IsWindowEnabled(window);
 }
 
-bool IsShown(HWND window) {
-    return window && (StyleOf(window) & WS_VISIBLE) != 0;
-}
-
 LONG StyleOf(HWND window) {
     return GetWindowLongA(window, GWL_STYLE);
 }
@@ -127,7 +129,7 @@ RECT RectInClient(HWND dialog, HWND control) {
 
 int CheckState(HWND button) {
     DWORD_PTR state = 0;
-    return button && Send(button, BM_GETCHECK, 0, 0, &state) ? static_cast<int>(state) : -1;
+    return button && SendTo(button, BM_GETCHECK, 0, 0, &state) ? static_cast<int>(state) : -1;
 }
 
 std::vector<std::string> ComboItems(HWND combo) {
@@ -156,7 +158,7 @@ std::vector<std::string> ComboItems(HWND combo) {
 
 int ComboSelection(HWND combo) {
     DWORD_PTR index = static_cast<DWORD_PTR>(-1);
-    if (!combo || !Send(combo, CB_GETCURSEL, 0, 0, &index)) {
+    if (!combo || !SendTo(combo, CB_GETCURSEL, 0, 0, &index)) {
         return -2;
     }
     return static_cast<int>(static_cast<LRESULT>(index));
@@ -173,6 +175,14 @@ HWND NextTabItem(HWND dialog, HWND control) {
     return GetNextDlgTabItem(dialog, control, FALSE);
 }
 
+bool MoveTo(HWND window, LONG left, LONG top) {
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return WaitUntil([&] {
+        const RECT at = ScreenRect(window);
+        return at.left == left && at.top == top;
+    });
+}
+
 void PressButton(HWND button) {
     PostMessageA(button, BM_CLICK, 0, 0);
 }
@@ -185,7 +195,7 @@ void ClickControl(HWND control) {
 
 bool SetWindowTextTo(HWND window, const std::string& text) {
     DWORD_PTR result = 0;
-    return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result) && result;
+    return SendTo(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result) && result;
 }
 
 void TypeText(HWND control, const std::string& text) {
@@ -202,11 +212,11 @@ void PressKey(HWND control, UINT virtualKey) {
 
 bool ChooseComboItem(HWND dialog, int comboId, int index) {
     HWND combo = Item(dialog, comboId);
-    if (!combo || !Send(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0)) {
+    if (!combo || !SendTo(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0)) {
         return false;
     }
-    return Send(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
-                reinterpret_cast<LPARAM>(combo));
+    return SendTo(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
+                  reinterpret_cast<LPARAM>(combo));
 }
 
 namespace {
@@ -263,6 +273,24 @@ Pixels CaptureScreen(const RECT& rect) {
     });
 }
 
+double MeanDifference(const Pixels& big, const Pixels& small, int dx, int dy) {
+    if (small.data.empty() || dx + small.width > big.width || dy + small.height > big.height) {
+        return std::numeric_limits<double>::max();
+    }
+    double sum = 0;
+    for (int y = 0; y < small.height; ++y) {
+        for (int x = 0; x < small.width; ++x) {
+            const unsigned a = big.At(x + dx, y + dy);
+            const unsigned b = small.At(x, y);
+            for (int shift = 0; shift < 24; shift += 8) {
+                sum += std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                static_cast<int>((b >> shift) & 0xFF));
+            }
+        }
+    }
+    return sum / (3.0 * small.width * small.height);
+}
+
 bool WaitUntilPainted(HWND window, unsigned timeoutMs) {
     constexpr DWORD kQuietMs = 150;
     // Sent, so the window's thread handles its pending WM_PAINT before this returns.
@@ -283,39 +311,8 @@ bool WaitUntilPainted(HWND window, unsigned timeoutMs) {
         timeoutMs);
 }
 
-RECT DialogUnits::ToUnits(const RECT& pixels) const {
-    RECT units{};
-    if (baseX > 0 && baseY > 0) {
-        units.left = MulDiv(pixels.left, 4, baseX);
-        units.top = MulDiv(pixels.top, 8, baseY);
-        units.right = MulDiv(pixels.right, 4, baseX);
-        units.bottom = MulDiv(pixels.bottom, 8, baseY);
-    }
-    return units;
-}
-
-DialogUnits SimSunDialogUnits() {
-    DialogUnits units;
-    HDC screen = GetDC(nullptr);
-    LOGFONTA font{};
-    font.lfHeight = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpyA(font.lfFaceName, "宋体");
-    HFONT handle = CreateFontIndirectA(&font);
-    HGDIOBJ old = SelectObject(screen, handle);
-    TEXTMETRICA metrics{};
-    SIZE size{};
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    if (GetTextMetricsA(screen, &metrics) &&
-        GetTextExtentPoint32A(screen, kAlphabet, sizeof kAlphabet - 1, &size)) {
-        units.baseX = (size.cx / 26 + 1) / 2;
-        units.baseY = metrics.tmHeight;
-    }
-    SelectObject(screen, old);
-    DeleteObject(handle);
-    ReleaseDC(nullptr, screen);
-    return units;
+bool WaitGone(HWND window) {
+    return WaitUntil([&] { return !IsWindow(window); });
 }
 
 Pixels RenderIcon(HICON icon, int width, int height, unsigned background, bool naturalSize) {

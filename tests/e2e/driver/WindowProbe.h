@@ -3,6 +3,8 @@
 // Reading and driving another process's windows the way a user would see and touch them.
 // Texts are ANSI (code page 936) as the program shows them.
 
+#include "Wait.h"
+
 #include <windows.h>
 
 #include <string>
@@ -15,12 +17,18 @@ namespace e2e {
 std::vector<HWND> TopWindowsOf(DWORD processId, const std::string& className = "",
                                bool visibleOnly = true);
 
+// A message sent to another process's window and answered in time (it gives up on a hung
+// window); the answer goes to `result` when given.
+bool SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+            DWORD_PTR* result = nullptr);
+// The answer of SendTo, 0 when there was none.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 std::string WindowText(HWND window);
 std::string ClassNameOf(HWND window);
 HWND Item(HWND dialog, int id);
 int ItemId(HWND control);
 bool IsEnabled(HWND window);
-bool IsShown(HWND window); // WS_VISIBLE, not whether it is on screen
 LONG StyleOf(HWND window);
 LONG ExStyleOf(HWND window);
 RECT ScreenRect(HWND window);
@@ -36,6 +44,9 @@ int ComboSelection(HWND combo);
 HWND FocusedWindow(HWND window);
 // The window after `control` in the dialog's tab order.
 HWND NextTabItem(HWND dialog, HWND control);
+
+// Moves a top-level window to a spot of the screen and waits until it stands there.
+bool MoveTo(HWND window, LONG left, LONG top);
 
 // Push buttons: a posted BM_CLICK, as the keyboard or a click does. Does not wait.
 void PressButton(HWND button);
@@ -66,18 +77,16 @@ Pixels CaptureScreen(const RECT& rect);
 // stretched to the picture or at its own size.
 Pixels RenderIcon(HICON icon, int width, int height, unsigned background, bool naturalSize = false);
 
+// Mean difference per colour channel, 0 (same) ... 255, of `small` against `big` at an offset;
+// the largest double when `small` is empty or does not fit.
+double MeanDifference(const Pixels& big, const Pixels& small, int dx = 0, int dy = 0);
+
 // Lets the window's thread paint what is pending and waits until the window's pixels on the
 // screen stay the same for a moment (another process's drawing reaches the screen late).
 // Returns whether they settled before the deadline.
-bool WaitUntilPainted(HWND window, unsigned timeoutMs = 3000);
+bool WaitUntilPainted(HWND window, unsigned timeoutMs = ScaledMs(3000));
 
-// Dialog base units of the font "宋体" 9 pt, as the dialog manager computes them for a
-// dialog with that font; converts client pixels into dialog units.
-struct DialogUnits {
-    int baseX = 0;
-    int baseY = 0;
-    RECT ToUnits(const RECT& pixels) const;
-};
-DialogUnits SimSunDialogUnits();
+// Waits until the window is destroyed (a dialog ended, a message box answered).
+bool WaitGone(HWND window);
 
 } // namespace e2e

@@ -2,7 +2,9 @@
 # Settings files written natively (store::IniFile) must read the same through the
 # platform's private-profile calls under Wine, and the other way round.
 #   tests/e2e/interop/run.sh NATIVE_BUILD WIN32_BUILD
-# NATIVE_BUILD holds tests/unit/ini_tool, WIN32_BUILD holds bin/profile_check.exe.
+# NATIVE_BUILD holds tests/unit/ini_tool, WIN32_BUILD holds bin/profile_check.exe. Started by
+# tools/test.sh it joins that run's environment. The files are checked side by side: each
+# dump is thousands of calls, and the two sides wait on different things.
 set -u
 
 if [ $# -ne 2 ]; then
@@ -10,6 +12,8 @@ if [ $# -ne 2 ]; then
     exit 2
 fi
 root=$(cd "$(dirname "$0")/../../.." && pwd)
+# shellcheck source=../../../tools/e2e-env.sh
+source "$root/tools/e2e-env.sh"
 native_tool=$(cd "$1" && pwd)/tests/unit/ini_tool
 win_tool=$(cd "$2" && pwd)/bin/profile_check.exe
 for tool in "$native_tool" "$win_tool"; do
@@ -18,77 +22,84 @@ for tool in "$native_tool" "$win_tool"; do
         exit 2
     fi
 done
-
-export WINEDEBUG=-all
-# Code page 936 as the ANSI code page, as on the users' systems.
-export LC_ALL=zh_CN.UTF-8
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-interop}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-fi
+e2e_enter "$2" || exit 2
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; e2e_leave' EXIT
 
-passed=0
-failed=0
-winpath() { echo "Z:${1//\//\\}"; }
 native() { "$native_tool" "$@"; }
-win() { wine "$win_tool" "$@"; }
+win() { e2e_unlocked wine "$win_tool" "$@"; }
+winfile() { e2e_winpath "$work/$1"; }
 
 # compare NAME FILE_A FILE_B: the two outputs must be equal byte for byte.
 compare() {
-    if cmp -s "$2" "$3"; then
-        passed=$((passed + 1))
+    if cmp -s "$work/$2" "$work/$3"; then
         echo "ok   $1"
     else
-        failed=$((failed + 1))
         echo "FAIL $1"
-        diff "$2" "$3" | head -20
+        diff "$work/$2" "$work/$3" | head -20
     fi
 }
 
 # Files written by each side, read by both sides.
-native write "$work/native.ini"
-win write "$(winpath "$work/wine.ini")"
-native dump "$work/native.ini" >"$work/native.ini.native"
-win dump "$(winpath "$work/native.ini")" >"$work/native.ini.wine"
-compare "native-written file reads the same under Wine" "$work/native.ini.native" "$work/native.ini.wine"
-native dump "$work/wine.ini" >"$work/wine.ini.native"
-win dump "$(winpath "$work/wine.ini")" >"$work/wine.ini.wine"
-compare "Wine-written file reads the same natively" "$work/wine.ini.wine" "$work/wine.ini.native"
-compare "both sides write the same bytes to a new file" "$work/native.ini" "$work/wine.ini"
-compare "both sides read back the same after their own writes" "$work/native.ini.native" "$work/wine.ini.wine"
+new_files() {
+    native write "$work/native.ini"
+    win write "$(winfile wine.ini)"
+    native dump "$work/native.ini" >"$work/native.ini.native"
+    win dump "$(winfile native.ini)" >"$work/native.ini.wine"
+    native dump "$work/wine.ini" >"$work/wine.ini.native"
+    win dump "$(winfile wine.ini)" >"$work/wine.ini.wine"
+    compare "native-written file reads the same under Wine" native.ini.native native.ini.wine
+    compare "Wine-written file reads the same natively" wine.ini.wine wine.ini.native
+    compare "both sides write the same bytes to a new file" native.ini wine.ini
+    compare "both sides read back the same after their own writes" native.ini.native wine.ini.wine
+}
 
-# Hand-made files: read as they are, then after the same writes by each side.
-for name in $(native fixtures); do
-    file="$work/$name.ini"
-    native fixture "$name" "$file"
-    native dump "$file" >"$file.native"
-    win dump "$(winpath "$file")" >"$file.wine"
+# A hand-made file: read as it is, then after the same writes by each side.
+fixture() {
+    local name=$1 file=$1.ini
+    native fixture "$name" "$work/$file"
+    native dump "$work/$file" >"$work/$file.native"
+    win dump "$(winfile "$file")" >"$work/$file.wine"
+    cp "$work/$file" "$work/$file.by-native"
+    cp "$work/$file" "$work/$file.by-wine"
+    native write "$work/$file.by-native"
+    win write "$(winfile "$file.by-wine")"
+    native dump "$work/$file.by-native" >"$work/$file.by-native.native"
+    win dump "$(winfile "$file.by-native")" >"$work/$file.by-native.wine"
+    win dump "$(winfile "$file.by-wine")" >"$work/$file.by-wine.wine"
     compare "$name: reads the same" "$file.native" "$file.wine"
-
-    cp "$file" "$file.by-native"
-    cp "$file" "$file.by-wine"
-    native write "$file.by-native"
-    win write "$(winpath "$file.by-wine")"
-    native dump "$file.by-native" >"$file.by-native.native"
-    win dump "$(winpath "$file.by-native")" >"$file.by-native.wine"
-    win dump "$(winpath "$file.by-wine")" >"$file.by-wine.wine"
-    compare "$name: after native writes, reads the same under Wine" "$file.by-native.native" "$file.by-native.wine"
-    compare "$name: native writes read like Wine's writes" "$file.by-native.native" "$file.by-wine.wine"
-done
+    compare "$name: after native writes, reads the same under Wine" "$file.by-native.native" \
+        "$file.by-native.wine"
+    compare "$name: native writes read like Wine's writes" "$file.by-native.native" \
+        "$file.by-wine.wine"
+}
 
 # The sealed password round trip through the platform's data protection.
-if output=$(win seal); then
-    passed=$((passed + 1))
-    echo "ok   sealed password opens again, damaged one does not"
-else
-    failed=$((failed + 1))
-    echo "FAIL sealed password: $output"
-fi
+sealing() {
+    local output
+    if output=$(win seal); then
+        echo "ok   sealed password opens again, damaged one does not"
+    else
+        echo "FAIL sealed password: $output"
+    fi
+}
 
-echo "$passed passed, $failed failed"
+groups=(new_files)
+for name in $(native fixtures); do
+    groups+=("fixture $name")
+done
+groups+=(sealing)
+jobs=()
+for i in "${!groups[@]}"; do
+    ${groups[$i]} >"$work/group-$i.out" 2>&1 &
+    jobs+=($!)
+done
+wait "${jobs[@]}"
+for i in "${!groups[@]}"; do
+    cat "$work/group-$i.out"
+done | tee "$work/all.out"
+passed=$(grep -c '^ok   ' "$work/all.out")
+failed=$(grep -c '^FAIL ' "$work/all.out")
+e2e_print_summary "$passed" "$failed"
 [ "$failed" -eq 0 ]

@@ -13,73 +13,21 @@
 #include <string>
 #include <vector>
 
-#include "dialer/RasRecords.h"
+#include "dialer/RasRecords_win.h"
+#include "TestRunner.h"
+#include "Text.h"
+#include "Wait.h"
 
 namespace {
-
-constexpr DWORD kDeadlineMs = 5000;
-
-// ---- reporting ----
-
-int g_passed = 0;
-int g_failed = 0;
-bool g_caseOk = true;
-
-void Check(bool ok, const char* what, int line) {
-    if (!ok) {
-        g_caseOk = false;
-        std::printf("    FAILED line %d: %s\n", line, what);
-    }
-}
-#define CHECK(cond) Check((cond), #cond, __LINE__)
-#define CHECK_EQ(a, b)                                                                             \
-    do {                                                                                           \
-        auto va_ = (a);                                                                            \
-        auto vb_ = (b);                                                                            \
-        if (!(va_ == vb_))                                                                         \
-            std::printf("    values: %lu vs %lu\n", static_cast<unsigned long>(va_),               \
-                        static_cast<unsigned long>(vb_));                                          \
-        Check(va_ == vb_, #a " == " #b, __LINE__);                                                 \
-    } while (0)
 
 // ---- files and environment ----
 
 std::string g_dir; // temporary folder of this run, with a trailing backslash
 std::string g_log; // log of the running case
 
-void WriteFileText(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string ReadFileText(const std::string& path) {
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        text.append(chunk, got);
-    CloseHandle(file);
-    return text;
-}
-
 // Removes this run's files; kept when a case failed, to be looked at.
 void RemoveRunFolder() {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((g_dir + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((g_dir + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    e2e::EmptyFolder(g_dir);
     RemoveDirectoryA(g_dir.c_str());
 }
 
@@ -87,7 +35,7 @@ void RemoveRunFolder() {
 void UsePhoneBook(const char* caseName, const std::string& config) {
     std::string cfg = g_dir + caseName + ".cfg";
     g_log = g_dir + caseName + ".log";
-    WriteFileText(cfg, config);
+    e2e::WriteFileBytes(cfg, config);
     DeleteFileA(g_log.c_str());
     SetEnvironmentVariableA("SIMRAS_CONFIG", cfg.c_str());
     SetEnvironmentVariableA("SIMRAS_LOG", g_log.c_str());
@@ -95,7 +43,7 @@ void UsePhoneBook(const char* caseName, const std::string& config) {
 
 std::vector<std::string> LogLines() {
     std::vector<std::string> lines;
-    std::string text = ReadFileText(g_log);
+    std::string text = e2e::ReadFileBytes(g_log);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -125,11 +73,7 @@ int LogCount(const std::string& prefix) {
 }
 
 std::string ToAnsi(const std::string& utf8) {
-    wchar_t wide[512];
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 512);
-    char ansi[1024];
-    WideCharToMultiByte(CP_ACP, 0, wide, n, ansi, sizeof ansi, nullptr, nullptr);
-    return ansi;
+    return e2e::Narrow(e2e::Widen(utf8, CP_UTF8), CP_ACP);
 }
 
 // ---- notifications ----
@@ -167,14 +111,15 @@ public:
     }
     // Waits until `pred` holds for the received items; false at the deadline.
     bool WaitUntil(const std::function<bool(const std::vector<Received>&)>& pred) {
-        DWORD start = GetTickCount();
+        const DWORD deadline = e2e::ScaledMs(5000);
+        const DWORD start = GetTickCount();
         for (;;) {
             if (pred(Items()))
                 return true;
-            DWORD spent = GetTickCount() - start;
-            if (spent >= kDeadlineMs)
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= deadline)
                 return false;
-            WaitForSingleObject(signal_, kDeadlineMs - spent);
+            WaitForSingleObject(signal_, deadline - spent);
         }
     }
     bool WaitCount(std::size_t n) {
@@ -262,7 +207,7 @@ const char* const kThreeEntries = u8"entry = 宽带连接\n"
                                   u8"entry = 拨号上网 163   # with a space\n"
                                   u8"entry = Kelvorin 演示\n";
 
-void EnumerationTwoCallPattern() {
+E2E_TEST(SimRas, EnumerationTwoCallPattern) {
     UsePhoneBook("enum264", kThreeEntries);
     ras::EntryName one;
     std::memset(&one, 0, sizeof one);
@@ -301,7 +246,7 @@ void EnumerationTwoCallPattern() {
               "宽带连接");
 }
 
-void EnumerationCurrentRecordSize() {
+E2E_TEST(SimRas, EnumerationCurrentRecordSize) {
     UsePhoneBook("enum532", kThreeEntries);
     DWORD bytes = 0;
     DWORD count = 0;
@@ -320,7 +265,7 @@ void EnumerationCurrentRecordSize() {
     CHECK(std::string(third->szEntryName) == ToAnsi(u8"Kelvorin 演示"));
 }
 
-void EnumerationEmptyAndBadSize() {
+E2E_TEST(SimRas, EnumerationEmptyAndBadSize) {
     ras::EntryName one;
     DWORD bytes;
     DWORD count;
@@ -349,7 +294,7 @@ void EnumerationEmptyAndBadSize() {
     CHECK(LogHas("RasEnumEntriesA reserved=null phonebook=null size=100 cb=264 -> 632"));
 }
 
-void DemoPhoneBookBesideDll() {
+E2E_TEST(SimRas, DemoPhoneBookBesideDll) {
     UsePhoneBook("demo", "");
     SetEnvironmentVariableA("SIMRAS_CONFIG", nullptr); // falls back to simras.cfg beside the DLL
     DWORD bytes = 0;
@@ -360,7 +305,7 @@ void DemoPhoneBookBesideDll() {
     CHECK_EQ(LogCount("config error"), 0);
 }
 
-void RefusedAndUnknownDials() {
+E2E_TEST(SimRas, RefusedAndUnknownDials) {
     UsePhoneBook("refuse", std::string(u8"entry = 宽带连接\nentry = ok\n[dial 宽带连接]\n"
                                        u8"refuse = 651\n[dial ok]\nevent = 1 0\n") +
                                kMarker);
@@ -398,7 +343,7 @@ void RefusedAndUnknownDials() {
     CHECK_EQ(LogCount("RasDialA ext=null phonebook=null size=1052 entry=\"nobody\""), 1);
 }
 
-void ScriptedDialDeliversInOrder() {
+E2E_TEST(SimRas, ScriptedDialDeliversInOrder) {
     UsePhoneBook("scripted", std::string("entry = a\nentry = b\n"
                                          "[dial]\nevent = 0x2000 0\n"
                                          "[dial a]\n"
@@ -447,7 +392,7 @@ void ScriptedDialDeliversInOrder() {
     RasHangUpA(other);
 }
 
-void DefaultScriptConnects() {
+E2E_TEST(SimRas, DefaultScriptConnects) {
     UsePhoneBook("default_script", "entry = plain\n");
     g_sink.Clear();
     HRASCONN conn = nullptr;
@@ -463,7 +408,7 @@ void DefaultScriptConnects() {
     RasHangUpA(conn);
 }
 
-void HangUpStopsPendingEvents() {
+E2E_TEST(SimRas, HangUpStopsPendingEvents) {
     UsePhoneBook("hangup", std::string("entry = slow\nentry = self\n"
                                        "[dial slow]\nevent = 0 0\nevent = 1 300\n"
                                        "[dial self]\nevent = 0 0\nevent = 1 0\nevent = 2 0\n"
@@ -492,7 +437,7 @@ void HangUpStopsPendingEvents() {
     CHECK_EQ(g_sink.Items().size(), std::size_t(3)); // 0, 1 and the marker
 }
 
-void ConnectStatusFollowsTheLine() {
+E2E_TEST(SimRas, ConnectStatusFollowsTheLine) {
     UsePhoneBook("status", "entry = up\nentry = halfway\nentry = drops\n"
                            "[dial up]\nevent = 0x2000 0\n"
                            "[dial halfway]\nevent = 0 0\nevent = 3 0\n"
@@ -529,7 +474,7 @@ void ConnectStatusFollowsTheLine() {
     DWORD start = GetTickCount();
     DWORD rc = 0;
     while ((rc = Status(drops, ras::kConnStatusSize, &st)) == 0 &&
-           GetTickCount() - start < kDeadlineMs)
+           GetTickCount() - start < e2e::ScaledMs(5000))
         Sleep(10); // polling for the drop, bounded by the deadline
     CHECK_EQ(rc, DWORD(ERROR_INVALID_HANDLE));
     CHECK(LogHas("drop handle=" + HandleNum(drops)));
@@ -541,7 +486,7 @@ void ConnectStatusFollowsTheLine() {
     RasHangUpA(drops);
 }
 
-void SynchronousDial() {
+E2E_TEST(SimRas, SynchronousDial) {
     UsePhoneBook("sync", "entry = good\nentry = bad\n"
                          "[dial good]\nevent = 0 10\nevent = 0x2000 10\n"
                          "[dial bad]\nevent = 0 10\nevent = 5 10 691\n");
@@ -557,7 +502,7 @@ void SynchronousDial() {
     RasHangUpA(failed);
 }
 
-void ConfigErrorsAreLogged() {
+E2E_TEST(SimRas, ConfigErrorsAreLogged) {
     UsePhoneBook("config_errors", "entry = fine\nbogus line\n[dial]\nevent = x 10\n");
     DWORD bytes = 0;
     DWORD count = 0;
@@ -571,52 +516,16 @@ void ConfigErrorsAreLogged() {
     CHECK(lineTwo);
 }
 
-// A crash (or a call to an import the DLL lacks, which Wine turns into an exception) must not
-// end the run with exit code 0 and no summary.
-LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
-    std::printf("    CRASHED: exception 0x%08lX\n",
-                static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
-    std::printf("%d passed, %d failed\n", g_passed, g_failed + 1);
-    std::fflush(stdout);
-    ExitProcess(2);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-void Run(const char* name, void (*test)()) {
-    g_caseOk = true;
-    std::printf("%s\n", name);
-    test();
-    if (g_caseOk)
-        ++g_passed;
-    else
-        ++g_failed;
-    std::fflush(stdout);
-}
-
 } // namespace
 
-int main() {
-    SetUnhandledExceptionFilter(OnCrash);
+int main(int argc, char** argv) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     g_dir = std::string(temp) + "simras_check_" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(g_dir.c_str(), nullptr);
     std::printf("code page %u, files in %s\n", GetACP(), g_dir.c_str());
-
-    Run("enumeration: two-call pattern with 264-byte records", EnumerationTwoCallPattern);
-    Run("enumeration: current record size", EnumerationCurrentRecordSize);
-    Run("enumeration: empty phone book and bad record size", EnumerationEmptyAndBadSize);
-    Run("demo phone book beside the DLL", DemoPhoneBookBesideDll);
-    Run("refused, unknown and malformed dials", RefusedAndUnknownDials);
-    Run("scripted dial delivers events in order", ScriptedDialDeliversInOrder);
-    Run("default script connects", DefaultScriptConnects);
-    Run("hang-up stops pending events", HangUpStopsPendingEvents);
-    Run("connection status follows the line", ConnectStatusFollowsTheLine);
-    Run("synchronous dial", SynchronousDial);
-    Run("config errors are logged", ConfigErrorsAreLogged);
-
-    if (g_failed == 0)
+    const int result = e2e::RunTests({argv + 1, argv + argc});
+    if (result == 0)
         RemoveRunFolder();
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed == 0 ? 0 : 1;
+    return result;
 }

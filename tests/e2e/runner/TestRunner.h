@@ -1,7 +1,9 @@
 #pragma once
 
-// A small test runner for the end-to-end driver: cases registered by E2E_TEST, checks that
-// report file:line and both values, a name filter and a closing "N passed, N failed" line.
+// The test runner of the Win32 checks (the end-to-end driver, the pixel check, the simulated
+// RAS check): cases registered by E2E_TEST, checks that report file:line and both values, a
+// name filter, a watchdog per case, and the closing line "N passed, N failed" that
+// tools/e2e-env.sh reads (e2e_summary).
 
 #include <functional>
 #include <optional>
@@ -27,13 +29,18 @@ public:
     // Run before and after every case, in the order added (cleanup of processes, files).
     void AddBeforeEach(std::function<void()> hook) { m_before.push_back(std::move(hook)); }
     void AddAfterEach(std::function<void()> hook) { m_after.push_back(std::move(hook)); }
+    // Run from the watchdog when a case overruns, and before a crashed run ends: ends what
+    // the case started (programs), so that the case's blocked waits return.
+    void AddOnHang(std::function<void()> hook) { m_onHang.push_back(std::move(hook)); }
     const std::vector<std::function<void()>>& BeforeEach() const { return m_before; }
     const std::vector<std::function<void()>>& AfterEach() const { return m_after; }
+    const std::vector<std::function<void()>>& OnHang() const { return m_onHang; }
 
 private:
     std::vector<TestCase> m_tests;
     std::vector<std::function<void()>> m_before;
     std::vector<std::function<void()>> m_after;
+    std::vector<std::function<void()>> m_onHang;
 };
 
 struct Registrar {
@@ -44,6 +51,10 @@ struct Registrar {
 
 // Thrown by REQUIRE to end the current case; the runner catches it.
 struct RequireFailed {};
+
+// Runs part of a case (on any thread): a failed REQUIRE ends it, another exception is reported
+// as a failure at file:line.
+void RunGuarded(const std::function<void()>& body, const char* file, int line);
 
 // Name of the case now running ("" outside a case), for per-case folders and screenshots.
 const std::string& CurrentTestName();
@@ -96,22 +107,12 @@ bool CheckEqual(const A& actual, const B& expected, const char* actualText,
     return false;
 }
 
-template <class A, class B>
-bool CheckNotEqual(const A& actual, const B& other, const char* actualText, const char* otherText,
-                   const char* file, int line) {
-    if (!(actual == other)) {
-        return true;
-    }
-    ReportFailure(file, line,
-                  std::string(actualText) + " != " + otherText +
-                      "\n      both: " + Describe(actual));
-    return false;
-}
-
 bool CheckTrue(bool value, const char* text, const char* file, int line,
                const std::string& context = {});
 
-// Parses the command line and runs the selected cases. Returns the process exit code.
+// Parses the command line ([--list] [--repeat N] [PATTERN...]) and runs the selected cases,
+// each under the watchdog (CaseTimeLimitMs). Returns the process exit code. A case that stays
+// hung after the OnHang hooks, or a crash, ends the run with its summary and exit code 3.
 int RunTests(const std::vector<std::string>& args);
 
 } // namespace e2e
@@ -134,8 +135,6 @@ int RunTests(const std::vector<std::string>& args);
     ::e2e::CheckTrue(static_cast<bool>(expr), #expr, __FILE__, __LINE__, (context))
 #define CHECK_EQ(actual, expected)                                                                 \
     ::e2e::CheckEqual((actual), (expected), #actual, #expected, __FILE__, __LINE__)
-#define CHECK_NE(actual, other)                                                                    \
-    ::e2e::CheckNotEqual((actual), (other), #actual, #other, __FILE__, __LINE__)
 #define REQUIRE(expr)                                                                              \
     do {                                                                                           \
         if (!CHECK(expr))                                                                          \

@@ -37,10 +37,40 @@ std::string Utf8ToAnsi(const std::string& utf8) {
     return Narrow(Widen(utf8, CP_UTF8));
 }
 
+bool ReadNumber(const std::string& text, size_t& at, int& value) {
+    const size_t start = at;
+    value = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 9) {
+        value = value * 10 + (text[at++] - '0');
+    }
+    return at > start;
+}
+
+bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal) {
+    if (text.compare(at, literal.size(), literal) != 0) {
+        return false;
+    }
+    at += literal.size();
+    return true;
+}
+
+std::string UniqueName(const std::string& prefix) {
+    static int counter = 0;
+    return prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+}
+
 std::string GetEnv(const char* name) {
     char buffer[4096];
     const DWORD size = GetEnvironmentVariableA(name, buffer, sizeof buffer);
     return size > 0 && size < sizeof buffer ? std::string(buffer, size) : std::string();
+}
+
+std::string DriverFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    const size_t slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
@@ -95,6 +125,20 @@ bool MakeFolders(const std::string& path) {
         MakeFolders(path.substr(0, slash));
     }
     return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void EmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileA(JoinPath(folder, found.cFileName).c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }
 
 } // namespace e2e

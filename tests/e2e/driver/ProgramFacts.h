@@ -1,0 +1,186 @@
+#pragma once
+
+// What the driver expects of the program, seen from outside: the ids of its controls, menus and
+// resources, its window titles, its messages and the texts it shows. The driver keeps its own
+// copy on purpose and never includes the program's res/resource.h: a changed id or text in the
+// program must show up here as a failing case. Texts are ANSI (code page 936) like every test
+// literal.
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---- the main window ----
+
+inline constexpr const char* kMainTitle = "Kelvorin V3.0";
+inline constexpr unsigned kMainTemplate = 102;
+// The single-copy guard.
+inline constexpr const char* kMutexName = "QuorvantaForWin32";
+
+namespace ids {
+inline constexpr int kEntry = 1000;
+inline constexpr int kUser = 1001;
+inline constexpr int kPassword = 1002;
+inline constexpr int kStatus = 1003;
+inline constexpr int kSaveBox = 1005;
+inline constexpr int kStatistics = 1006;
+inline constexpr int kHangUp = 1007;
+inline constexpr int kDial = 1008;
+inline constexpr int kHelp = 1044;
+inline constexpr int kLabel = 0xFFFF; // statics without an id
+
+// The statistics window; its back button is also the help window's.
+inline constexpr int kStatsList = 1026;
+inline constexpr int kReturn = 1027;
+inline constexpr int kReset = 1032;
+inline constexpr int kTotal = 1041;
+// The help window.
+inline constexpr int kHelpEdit = 1045;
+} // namespace ids
+
+// The main window's image buttons in the order they are dressed, with their tooltips.
+struct ButtonTip {
+    int id;
+    const char* tip;
+};
+inline const std::vector<ButtonTip> kMainButtonTips = {
+    {ids::kDial, "连接网络，开始计时"},
+    {ids::kHangUp, "断开网络连接"},
+    {ids::kStatistics, "统计计时时间"},
+    {ids::kHelp, "软件使用说明"},
+};
+
+// ---- the other windows ----
+
+inline constexpr const char* kStatsTitle = "时间统计";
+inline constexpr const char* kHelpTitle = "使用帮助";
+inline constexpr unsigned kStatsTemplate = 137;
+inline constexpr unsigned kHelpTemplate = 149;
+
+// ---- resources ----
+
+inline constexpr unsigned kProgramIcon = 128; // the window's and the tray's
+inline constexpr unsigned kDialIcon = 131;
+
+// ---- the tray ----
+
+inline constexpr unsigned kTrayIconId = 128;
+inline constexpr unsigned kTrayNotifyMessage = 0x8064; // WM_APP + 100
+inline constexpr unsigned kRasDialEventMessage = 0xCCCD;
+inline constexpr unsigned kIdleTrayMenu = 136;
+inline constexpr unsigned kConnectedTrayMenu = 138;
+
+namespace tray_ids {
+inline constexpr unsigned kShowMain = 32771;
+inline constexpr unsigned kExit = 32772;
+inline constexpr unsigned kShutDown = 32773;
+inline constexpr unsigned kRestart = 32774;
+inline constexpr unsigned kShowAndDial = 32776;
+} // namespace tray_ids
+
+// Item positions (1-based, separators counted), the same in both tray menus.
+namespace tray_positions {
+inline constexpr int kShow = 1;
+inline constexpr int kThird = 3; // start dialing (idle), break the connection (connected)
+inline constexpr int kStatistics = 4;
+inline constexpr int kRestart = 6;
+inline constexpr int kShutDown = 7;
+inline constexpr int kHelp = 9;
+inline constexpr int kExit = 11;
+} // namespace tray_positions
+inline const std::vector<int> kTrayMenuSeparators{2, 5, 8, 10};
+
+struct TrayMenuItem {
+    unsigned id; // 0: separator
+    const char* text;
+};
+inline const std::vector<TrayMenuItem> kIdleTrayItems = {
+    {tray_ids::kShowMain, "显示主界面(&G)..."},
+    {0, ""},
+    {tray_ids::kShowAndDial, "开始拨号计时(&S)..."},
+    {ids::kStatistics, "时间统计(&T)..."},
+    {0, ""},
+    {tray_ids::kRestart, "重新启动计算机(&B)"},
+    {tray_ids::kShutDown, "关闭计算机(&D)"},
+    {0, ""},
+    {ids::kHelp, "软件说明(&A)..."},
+    {0, ""},
+    {tray_ids::kExit, "退出程序(&Q)"},
+};
+inline const std::vector<TrayMenuItem> kConnectedTrayItems = {
+    {tray_ids::kShowMain, "显示主界面(&G)..."},
+    {0, ""},
+    {ids::kHangUp, "断开网络连接(&C)"},
+    {ids::kStatistics, "时间统计(&T)..."},
+    {0, ""},
+    {tray_ids::kRestart, "重新启动计算机(&R)"},
+    {tray_ids::kShutDown, "关闭计算机(&D)"},
+    {0, ""},
+    {ids::kHelp, "软件说明(&A)..."},
+    {0, ""},
+    {tray_ids::kExit, "退出程序(&Q)"},
+};
+
+// ---- texts ----
+
+namespace texts {
+
+// The caption of every message box of the program.
+inline constexpr const char* kNotice = "提示";
+
+// The status line.
+inline constexpr const char* kReady = "准备就绪，等待连接...";
+inline constexpr const char* kDialFailed = "拨号连接失败，空闲中...";
+inline constexpr const char* kConnected = "拨号连接成功，开始计时...";
+inline constexpr const char* kHungUp = "连接已经被手工挂断，空闲中...";
+inline constexpr const char* kLineDropped = "连接已经断开，空闲中...";
+// While connected: "已连接N秒钟，合计H小时M分".
+inline constexpr const char* kTickStart = "已连接";
+inline constexpr const char* kTickSecondsUnit = "秒钟，合计";
+inline constexpr const char* kTickHoursUnit = "小时";
+inline constexpr const char* kTickMinutesUnit = "分";
+
+// Message boxes.
+inline constexpr const char* kExitQuestion = "注意：关闭程序前请确保网络连接已经被断开，"
+                                             "否则本次上网时间将不会被保存！继续退出吗？";
+inline constexpr const char* kNoEntries =
+    "提示：由于在当前系统中没有检测到任何拨号网络连接，所以本程序无法继续工作！\n\n"
+    "请在[控制面板]->[网络连接]中进行拨号网络连接设置！";
+inline constexpr const char* kAlreadyRunning = "拨号网络计时已经在运行，请勿重复运行！";
+inline constexpr const char* kResetQuestion =
+    "注意：该操作将删除所有拨号上网记录，删除后将无法恢复，继续吗？";
+inline std::string TotalText(const char* seconds, const char* minutes, const char* hours) {
+    return std::string("截至目前，总共上网时间为：") + seconds + " 秒，即" + minutes +
+           "分钟！大约：" + hours + "小时！";
+}
+
+// The help window's whole text: six lines joined by "\r\n", two of them bare line feeds.
+// clang-format off
+inline const std::string kHelp =
+    "Kelvorin使用说明"
+    "\r\n"
+    "==============================="
+    "\r\n"
+    "\n\n"
+    "\r\n"
+    "    现在很多地方的 163/169包月上网都限制包月时间，"
+    "比如每月限制100个小时！如果超出了时间，每小时还要加收电话费，"
+    "很多朋友往往由于超出时间而被多收费！如果采用手工记录方式，"
+    "每次都得把时间计下来，最后核算的时候仍然很麻烦！本软件就是为解决这个问题而写的！"
+    "它件能记录每次上网的时间，以便到时候核对总时间，确保不会超过ISP规定的包月时间，"
+    "以此节约上网费用！"
+    "\r\n"
+    "\n\n"
+    "\r\n"
+    "    软件使用方法很简单，运行程序后，软件将检测所有拨号连接。"
+    "此时您只需选择一个连接，然后输入用户名合密码，点击“开始拨号”即可，"
+    "拨号成功后，软件将最小化到系统托盘中，同时在后台为你计时，"
+    "当你不需要上网的时候，打开软件界面，点击“挂断网络”即可，"
+    "此时上网时间已经被自动保存了，如果你想查看上网时间记录，"
+    "只需点击“时间统计”即可！是不是很简单方便呢？";
+// clang-format on
+
+} // namespace texts
+
+} // namespace e2e
