@@ -51,7 +51,7 @@ unit_tests() {
 }
 
 stage unit unit_tests
-stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-10}"
+stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-300}"
 stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 stage simras bash tools/e2e-env.sh build/win32 -- wine build/win32/bin/simras_check.exe
 stage interop bash tools/e2e-env.sh build/win32 -- bash tests/e2e/interop/run.sh build/native build/win32

@@ -1,12 +1,12 @@
 // The native side of the interop check: writes, dumps and lays out settings files with
-// store::IniFile (see run.sh).
+// store::SettingsFile (see run.sh).
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 
-#include "store/IniFile.h"
+#include "store/SettingsFile.h"
 #include "tests/e2e/interop/InteropCases.h"
 
 int main(int argc, char** argv) {
@@ -28,12 +28,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (argc == 3 && std::strcmp(argv[1], "write") == 0) {
-        store::IniFile settings(argv[2]);
+        store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
         interop::WriteCases(settings);
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "dump") == 0) {
-        const std::string dump = interop::DumpCases(store::IniFile(argv[2]));
+        const std::string dump =
+            interop::DumpCases(store::SettingsFile(store::SystemFileBytes(), argv[2]));
         std::fwrite(dump.data(), 1, dump.size(), stdout);
         return 0;
     }

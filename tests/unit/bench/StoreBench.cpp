@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "store/ConnectionRecord.h"
-#include "store/IniFile.h"
+#include "store/SettingsFile.h"
 #include "tests/unit/store/TempDir.h"
 
 namespace {
@@ -18,7 +18,7 @@ void ReadRecords(benchmark::State& state) {
                  store::FormatConnectionRecord({2003, 9, 3, 15, 9, 51}, i) + "\r\n";
     }
     store::testing::WriteBytes(path, bytes);
-    const store::IniFile settings(path);
+    const store::SettingsFile settings(store::SystemFileBytes(), path);
     for (auto _ : state) {
         benchmark::DoNotOptimize(store::ReadConnectionRecords(settings));
     }
@@ -28,7 +28,7 @@ BENCHMARK(ReadRecords)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillis
 
 void AppendRecord(benchmark::State& state) {
     store::testing::TempDir dir;
-    store::IniFile settings(dir.File("corvantile.ini"));
+    store::SettingsFile settings(store::SystemFileBytes(), dir.File("corvantile.ini"));
     for (auto _ : state) {
         store::AppendConnectionRecord(settings, {2003, 9, 3, 15, 9, 51}, 60);
     }
