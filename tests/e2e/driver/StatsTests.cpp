@@ -573,11 +573,14 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
                 "the main window did not go to the tray on connecting");
     PostMessageA(s.main, WM_COMMAND, MAKEWPARAM(ids::kHangUp, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Item(s.main, ids::kHangUp)));
+    // The counter is written before the record: wait for both.
+    Value record;
     REQUIRE(WaitUntil([&] {
-        return settings::ValueInText(settings::Bytes(), "Memory", "MaxDataNumber") == Value("1");
+        const std::string now = settings::Bytes();
+        record = settings::ValueInText(now, "Data", "data[1]");
+        return settings::ValueInText(now, "Memory", "MaxDataNumber") == Value("1") &&
+               record.has_value() && record->size() > 10;
     }));
-    const Value record = settings::ValueInText(settings::Bytes(), "Data", "data[1]");
-    REQUIRE(record.has_value() && record->size() > 10);
     CHECK_EQ(settings::ValueInText(settings::Bytes(), "Data", "data[2]"), Value(""));
 
     // The main window is hidden now: the window is centred over the work area instead.

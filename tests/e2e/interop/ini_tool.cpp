@@ -2,6 +2,7 @@
 // store::SettingsFile (see run.sh).
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -38,6 +39,23 @@ int main(int argc, char** argv) {
         std::fwrite(dump.data(), 1, dump.size(), stdout);
         return 0;
     }
-    std::fprintf(stderr, "usage: ini_tool fixtures | fixture NAME FILE | write FILE | dump FILE\n");
+    if (argc == 4 && std::strcmp(argv[1], "records") == 0) {
+        std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+        out << interop::FileWithRecords(std::atoi(argv[3]));
+        return out ? 0 : 1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "check-appended") == 0) {
+        int missing = 0;
+        const std::string fault = interop::CheckAppended(
+            store::SettingsFile(store::SystemFileBytes(), argv[2]), &missing);
+        if (!fault.empty()) {
+            std::printf("%s\n", fault.c_str());
+            return 1;
+        }
+        std::printf("%d\n", missing);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: ini_tool fixtures | fixture NAME FILE | write FILE | dump FILE | "
+                         "records FILE COUNT | check-appended FILE (prints the keys missing)\n");
     return 2;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Settings files written natively (store::IniFile) must read the same through the
-# platform's private-profile calls under Wine, and the other way round.
+# Settings files the program writes (store::SettingsFile, natively and under Wine) must read
+# the same through the platform's private-profile calls under Wine, and files the platform
+# writes the same through the program's reader; the program's writer, killed at any moment,
+# must leave a whole file.
 #   tests/e2e/interop/run.sh NATIVE_BUILD WIN32_BUILD
 # NATIVE_BUILD holds tests/unit/ini_tool, WIN32_BUILD holds bin/profile_check.exe.
 set -u
@@ -61,6 +63,8 @@ win dump "$(winpath "$work/wine.ini")" >"$work/wine.ini.wine"
 compare "Wine-written file reads the same natively" "$work/wine.ini.wine" "$work/wine.ini.native"
 compare "both sides write the same bytes to a new file" "$work/native.ini" "$work/wine.ini"
 compare "both sides read back the same after their own writes" "$work/native.ini.native" "$work/wine.ini.wine"
+win program-write "$(winpath "$work/program.ini")"
+compare "the program writes the same bytes under Wine as natively" "$work/native.ini" "$work/program.ini"
 
 # Hand-made files: read as they are, then after the same writes by each side.
 for name in $(native fixtures); do
@@ -79,7 +83,43 @@ for name in $(native fixtures); do
     win dump "$(winpath "$file.by-wine")" >"$file.by-wine.wine"
     compare "$name: after native writes, reads the same under Wine" "$file.by-native.native" "$file.by-native.wine"
     compare "$name: native writes read like Wine's writes" "$file.by-native.native" "$file.by-wine.wine"
+    cp "$file" "$file.by-program"
+    win program-write "$(winpath "$file.by-program")"
+    compare "$name: the program writes the same bytes under Wine as natively" "$file.by-native" "$file.by-program"
 done
+
+# The program's writer killed while it appends records to a file of 100,000 (3 MiB, so most of
+# the time goes to writing): each kill must leave a file that reads, every record written, and
+# at most one number per kill without its record (the counter is written first).
+kill_file=$work/killed.ini
+native records "$kill_file" 100000
+kills_ok=0
+for trial in 1 2 3 4 5; do
+    out=$work/loop.$trial
+    : >"$out"
+    wine "$win_tool" append-loop "$(winpath "$kill_file")" >"$out" 2>/dev/null &
+    writer=$!
+    # Killed after a number of appends that differs from trial to trial.
+    deadline=$((SECONDS + 60))
+    while [ "$(wc -l <"$out")" -lt "$trial" ] && [ $SECONDS -lt $deadline ] &&
+        kill -0 "$writer" 2>/dev/null; do
+        sleep 0.02
+    done
+    kill -9 "$writer" 2>/dev/null
+    wait "$writer" 2>/dev/null
+    if verdict=$(native check-appended "$kill_file") && [ -s "$out" ] && [ "$verdict" -le "$trial" ]; then
+        kills_ok=$((kills_ok + 1))
+    else
+        echo "trial $trial: $verdict (after $(wc -l <"$out") appends)"
+    fi
+done
+if [ "$kills_ok" -eq 5 ]; then
+    passed=$((passed + 1))
+    echo "ok   a writer killed while appending leaves a whole file (5 kills)"
+else
+    failed=$((failed + 1))
+    echo "FAIL a writer killed while appending left a damaged file"
+fi
 
 # The sealed password round trip through the platform's data protection.
 if output=$(win seal); then
