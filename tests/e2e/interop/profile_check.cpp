@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "store/ConnectionRecord.h"
 #include "store/DataProtection_win.h"
 #include "store/Options.h"
 #include "store/PrivateProfileStore_win.h"
@@ -60,11 +61,20 @@ int main(int argc, char** argv) {
         interop::WriteCases(settings);
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "program-append") == 0) {
+        store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
+        const char* states[] = {"readable", "too large", "unreadable"};
+        const store::AppendedRecord record =
+            store::AppendConnectionRecord(settings, {2003, 9, 3, 15, 9, 51}, 60);
+        std::printf("%s, %s\n", states[static_cast<int>(settings.State())],
+                    record.written ? "appended" : "not appended");
+        return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "append-loop") == 0) {
         store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
         interop::AppendLoop(settings);
     }
     std::fprintf(stderr, "usage: profile_check write FILE | dump FILE | program-write FILE | "
-                         "append-loop FILE | seal\n");
+                         "program-append FILE | append-loop FILE | seal\n");
     return 2;
 }

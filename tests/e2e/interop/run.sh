@@ -121,6 +121,21 @@ else
     echo "FAIL a writer killed while appending left a damaged file"
 fi
 
+# A file of 300 MiB (sparse: nothing to write) is too large: the program reads none of it and
+# writes nothing over it.
+big=$work/big.ini
+truncate -s 300M "$big"
+big_before=$(stat -c '%s %Y' "$big")
+verdict=$(win program-append "$(winpath "$big")")
+if [ "$verdict" = "too large, not appended" ] && [ "$(stat -c '%s %Y' "$big")" = "$big_before" ] &&
+    [ ! -e "$big.tmp" ]; then
+    passed=$((passed + 1))
+    echo "ok   a file of 300 MiB is too large and left as it was"
+else
+    failed=$((failed + 1))
+    echo "FAIL a file of 300 MiB: $verdict"
+fi
+
 # The sealed password round trip through the platform's data protection.
 if output=$(win seal); then
     passed=$((passed + 1))

@@ -17,6 +17,7 @@ namespace store {
 namespace {
 
 using testing::RecordingStore;
+using testing::StoredValue;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -209,6 +210,26 @@ TEST_F(RecordStoreTest, ClearingInOnePassMatchesTheOldLoopOnRandomFiles) {
         }
         ASSERT_EQ(oneWrite.Bytes(), loop.Bytes()) << "file:\n" << bytes;
     }
+}
+
+// Binary bytes, NULs, a line of a MiB and a duplicated key around the records: they read as
+// the platform reads them, and appending and clearing work around the garbage.
+TEST_F(RecordStoreTest, GarbageLinesAroundTheRecordsLeaveThemReadableAndWritable) {
+    const std::string garbage =
+        std::string("\x00\xFF\x81=\x01\r\n", 6) + std::string(1 << 20, 'x') + "\r\n\x1a\x7f[\r\n";
+    settings = IniDocument(garbage + "[Memory]\r\nMaxDataNumber=2\r\n[Data]\r\n" +
+                           std::string("\x02\x00=\x03\r\n", 6) +
+                           "data[1]=2003-9-3,1@1:1:1\r\ndata[1]=2003-9-3,9@9:9:9\r\n" +
+                           std::string(1 << 20, '=') + "\r\ndata[2]=2003-9-3,2@2:2:2\r\n");
+    EXPECT_EQ(ReadConnectionRecords(settings),
+              (std::vector<std::string>{"2003-9-3,1@1:1:1", "2003-9-3,2@2:2:2"}));
+    EXPECT_EQ(AppendConnectionRecord(settings, kHangUp, 3).number, 3);
+    EXPECT_EQ(ReadConnectionRecords(settings).size(), 3u);
+    EXPECT_TRUE(ClearConnectionRecords(settings));
+    EXPECT_TRUE(ReadConnectionRecords(settings).empty());
+    EXPECT_EQ(settings.Bytes().substr(0, garbage.size()), garbage);
+    EXPECT_EQ(StoredValue(settings, "Data", "data[1]"), "");
+    EXPECT_EQ(settings.Section("Data")[2].second, "2003-9-3,9@9:9:9"); // the hidden duplicate
 }
 
 TEST_F(RecordStoreTest, TheRunningConnectionIsSavedInAKeyOfItsOwn) {
