@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build/fuzz and runs each for RUNS inputs (default
-# 1,048,576), or SECONDS (default 300) when that comes first, starting from the seed corpus in
+# 1,048,576), or SECONDS (default 420) when that comes first, starting from the seed corpus in
 # tests/fuzz/corpus/ and the target's dictionary, if it has one. Prints the inputs run per
 # target. Exits non-zero on a finding.
 #   tools/fuzz.sh [SECONDS [RUNS]]
 set -euo pipefail
 
-seconds=${1:-300}
+seconds=${1:-420}
 runs=${2:-1048576}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz

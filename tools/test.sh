@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both trees, then the native unit tests
-# (with AddressSanitizer and UBSan), a short fuzzing run, the import check of the Windows
+# (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target), the import check of the Windows
 # binaries, and the Win32 checks and end-to-end tests under Wine. Ends with the sum of all
 # cases as "N passed, N failed"; the exit code is non-zero when anything failed.
 set -uo pipefail
@@ -51,7 +51,7 @@ unit_tests() {
 }
 
 stage unit unit_tests
-stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-300}"
+stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
 stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 stage simras bash tools/e2e-env.sh build/win32 -- wine build/win32/bin/simras_check.exe
 stage interop bash tools/e2e-env.sh build/win32 -- bash tests/e2e/interop/run.sh build/native build/win32
