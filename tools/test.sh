@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both trees, then the native unit tests
-# (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target), the import check of the Windows
-# binaries, and the Win32 checks and end-to-end tests under Wine. Ends with the sum of all
-# cases as "N passed, N failed"; the exit code is non-zero when anything failed.
+# (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target), the
+# import check of the Windows binaries, and the Win32 checks and end-to-end tests under Wine.
+# Ends with the sum of all cases as "N passed, N failed"; the exit code is non-zero when
+# anything failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
