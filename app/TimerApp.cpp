@@ -3,7 +3,7 @@
 #include "dialer/DialerDlg_win.h"
 #include "dialer/RasService_win.h"
 #include "store/DataProtection_win.h"
-#include "store/PrivateProfileStore_win.h"
+#include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
 
 namespace {
@@ -36,7 +36,7 @@ BOOL CTimerApp::InitInstance() {
     Enable3dControls();
 
     // What the main window works with; made before it and gone after it.
-    store::PrivateProfileStore settings(store::SettingsFilePath());
+    store::SettingsFile settings(store::SystemFileBytes(), store::SettingsFilePath());
     const store::DataProtection protector;
     dialer::RasService ras(&CDialerDlg::RasDialNotify);
     dialer::SystemClock clock;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <unordered_set>
 
 #include "store/ProfileRules.h"
 #include "store/SettingsKeys.h"
@@ -36,6 +35,10 @@ std::optional<int> RecordNumber(std::string_view folded) {
         return std::nullopt;
     }
     return static_cast<int>(number);
+}
+
+bool HasRunningConnection(const ProfileStore& settings) {
+    return !settings.ReadString(keys::kRunning, keys::kRunningRecord, "", 2).empty();
 }
 
 } // namespace
@@ -71,17 +74,40 @@ bool IsRecordText(const std::string& value) {
     return value.size() >= kRecordMinChars;
 }
 
+std::optional<int> NextRecordNumber(const ProfileStore& settings) {
+    const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
+    if (count >= 0 && count < INT_MAX) {
+        return count + 1;
+    }
+    long long highest = 0;
+    settings.VisitSection(keys::kData, [&highest](std::string_view key, std::string_view value) {
+        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
+        if (number && !value.empty() && *number > highest) {
+            highest = *number;
+        }
+    });
+    if (highest >= INT_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<int>(highest + 1);
+}
+
 AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt,
                                       int seconds) {
-    const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
     AppendedRecord record;
-    // A hand-edited counter at INT_MAX wraps as the 32-bit original does, without overflow.
-    record.number = static_cast<int>(static_cast<unsigned>(count) + 1u);
+    record.text = FormatConnectionRecord(endedAt, seconds);
+    const std::optional<int> number = NextRecordNumber(settings);
+    if (!number) {
+        return record;
+    }
+    record.number = *number;
     const bool counterWritten =
         settings.WriteString(keys::kMemory, keys::kMaxDataNumber, std::to_string(record.number));
-    record.text = FormatConnectionRecord(endedAt, seconds);
-    const bool recordWritten =
-        settings.WriteString(keys::kData, RecordKey(record.number), record.text);
+    ProfileEdits edits{{keys::kData, RecordKey(record.number), record.text}};
+    if (HasRunningConnection(settings)) {
+        edits.push_back({keys::kRunning, keys::kRunningRecord, std::nullopt});
+    }
+    const bool recordWritten = settings.WriteBatch(edits);
     record.written = counterWritten && recordWritten;
     return record;
 }
@@ -91,39 +117,90 @@ std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings) {
     if (count < 1) {
         return {};
     }
-    // Instead of asking for data[1] ... data[count] one by one (one file read each), take the
-    // section once and keep, for each name, its first key as the key-by-key lookup would find
-    // it. Work grows with the section, not with the counter.
-    const KeyValueList entries = settings.ReadSection(keys::kData);
-    std::unordered_set<std::string> seen;
-    std::vector<std::pair<int, const std::string*>> live;
-    for (const auto& [name, value] : entries) {
-        std::string folded = rules::FoldCase(name);
-        const std::optional<int> number = RecordNumber(folded);
-        if (!seen.insert(std::move(folded)).second || !number || *number > count) {
-            continue;
+    // Instead of asking for data[1] ... data[count] one by one (one search each), take the
+    // section once and keep, for each number, its first key as the key-by-key lookup would
+    // find it. Work grows with the section, not with the counter.
+    std::vector<std::pair<int, std::string>> live;
+    bool ascending = true;
+    settings.VisitSection(keys::kData, [&](std::string_view key, std::string_view value) {
+        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
+        if (!number || *number > count) {
+            return;
         }
-        live.emplace_back(*number, &value);
+        ascending = ascending && (live.empty() || live.back().first < *number);
+        live.emplace_back(*number, rules::ValueAsRead(value, kRecordBufferChars));
+    });
+    if (!ascending) {
+        // Stable: of keys with the same number the first in the file stays first.
+        std::stable_sort(live.begin(), live.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
     }
-    std::sort(live.begin(), live.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> records;
     records.reserve(live.size());
-    for (const auto& [number, value] : live) {
-        std::string text = rules::ValueAsRead(*value, kRecordBufferChars);
-        if (IsRecordText(text)) {
-            records.push_back(std::move(text));
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        if ((i == 0 || live[i - 1].first != live[i].first) && IsRecordText(live[i].second)) {
+            records.push_back(std::move(live[i].second));
         }
     }
     return records;
 }
 
-void ClearConnectionRecords(ProfileStore& settings) {
+bool ClearConnectionRecords(ProfileStore& settings) {
     const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
-    for (long long i = 1; i <= count; ++i) {
-        settings.WriteString(keys::kMemory, keys::kMaxDataNumber, "");
-        settings.WriteString(keys::kData, RecordKey(static_cast<int>(i)), "");
+    if (count < 1) {
+        return true;
     }
+    // The keys data[1] ... data[count] that exist; emptying only those is what writing each
+    // of them would do, less the keys such writes would add (a counter of two thousand
+    // million would add them for ever).
+    std::vector<int> numbers;
+    bool ascending = true;
+    settings.VisitSection(keys::kData, [&](std::string_view key, std::string_view) {
+        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
+        if (number && *number <= count) {
+            ascending = ascending && (numbers.empty() || numbers.back() < *number);
+            numbers.push_back(*number);
+        }
+    });
+    if (!ascending) {
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    }
+    ProfileEdits edits;
+    edits.reserve(numbers.size() + 1);
+    edits.push_back({keys::kMemory, keys::kMaxDataNumber, std::string()});
+    for (int number : numbers) {
+        edits.push_back({keys::kData, RecordKey(number), std::string()});
+    }
+    return settings.WriteBatch(edits);
+}
+
+bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds) {
+    return settings.WriteString(keys::kRunning, keys::kRunningRecord,
+                                FormatConnectionRecord(now, seconds));
+}
+
+std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings) {
+    const std::string saved =
+        settings.ReadString(keys::kRunning, keys::kRunningRecord, "", kRecordBufferChars);
+    if (saved.empty()) {
+        return std::nullopt;
+    }
+    const ProfileEdit removal{keys::kRunning, keys::kRunningRecord, std::nullopt};
+    if (!IsRecordText(saved)) {
+        settings.WriteBatch({removal});
+        return std::nullopt;
+    }
+    AppendedRecord record;
+    record.text = saved;
+    if (const std::optional<int> number = NextRecordNumber(settings)) {
+        record.number = *number;
+        record.written =
+            settings.WriteBatch({{keys::kMemory, keys::kMaxDataNumber, std::to_string(*number)},
+                                 {keys::kData, RecordKey(*number), saved},
+                                 removal});
+    }
+    return record;
 }
 
 } // namespace store

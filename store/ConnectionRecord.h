@@ -42,14 +42,22 @@ bool IsRecordText(const std::string& value);
 
 inline constexpr std::size_t kRecordBufferChars = 200;
 
-// What an append did: the number and text of the record, and whether both writes succeeded.
+// What an append did: the number and text of the record, and whether it is on disk.
 struct AppendedRecord {
     int number = 0;
     std::string text;
     bool written = false;
 };
 
-// Counter first, then the record under the next number.
+// The number the next record goes under: one past the counter. A counter a hand edit left
+// negative, or at the largest number, would put it under a key no reader lists; then it goes
+// one past the highest record that holds a value (so none is overwritten), or nothing when
+// there is no such number.
+std::optional<int> NextRecordNumber(const ProfileStore& settings);
+
+// The end of a connection: the counter first (a write of its own), then the record together
+// with the removal of a saved running connection (one write). A kill between the two leaves
+// the counter one ahead, which readers skip, and the running connection for the next start.
 AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt,
                                       int seconds);
 
@@ -58,7 +66,17 @@ AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& e
 // 199 characters), taken from one read of the section.
 std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings);
 
-// Empties the counter and every live record; keys stay in the file.
-void ClearConnectionRecords(ProfileStore& settings);
+// Empties the counter and every live record that exists, in one write; keys stay in the file
+// and none is added. True when there was nothing to clear.
+bool ClearConnectionRecords(ProfileStore& settings);
+
+// While connected: the record a hang-up now would store, saved as the running connection
+// (one write). Records and counter are left alone.
+bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds);
+
+// At start: a running connection saved by a run that never ended it becomes an ordinary
+// record - counter, record and removal in one write, so it is never counted twice. Nothing
+// when none is saved; an entry that holds no record text is removed without a record.
+std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings);
 
 } // namespace store

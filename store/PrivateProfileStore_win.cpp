@@ -42,6 +42,17 @@ bool PrivateProfileStore::WriteString(const std::string& section, const std::str
            FALSE;
 }
 
+bool PrivateProfileStore::WriteBatch(const ProfileEdits& edits) {
+    bool written = true;
+    for (const ProfileEdit& edit : edits) {
+        written = WritePrivateProfileStringA(edit.section.c_str(), edit.key.c_str(),
+                                             edit.value ? edit.value->c_str() : nullptr,
+                                             path_.c_str()) != FALSE &&
+                  written;
+    }
+    return written;
+}
+
 KeyValueList PrivateProfileStore::ReadSection(const std::string& section) const {
     // The call cuts a section that does not fit and then returns size - 2: grow until it fits.
     std::vector<char> buffer;

@@ -1,6 +1,8 @@
 #pragma once
 
-// The settings file through the platform's private-profile calls.
+// A settings file through the platform's private-profile calls. The program reads and writes
+// its file with SettingsFile; the checks use this to prove that the platform reads what
+// SettingsFile writes, and writes what SettingsFile would.
 
 #include <string>
 
@@ -17,6 +19,8 @@ public:
     int ReadInt(const std::string& section, const std::string& key, int fallback) const override;
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) override;
+    // One call per edit (a removal writes no value): not one write, unlike SettingsFile.
+    bool WriteBatch(const ProfileEdits& edits) override;
     KeyValueList ReadSection(const std::string& section) const override;
 
 private:

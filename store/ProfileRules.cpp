@@ -8,10 +8,6 @@ namespace {
 
 constexpr std::size_t kIntBufferChars = 30; // GetPrivateProfileIntW reads into 30 characters
 
-bool IsLeadByte(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
 // The platform's copy of a value into len characters (PROFILE_CopyEntry with quote
 // stripping): the quote test looks at the whole value, the cut happens before the closing
 // quote is dropped, so a cut value can lose its last real character too.
@@ -81,14 +77,6 @@ int DigitValue(char c) {
 }
 
 } // namespace
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
-}
-
-std::size_t CharBytes(std::string_view text, std::size_t pos) {
-    return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
-}
 
 std::size_t FindChar(std::string_view text, char c, std::size_t from) {
     for (std::size_t pos = from; pos < text.size(); pos += CharBytes(text, pos)) {

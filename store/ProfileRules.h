@@ -13,10 +13,20 @@
 namespace store::rules {
 
 // Blanks trimmed around lines, names and values: space, \t \n \v \f \r and ^Z (DOS EOF).
-bool IsBlank(char c);
+// (Inline, as the two below: the parser asks them for every byte of the file.)
+inline bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a';
+}
+
+inline bool IsLeadByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Bytes of the character starting at pos: 2 for a lead byte followed by any byte, else 1.
-std::size_t CharBytes(std::string_view text, std::size_t pos);
+inline std::size_t CharBytes(std::string_view text, std::size_t pos) {
+    return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+}
 
 // Position of the first single-byte character c at or after from (the start of a character),
 // never a trail byte that happens to equal c; npos when there is none.

@@ -1,13 +1,33 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace store {
 
 using KeyValueList = std::vector<std::pair<std::string, std::string>>;
+
+// One change of a batch: a value to store, or no value to remove the key.
+struct ProfileEdit {
+    std::string section;
+    std::string key;
+    std::optional<std::string> value;
+};
+using ProfileEdits = std::vector<ProfileEdit>;
+
+// Called with each entry of a section as ReadSection lists it; the texts live only for the
+// call.
+using SectionVisitor = std::function<void(std::string_view key, std::string_view value)>;
+
+// Whether the file behind a store can be used. A file that is too large or cannot be read is
+// never written over (its records would be lost): reads give what a missing file gives and
+// every write fails.
+enum class FileState { Readable, TooLarge, Unreadable };
 
 // One INI file, read and written with the semantics of the platform's private-profile calls:
 // section and key names match without regard to case, and every call is complete on return
@@ -28,10 +48,25 @@ public:
     virtual bool WriteString(const std::string& section, const std::string& key,
                              const std::string& value) = 0;
 
+    // The edits in order, as WriteString (or the platform's removal of a key) would make them
+    // one after the other, but as one write: the file holds all of them or none. A removed
+    // key's line goes; its section stays. False when the file could not be written.
+    virtual bool WriteBatch(const ProfileEdits& edits) = 0;
+
     // Every key of the section with its value, in file order, in one read of the file, as the
     // platform lists a section: values as stored (quotes kept, not cut), comment lines (";")
     // left out, a line without "=" as a key with an empty value.
     virtual KeyValueList ReadSection(const std::string& section) const = 0;
+
+    // The entries ReadSection would list, without copying them.
+    virtual void VisitSection(const std::string& section, const SectionVisitor& visit) const {
+        for (const auto& [key, value] : ReadSection(section)) {
+            visit(key, value);
+        }
+    }
+
+    // Asked anew on every call: the file may change between calls.
+    virtual FileState State() const { return FileState::Readable; }
 };
 
 } // namespace store

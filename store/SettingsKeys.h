@@ -18,6 +18,11 @@ inline constexpr const char* kMaxDataNumber = "MaxDataNumber";
 
 inline constexpr const char* kData = "Data";
 
+// The connection that is up, saved while it runs so that a kill or a power cut loses at most
+// the time since the last save. A section older versions never read.
+inline constexpr const char* kRunning = "Running";
+inline constexpr const char* kRunningRecord = "Record";
+
 inline constexpr const char* kTrue = "True";
 inline constexpr const char* kFalse = "False";
 

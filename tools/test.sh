@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both trees, then the native unit tests
-# (with AddressSanitizer and UBSan), a short fuzzing run, the import check of the Windows
-# binaries, and the Win32 checks and end-to-end tests under Wine, which share one Xvfb display,
-# Wine session and desktop. Ends with each stage's time and the sum of all cases as
-# "N passed, N failed"; the exit code is non-zero when anything failed.
+# (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target), the import
+# check of the Windows binaries, and the Win32 checks and end-to-end tests under Wine, which
+# share one Xvfb display, Wine session and desktop. Ends with each stage's time and the sum of
+# all cases as "N passed, N failed"; the exit code is non-zero when anything failed.
 #
 # A stage is one line: stage NAME COMMAND [ARGS...]. Its closing "N passed, N failed" line is
 # added up; a stage without one counts as one case, judged by its exit code.
@@ -59,7 +59,7 @@ unit_tests() {
 }
 
 stage unit unit_tests
-stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-10}"
+stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
 stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 
 # Every stage from here on runs in the one environment.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "store/ConnectionRecord.h"
-#include "store/PrivateProfileStore_win.h"
+#include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
 #include "windows/Notice_win.h"
 #include "windows/StatsModel.h"
@@ -69,7 +69,7 @@ BOOL CStatsDlg::OnInitDialog() {
 void CStatsDlg::LoadRecords() {
     // One read of the section instead of one read of the file per key; and one repaint for
     // the whole list instead of one per row.
-    const store::PrivateProfileStore settings(m_szIniPath);
+    const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
     const std::vector<std::string> records = store::ReadConnectionRecords(settings);
     m_list.SetRedraw(FALSE);
     for (const std::string& record : records) {
@@ -107,7 +107,7 @@ void CStatsDlg::OnReset() {
     if (!AskYesNo(*this, kResetQuestion)) {
         return;
     }
-    store::PrivateProfileStore settings(m_szIniPath);
+    store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
     store::ClearConnectionRecords(settings);
     m_list.DeleteAllItems();
 }

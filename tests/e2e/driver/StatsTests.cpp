@@ -390,9 +390,13 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
                 "the main window did not go to the tray on connecting");
     PostMessageA(s.main, WM_COMMAND, MAKEWPARAM(ids::kHangUp, BN_CLICKED),
                  reinterpret_cast<LPARAM>(Item(s.main, ids::kHangUp)));
-    REQUIRE(WaitUntil([&] { return settings::RecordCounter() == Value("1"); }));
-    const Value record = settings::Record(1);
-    REQUIRE(record.has_value() && record->size() > 10);
+    // The counter is written before the record: wait for both.
+    Value record;
+    REQUIRE(WaitUntil([&] {
+        record = settings::Record(1);
+        return settings::RecordCounter() == Value("1") && record.has_value() &&
+               record->size() > 10;
+    }));
     CHECK_EQ(settings::Record(2), Value(""));
 
     // The main window is hidden now: the window is centred over the work area instead.

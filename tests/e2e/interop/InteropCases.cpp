@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <set>
 
+#include "store/SettingsKeys.h"
+
 #include "store/ConnectionRecord.h"
 #include "store/SettingsKeys.h"
 
@@ -29,8 +31,8 @@ std::string Escaped(const std::string& bytes) {
 
 const std::vector<std::string>& SectionNames() {
     static const std::vector<std::string> names = {
-        "Option", "OPTION", "Memory",           "Data", "data", " Data ", "Other", "",
-        "Empty",  "None",   "\xB2\xE2\xCA\xD4", "A3"};
+        "Option", "OPTION", "Memory",           "Data", "data",    " Data ", "Other", "",
+        "Empty",  "None",   "\xB2\xE2\xCA\xD4", "A3",   "Running", "New"};
     return names;
 }
 
@@ -70,7 +72,11 @@ const std::vector<std::string>& KeyNames() {
                                                    "\xA2\xA1",
                                                    "\xB0\x41",
                                                    "\xB0\x61",
-                                                   "="};
+                                                   "=",
+                                                   "Record",
+                                                   "Batch",
+                                                   "Gone",
+                                                   "k"};
     return names;
 }
 
@@ -116,6 +122,30 @@ void WriteCases(store::ProfileStore& settings) {
     store::ClearConnectionRecords(settings);
     store::AppendConnectionRecord(settings, hangUp, 61);
     store::AppendConnectionRecord(settings, hangUp, 62);
+
+    // A connection saved while running, then ended; another saved, then recovered; a third
+    // left saved.
+    store::SaveRunningConnection(settings, {2003, 9, 5, 8, 0, 0}, 60);
+    store::SaveRunningConnection(settings, {2003, 9, 5, 8, 1, 0}, 120);
+    store::AppendConnectionRecord(settings, {2003, 9, 5, 8, 1, 30}, 150);
+    store::SaveRunningConnection(settings, {2003, 9, 6, 9, 0, 0}, 30);
+    store::RecoverRunningConnection(settings);
+    store::SaveRunningConnection(settings, {2003, 9, 7, 10, 0, 0}, 3600);
+
+    // Batches: a key written twice, one added and removed, a new section, a removal of a
+    // key the file had; then enough records for a clear too large to walk key by key.
+    settings.WriteBatch({{"Other", "Batch", "one"},
+                         {"OTHER", "batch", " two "},
+                         {"Other", "Gone", "x"},
+                         {"Other", "Gone", std::nullopt},
+                         {"New", "k", kGbkLong},
+                         {"Other", "Hex", std::nullopt},
+                         {"Other", "missing", std::nullopt}});
+    for (int i = 0; i < 40; ++i) {
+        store::AppendConnectionRecord(settings, {2004, 1, 1 + i % 28, 12, i, 0}, i * 60);
+    }
+    store::ClearConnectionRecords(settings);
+    store::AppendConnectionRecord(settings, hangUp, 63);
 }
 
 std::string DumpCases(const store::ProfileStore& settings) {
@@ -173,6 +203,72 @@ std::vector<std::pair<std::string, std::string>> Fixtures() {
                          8)},
         {"empty", ""},
     };
+}
+
+namespace {
+
+store::LocalTime LoopTime(int n) {
+    return {2003 + n / 10000, 1 + n % 12, 1 + n % 28, n % 24, n % 60, (n * 7) % 60};
+}
+
+int LoopSeconds(int n) {
+    return n % 86400;
+}
+
+} // namespace
+
+std::string LoopRecord(int n) {
+    return store::FormatConnectionRecord(LoopTime(n), LoopSeconds(n));
+}
+
+std::string FileWithRecords(int count) {
+    std::string text = "[Option]\r\nSaveUserPwd=False\r\nUser=\r\nPwd=\r\nPos=0\r\n[Memory]\r\n"
+                       "MaxDataNumber=" +
+                       std::to_string(count) + "\r\n[Data]\r\n";
+    for (int i = 1; i <= count; ++i) {
+        text += store::RecordKey(i) + "=" + LoopRecord(i) + "\r\n";
+    }
+    return text;
+}
+
+void AppendLoop(store::ProfileStore& settings) {
+    for (;;) {
+        const int next = settings.ReadInt(store::keys::kMemory, store::keys::kMaxDataNumber, 0) + 1;
+        store::AppendConnectionRecord(settings, LoopTime(next), LoopSeconds(next));
+        std::printf("%d\n", next);
+        std::fflush(stdout);
+    }
+}
+
+std::string CheckAppended(const store::ProfileStore& settings, int* missing) {
+    const int counter = settings.ReadInt(store::keys::kMemory, store::keys::kMaxDataNumber, 0);
+    if (counter < 1) {
+        return "a counter of " + std::to_string(counter);
+    }
+    std::vector<std::string> byNumber(static_cast<std::size_t>(counter) + 1);
+    std::string fault;
+    settings.VisitSection(store::keys::kData, [&](std::string_view key, std::string_view value) {
+        int number = 0;
+        char end = 0;
+        if (std::sscanf(std::string(key).c_str(), "data[%d%c", &number, &end) == 2 && end == ']' &&
+            number >= 1 && number <= counter) {
+            byNumber[static_cast<std::size_t>(number)] = value;
+        }
+    });
+    *missing = 0;
+    for (int n = 1; n <= counter && fault.empty(); ++n) {
+        const std::string& value = byNumber[static_cast<std::size_t>(n)];
+        if (value.empty()) {
+            ++*missing;
+        } else if (value != LoopRecord(n)) {
+            fault = "record " + std::to_string(n) + " reads " + Escaped(value);
+        }
+    }
+    const std::size_t listed = store::ReadConnectionRecords(settings).size();
+    if (fault.empty() && listed != static_cast<std::size_t>(counter - *missing)) {
+        fault = std::to_string(listed) + " records listed of " + std::to_string(counter - *missing);
+    }
+    return fault;
 }
 
 } // namespace interop

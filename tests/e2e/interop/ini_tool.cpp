@@ -1,12 +1,13 @@
 // The native side of the interop check: writes, dumps and lays out settings files with
-// store::IniFile (see run.sh).
+// store::SettingsFile (see run.sh).
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 
-#include "store/IniFile.h"
+#include "store/SettingsFile.h"
 #include "tests/e2e/interop/InteropCases.h"
 
 int main(int argc, char** argv) {
@@ -28,15 +29,33 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (argc == 3 && std::strcmp(argv[1], "write") == 0) {
-        store::IniFile settings(argv[2]);
+        store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
         interop::WriteCases(settings);
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "dump") == 0) {
-        const std::string dump = interop::DumpCases(store::IniFile(argv[2]));
+        const std::string dump =
+            interop::DumpCases(store::SettingsFile(store::SystemFileBytes(), argv[2]));
         std::fwrite(dump.data(), 1, dump.size(), stdout);
         return 0;
     }
-    std::fprintf(stderr, "usage: ini_tool fixtures | fixture NAME FILE | write FILE | dump FILE\n");
+    if (argc == 4 && std::strcmp(argv[1], "records") == 0) {
+        std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+        out << interop::FileWithRecords(std::atoi(argv[3]));
+        return out ? 0 : 1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "check-appended") == 0) {
+        int missing = 0;
+        const std::string fault = interop::CheckAppended(
+            store::SettingsFile(store::SystemFileBytes(), argv[2]), &missing);
+        if (!fault.empty()) {
+            std::printf("%s\n", fault.c_str());
+            return 1;
+        }
+        std::printf("%d\n", missing);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: ini_tool fixtures | fixture NAME FILE | write FILE | dump FILE | "
+                         "records FILE COUNT | check-appended FILE (prints the keys missing)\n");
     return 2;
 }

@@ -1,5 +1,6 @@
 // The Win32 side of the interop check: the same writes and reads as ini_tool, through the
-// platform's private-profile calls; and a round trip through the platform's data protection.
+// platform's private-profile calls and through the program's own settings file; a writer to
+// be killed; and a round trip through the platform's data protection.
 
 #include <fcntl.h>
 #include <io.h>
@@ -8,9 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "store/ConnectionRecord.h"
 #include "store/DataProtection_win.h"
 #include "store/Options.h"
 #include "store/PrivateProfileStore_win.h"
+#include "store/SettingsFile.h"
 #include "tests/e2e/interop/InteropCases.h"
 
 namespace {
@@ -53,6 +56,25 @@ int main(int argc, char** argv) {
         std::fwrite(dump.data(), 1, dump.size(), stdout);
         return 0;
     }
-    std::fprintf(stderr, "usage: profile_check write FILE | dump FILE | seal\n");
+    if (argc == 3 && std::strcmp(argv[1], "program-write") == 0) {
+        store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
+        interop::WriteCases(settings);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "program-append") == 0) {
+        store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
+        const char* states[] = {"readable", "too large", "unreadable"};
+        const store::AppendedRecord record =
+            store::AppendConnectionRecord(settings, {2003, 9, 3, 15, 9, 51}, 60);
+        std::printf("%s, %s\n", states[static_cast<int>(settings.State())],
+                    record.written ? "appended" : "not appended");
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "append-loop") == 0) {
+        store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
+        interop::AppendLoop(settings);
+    }
+    std::fprintf(stderr, "usage: profile_check write FILE | dump FILE | program-write FILE | "
+                         "program-append FILE | append-loop FILE | seal\n");
     return 2;
 }

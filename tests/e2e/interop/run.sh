@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Settings files written natively (store::IniFile) must read the same through the
-# platform's private-profile calls under Wine, and the other way round.
+# Settings files the program writes (store::SettingsFile, natively and under Wine) must read
+# the same through the platform's private-profile calls under Wine, and files the platform
+# writes the same through the program's reader; the program's writer, killed at any moment,
+# must leave a whole file.
 #   tests/e2e/interop/run.sh NATIVE_BUILD WIN32_BUILD
 # NATIVE_BUILD holds tests/unit/ini_tool, WIN32_BUILD holds bin/profile_check.exe. Started by
 # tools/test.sh it joins that run's environment. The files are checked side by side: each
@@ -53,6 +55,8 @@ new_files() {
     compare "Wine-written file reads the same natively" wine.ini.wine wine.ini.native
     compare "both sides write the same bytes to a new file" native.ini wine.ini
     compare "both sides read back the same after their own writes" native.ini.native wine.ini.wine
+    win program-write "$(winfile program.ini)"
+    compare "the program writes the same bytes under Wine as natively" native.ini program.ini
 }
 
 # A hand-made file: read as it is, then after the same writes by each side.
@@ -73,6 +77,58 @@ fixture() {
         "$file.by-native.wine"
     compare "$name: native writes read like Wine's writes" "$file.by-native.native" \
         "$file.by-wine.wine"
+    cp "$work/$file" "$work/$file.by-program"
+    win program-write "$(winfile "$file.by-program")"
+    compare "$name: the program writes the same bytes under Wine as natively" "$file.by-native" \
+        "$file.by-program"
+}
+
+# The program's writer killed while it appends records to a file of 100,000 (3 MiB, so most of
+# the time goes to writing): each kill must leave a file that reads, every record written, and
+# at most one number per kill without its record (the counter is written first).
+killed_writer() {
+    local file=$work/killed.ini trial out writer deadline verdict kills_ok=0
+    native records "$file" 100000
+    for trial in 1 2 3 4 5; do
+        out=$work/loop.$trial
+        : >"$out"
+        e2e_unlocked wine "$win_tool" append-loop "$(winfile killed.ini)" >"$out" 2>/dev/null &
+        writer=$!
+        # Killed after a number of appends that differs from trial to trial.
+        deadline=$((SECONDS + 60))
+        while [ "$(wc -l <"$out")" -lt "$trial" ] && [ $SECONDS -lt $deadline ] &&
+            kill -0 "$writer" 2>/dev/null; do
+            sleep 0.02
+        done
+        kill -9 "$writer" 2>/dev/null
+        wait "$writer" 2>/dev/null
+        if verdict=$(native check-appended "$file") && [ -s "$out" ] &&
+            [ "$verdict" -le "$trial" ]; then
+            kills_ok=$((kills_ok + 1))
+        else
+            echo "trial $trial: $verdict (after $(wc -l <"$out") appends)"
+        fi
+    done
+    if [ "$kills_ok" -eq 5 ]; then
+        echo "ok   a writer killed while appending leaves a whole file (5 kills)"
+    else
+        echo "FAIL a writer killed while appending left a damaged file"
+    fi
+}
+
+# A file of 300 MiB (sparse: nothing to write) is too large: the program reads none of it and
+# writes nothing over it.
+too_large() {
+    local big=$work/big.ini before verdict
+    truncate -s 300M "$big"
+    before=$(stat -c '%s %Y' "$big")
+    verdict=$(win program-append "$(winfile big.ini)")
+    if [ "$verdict" = "too large, not appended" ] && [ "$(stat -c '%s %Y' "$big")" = "$before" ] &&
+        [ ! -e "$big.tmp" ]; then
+        echo "ok   a file of 300 MiB is too large and left as it was"
+    else
+        echo "FAIL a file of 300 MiB: $verdict"
+    fi
 }
 
 # The sealed password round trip through the platform's data protection.
@@ -89,7 +145,7 @@ groups=(new_files)
 for name in $(native fixtures); do
     groups+=("fixture $name")
 done
-groups+=(sealing)
+groups+=(sealing killed_writer too_large)
 jobs=()
 for i in "${!groups[@]}"; do
     ${groups[$i]} >"$work/group-$i.out" 2>&1 &

@@ -1,4 +1,5 @@
-// Appending, reading and clearing the connection records in a settings file.
+// Appending, reading and clearing the connection records in a settings file, and the running
+// connection saved beside them.
 
 #include "store/ConnectionRecord.h"
 
@@ -7,7 +8,7 @@
 #include <random>
 
 #include "store/IniDocument.h"
-#include "store/IniFile.h"
+#include "store/SettingsFile.h"
 #include "store/SettingsKeys.h"
 #include "tests/unit/store/RecordingStore.h"
 #include "tests/unit/store/TempDir.h"
@@ -16,6 +17,7 @@ namespace store {
 namespace {
 
 using testing::RecordingStore;
+using testing::StoredValue;
 using testing::TempDir;
 using testing::WriteBytes;
 
@@ -33,8 +35,8 @@ TEST_F(RecordStoreTest, TheFirstAppendOnNoFileWritesCounterOneThenDataOne) {
     EXPECT_EQ(record.text, "2003-9-3,3725@15:9:51");
     EXPECT_TRUE(record.written);
     const std::vector<std::string> calls = {"int Memory/MaxDataNumber",
-                                            "write Memory/MaxDataNumber=1",
-                                            "write Data/data[1]=2003-9-3,3725@15:9:51"};
+                                            "write Memory/MaxDataNumber=1", "read Running/Record 2",
+                                            "batch Data/data[1]=2003-9-3,3725@15:9:51"};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(),
               "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,3725@15:9:51\r\n");
@@ -60,15 +62,32 @@ TEST_F(RecordStoreTest, AnAppendReportsAFailedWrite) {
     EXPECT_FALSE(AppendConnectionRecord(recordFails, kHangUp, 1).written);
     TempDir dir;
     WriteBytes(dir.File("plain"), "x");
-    IniFile unwritable(dir.File("plain") + "/corvantile.ini");
+    SettingsFile unwritable(SystemFileBytes(), dir.File("plain") + "/corvantile.ini");
     EXPECT_FALSE(AppendConnectionRecord(unwritable, kHangUp, 1).written);
 }
 
-TEST_F(RecordStoreTest, AHandEditedCounterAtTheTopWrapsLikeA32BitCounter) {
-    settings = IniDocument("[Memory]\r\nMaxDataNumber=2147483647\r\n");
-    const AppendedRecord record = AppendConnectionRecord(settings, kHangUp, 1);
-    EXPECT_EQ(record.number, -2147483647 - 1);
-    EXPECT_TRUE(ReadConnectionRecords(settings).empty());
+// The counter would wrap to data[-2147483648], or a negative one give data[-4]: keys no reader
+// lists. The record goes one past the highest record instead, and stays listed.
+TEST_F(RecordStoreTest, AHandEditedCounterAtTheTopOrBelowZeroNumbersOnFromTheRecords) {
+    for (const std::string counter : {"2147483647", "-5"}) {
+        SCOPED_TRACE(counter);
+        settings = IniDocument("[Memory]\r\nMaxDataNumber=" + counter +
+                               "\r\n[Data]\r\ndata[1]=2003-9-1,1@1:1:1\r\ndata[2]=2003-9-2,2@2:2:2"
+                               "\r\ndata[3]=\r\n");
+        const AppendedRecord record = AppendConnectionRecord(settings, kHangUp, 1);
+        EXPECT_EQ(record.number, 3);
+        EXPECT_TRUE(record.written);
+        EXPECT_EQ(ReadConnectionRecords(settings),
+                  (std::vector<std::string>{"2003-9-1,1@1:1:1", "2003-9-2,2@2:2:2",
+                                            "2003-9-3,1@15:9:51"}));
+    }
+    settings = IniDocument("[Memory]\r\nMaxDataNumber=-1\r\n");
+    EXPECT_EQ(AppendConnectionRecord(settings, kHangUp, 1).number, 1);
+    // No number is left above a record at the top: nothing is overwritten, the append fails.
+    settings = IniDocument("[Memory]\r\nMaxDataNumber=-1\r\n[Data]\r\ndata[2147483647]=x\r\n");
+    const std::string before = settings.Bytes();
+    EXPECT_FALSE(AppendConnectionRecord(settings, kHangUp, 1).written);
+    EXPECT_EQ(settings.Bytes(), before);
 }
 
 TEST_F(RecordStoreTest, ReadingSkipsMissingEmptiedAndShortValuesAndCutsLongOnes) {
@@ -109,11 +128,10 @@ TEST_F(RecordStoreTest, ClearingEmptiesCounterAndRecordsButKeepsTheKeys) {
         AppendConnectionRecord(settings, kHangUp, i);
     }
     RecordingStore recording(settings);
-    ClearConnectionRecords(recording);
+    EXPECT_TRUE(ClearConnectionRecords(recording));
     const std::vector<std::string> calls = {
-        "int Memory/MaxDataNumber",    "write Memory/MaxDataNumber=", "write Data/data[1]=",
-        "write Memory/MaxDataNumber=", "write Data/data[2]=",         "write Memory/MaxDataNumber=",
-        "write Data/data[3]="};
+        "int Memory/MaxDataNumber", "section Data",
+        "batch Memory/MaxDataNumber=, Data/data[1]=, Data/data[2]=, Data/data[3]="};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(),
               "[Memory]\r\nMaxDataNumber=\r\n[Data]\r\ndata[1]=\r\ndata[2]=\r\ndata[3]=\r\n");
@@ -130,8 +148,150 @@ TEST_F(RecordStoreTest, ClearingEmptiesCounterAndRecordsButKeepsTheKeys) {
 TEST_F(RecordStoreTest, ClearingWithoutACounterWritesNothing) {
     settings = IniDocument("[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\n");
     RecordingStore recording(settings);
-    ClearConnectionRecords(recording);
+    EXPECT_TRUE(ClearConnectionRecords(recording));
     EXPECT_EQ(recording.calls, std::vector<std::string>{"int Memory/MaxDataNumber"});
+}
+
+// The old clear wrote the counter and data[i] for every i up to the counter, adding the keys
+// that were missing: a counter of two thousand million never finished. Now only existing keys
+// are emptied, and a failed write is reported.
+TEST_F(RecordStoreTest, ClearingAHugeCounterEmptiesOnlyTheKeysThatExist) {
+    const std::string records =
+        "[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\ndata[7]=2003-9-3,7@7:7:7\r\n";
+    settings = IniDocument("[Memory]\r\nMaxDataNumber=2000000000\r\n" + records);
+    RecordingStore recording(settings);
+    EXPECT_TRUE(ClearConnectionRecords(recording));
+    EXPECT_EQ(settings.Bytes(), "[Memory]\r\nMaxDataNumber=\r\n[Data]\r\ndata[1]=\r\ndata[7]=\r\n");
+    EXPECT_EQ(recording.writes.size(), 3u);
+
+    settings = IniDocument("[Memory]\r\nMaxDataNumber=7\r\n" + records);
+    RecordingStore failing(settings);
+    failing.failWritesFrom = 0;
+    EXPECT_FALSE(ClearConnectionRecords(failing));
+}
+
+// The one-pass clear leaves every file as the old loop of writes did, less the keys the loop
+// added: counter empty, the first of each existing data[1] ... data[n] empty, nothing else
+// changed.
+TEST_F(RecordStoreTest, ClearingInOnePassMatchesTheOldLoopOnRandomFiles) {
+    std::mt19937 random(4101);
+    auto number = [&](int limit) { return static_cast<int>(random() % limit); };
+    const std::vector<std::string> keyForms = {"data[", "DATA[", " data[", "data [", ";data["};
+    const std::vector<std::string> counters = {"4", "9", " 0x6 ", "\"5\"", "-2", "", "30", "3x"};
+    const std::vector<std::string> sections = {"Data", "data", "Memory", "Other"};
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        for (int s = 0, sectionCount = 1 + number(4); s < sectionCount; ++s) {
+            bytes += "[" + sections[random() % sections.size()] + "]" + (number(3) ? "\r\n" : "\n");
+            if (number(2) == 0) {
+                bytes += "MaxDataNumber=" + counters[random() % counters.size()] + "\r\n";
+            }
+            for (int k = 0, keyCount = number(12); k < keyCount; ++k) {
+                bytes += keyForms[random() % keyForms.size()] + std::to_string(number(12)) + "]";
+                bytes += number(6) == 0 ? "\r\n" : number(2) ? "=2003-9-3,1@1:1:1\r\n" : " = \r\n";
+                if (number(8) == 0) {
+                    bytes += "\r\n";
+                }
+            }
+        }
+        IniDocument oneWrite(bytes);
+        ClearConnectionRecords(oneWrite);
+
+        IniDocument loop(bytes);
+        const int count = loop.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
+        for (int i = 1; i <= count; ++i) {
+            loop.Set(keys::kMemory, keys::kMaxDataNumber, "");
+            IniDocument written = loop;
+            written.Set(keys::kData, RecordKey(i), "");
+            // A write that added a key lists one more entry in the section.
+            if (written.Section(keys::kData).size() == loop.Section(keys::kData).size()) {
+                loop = written;
+            }
+        }
+        ASSERT_EQ(oneWrite.Bytes(), loop.Bytes()) << "file:\n" << bytes;
+    }
+}
+
+// Binary bytes, NULs, a line of a MiB and a duplicated key around the records: they read as
+// the platform reads them, and appending and clearing work around the garbage.
+TEST_F(RecordStoreTest, GarbageLinesAroundTheRecordsLeaveThemReadableAndWritable) {
+    const std::string garbage =
+        std::string("\x00\xFF\x81=\x01\r\n", 6) + std::string(1 << 20, 'x') + "\r\n\x1a\x7f[\r\n";
+    settings = IniDocument(garbage + "[Memory]\r\nMaxDataNumber=2\r\n[Data]\r\n" +
+                           std::string("\x02\x00=\x03\r\n", 6) +
+                           "data[1]=2003-9-3,1@1:1:1\r\ndata[1]=2003-9-3,9@9:9:9\r\n" +
+                           std::string(1 << 20, '=') + "\r\ndata[2]=2003-9-3,2@2:2:2\r\n");
+    EXPECT_EQ(ReadConnectionRecords(settings),
+              (std::vector<std::string>{"2003-9-3,1@1:1:1", "2003-9-3,2@2:2:2"}));
+    EXPECT_EQ(AppendConnectionRecord(settings, kHangUp, 3).number, 3);
+    EXPECT_EQ(ReadConnectionRecords(settings).size(), 3u);
+    EXPECT_TRUE(ClearConnectionRecords(settings));
+    EXPECT_TRUE(ReadConnectionRecords(settings).empty());
+    EXPECT_EQ(settings.Bytes().substr(0, garbage.size()), garbage);
+    EXPECT_EQ(StoredValue(settings, "Data", "data[1]"), "");
+    EXPECT_EQ(settings.Section("Data")[2].second, "2003-9-3,9@9:9:9"); // the hidden duplicate
+}
+
+TEST_F(RecordStoreTest, TheRunningConnectionIsSavedInAKeyOfItsOwn) {
+    AppendConnectionRecord(settings, kHangUp, 5);
+    const std::string before = settings.Bytes();
+    RecordingStore recording(settings);
+    EXPECT_TRUE(SaveRunningConnection(recording, {2003, 9, 4, 10, 0, 0}, 60));
+    EXPECT_TRUE(SaveRunningConnection(recording, {2003, 9, 4, 10, 1, 0}, 120));
+    EXPECT_EQ(recording.writes, (std::vector<std::string>{"Running/Record", "Running/Record"}));
+    EXPECT_EQ(settings.Bytes(), before + "[Running]\r\nRecord=2003-9-4,120@10:1:0\r\n");
+    EXPECT_EQ(ReadConnectionRecords(settings), std::vector<std::string>{"2003-9-3,5@15:9:51"});
+}
+
+TEST_F(RecordStoreTest, AHangUpWritesTheCounterThenTheRecordWithTheRunningEntryGone) {
+    SaveRunningConnection(settings, {2003, 9, 3, 15, 9, 0}, 60);
+    RecordingStore recording(settings);
+    EXPECT_TRUE(AppendConnectionRecord(recording, kHangUp, 111).written);
+    const std::vector<std::string> calls = {
+        "int Memory/MaxDataNumber", "write Memory/MaxDataNumber=1", "read Running/Record 2",
+        "batch Data/data[1]=2003-9-3,111@15:9:51, Running/Record removed"};
+    EXPECT_EQ(recording.calls, calls);
+    EXPECT_EQ(settings.Bytes(), "[Running]\r\n[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
+                                "data[1]=2003-9-3,111@15:9:51\r\n");
+    EXPECT_FALSE(RecoverRunningConnection(settings));
+}
+
+TEST_F(RecordStoreTest, ASavedRunningConnectionIsRecoveredOnceInOneWrite) {
+    AppendConnectionRecord(settings, kHangUp, 5);
+    SaveRunningConnection(settings, {2003, 9, 4, 10, 1, 0}, 120);
+    RecordingStore recording(settings);
+    const std::optional<AppendedRecord> recovered = RecoverRunningConnection(recording);
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(recovered->number, 2);
+    EXPECT_EQ(recovered->text, "2003-9-4,120@10:1:0");
+    EXPECT_TRUE(recovered->written);
+    EXPECT_EQ(recording.calls.back(),
+              "batch Memory/MaxDataNumber=2, Data/data[2]=2003-9-4,120@10:1:0, "
+              "Running/Record removed");
+    EXPECT_EQ(ReadConnectionRecords(settings),
+              (std::vector<std::string>{"2003-9-3,5@15:9:51", "2003-9-4,120@10:1:0"}));
+    EXPECT_FALSE(RecoverRunningConnection(settings));
+
+    // An entry that holds no record is dropped without one.
+    settings.Set(keys::kRunning, keys::kRunningRecord, "garbage");
+    EXPECT_FALSE(RecoverRunningConnection(settings));
+    EXPECT_FALSE(settings.Find(keys::kRunning, keys::kRunningRecord));
+    EXPECT_EQ(ReadConnectionRecords(settings).size(), 2u);
+}
+
+// Killed between the counter and the record of a hang-up: the counter is one ahead (a missing
+// key, which readers skip) and the running entry is still there; the next start records it.
+TEST_F(RecordStoreTest, AKillBetweenTheTwoWritesOfAHangUpCountsTheConnectionOnce) {
+    AppendConnectionRecord(settings, kHangUp, 5);
+    SaveRunningConnection(settings, {2003, 9, 4, 10, 1, 0}, 120);
+    RecordingStore killed(settings);
+    killed.failWritesFrom = 1;
+    EXPECT_FALSE(AppendConnectionRecord(killed, {2003, 9, 4, 10, 1, 30}, 150).written);
+    EXPECT_EQ(settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0), 2);
+    ASSERT_TRUE(RecoverRunningConnection(settings));
+    EXPECT_EQ(ReadConnectionRecords(settings),
+              (std::vector<std::string>{"2003-9-3,5@15:9:51", "2003-9-4,120@10:1:0"}));
+    EXPECT_EQ(settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0), 3);
 }
 
 // The one-read scan must give what data[1] ... data[n] read key by key (default "Error",

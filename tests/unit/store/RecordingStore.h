@@ -32,14 +32,31 @@ public:
         writes.push_back(section + "/" + key);
         return settings_.WriteString(section, key, value);
     }
+    // One write, however many edits: "batch Data/data[1]=text, Running/Record removed".
+    bool WriteBatch(const ProfileEdits& edits) override {
+        std::string call = "batch";
+        for (const ProfileEdit& edit : edits) {
+            call += (call.size() > 5 ? ", " : " ") + edit.section + "/" + edit.key +
+                    (edit.value ? "=" + *edit.value : " removed");
+        }
+        calls.push_back(call);
+        if (failWritesFrom >= 0 && writeCount_++ >= failWritesFrom) {
+            return false;
+        }
+        for (const ProfileEdit& edit : edits) {
+            writes.push_back(edit.section + "/" + edit.key);
+        }
+        return settings_.WriteBatch(edits);
+    }
     KeyValueList ReadSection(const std::string& section) const override {
         calls.push_back("section " + section);
         return settings_.ReadSection(section);
     }
 
     mutable std::vector<std::string> calls;
-    std::vector<std::string> writes; // "section/key" of each write that went through
-    int failWritesFrom = -1;         // index of the first write that fails; -1 for none
+    std::vector<std::string>
+        writes;              // "section/key" of each write (or batch edit) that went through
+    int failWritesFrom = -1; // index of the first write (or batch) that fails; -1 for none
 
 private:
     IniDocument& settings_;
