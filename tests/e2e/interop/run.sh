@@ -92,7 +92,11 @@ killed_writer() {
     for trial in 1 2 3 4 5; do
         out=$work/loop.$trial
         : >"$out"
-        e2e_unlocked wine "$win_tool" append-loop "$(winfile killed.ini)" >"$out" 2>/dev/null &
+        # The writer's own process, not a shell around it, so that the kill hits it.
+        (
+            e2e_drop_lock
+            exec wine "$win_tool" append-loop "$(winfile killed.ini)" >"$out" 2>/dev/null
+        ) &
         writer=$!
         # Killed after a number of appends that differs from trial to trial.
         deadline=$((SECONDS + 60))
