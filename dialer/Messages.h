@@ -6,3 +6,6 @@
 
 #define WM_TRAYNOTIFY 0x8064  // wParam: icon id, lParam: mouse message
 #define ID_TIMER_SECONDS 1001 // one tick a second while connected
+// Posted to the main window when the plan settings were saved: the tray tip and the warnings
+// follow the new allowance.
+#define WM_PLANCHANGED 0x8065

@@ -46,3 +46,17 @@
 #define IDC_RESET_BUTTON 1032
 #define IDC_TOTAL_BUTTON 1041
 #define IDC_HELP_EDIT 1045
+
+// The plan: its settings dialog (also a tray menu command), the statistics window's cycle line
+// and buttons, and the table of cycles
+#define IDD_PLAN 150
+#define IDD_CYCLES 151
+#define IDC_PLAN_HOURS_EDIT 1050
+#define IDC_PLAN_FIRST_DAY_EDIT 1051
+#define IDC_PLAN_ASK_CHECK 1052
+#define IDC_PLAN_SAVE_BUTTON 1053
+#define IDC_CYCLE_LINE_STATIC 1054
+#define IDC_PLAN_BUTTON 1055
+#define IDC_CYCLES_BUTTON 1056
+#define IDC_EXPORT_BUTTON 1057
+#define IDC_CYCLES_LIST 1058
