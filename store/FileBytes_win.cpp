@@ -23,6 +23,31 @@ bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Another process that has the file open without sharing its deletion (a backup or search
+// tool, an editor, a test reading the file) makes the replace fail for as long as it holds the
+// file. Such holds are short: the replace is tried again for a while before the write fails.
+constexpr DWORD kReplaceRetryMs = 2000;
+constexpr DWORD kReplaceRetryStepMs = 10;
+
+bool IsHeldByAnother(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+bool MoveOver(const std::string& from, const std::string& to) {
+    const DWORD began = GetTickCount();
+    for (;;) {
+        if (MoveFileExA(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        if (!IsHeldByAnother(GetLastError()) || GetTickCount() - began >= kReplaceRetryMs) {
+            return false;
+        }
+        Sleep(kReplaceRetryStepMs);
+    }
+}
+
 class Win32FileBytes : public FileBytes {
 public:
     std::optional<FileStamp> Stamp(const std::string& path) const override {
@@ -75,8 +100,7 @@ public:
         }
         flushed = flushed && FlushFileBuffers(file);
         CloseHandle(file);
-        if (!flushed || !MoveFileExA(temporary.c_str(), path.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!flushed || !MoveOver(temporary, path)) {
             DeleteFileA(temporary.c_str());
             return false;
         }

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -39,6 +41,31 @@ int CheckSealing() {
     return 0;
 }
 
+DWORD WINAPI ReleaseLater(LPVOID file) {
+    Sleep(300);
+    CloseHandle(static_cast<HANDLE>(file));
+    return 0;
+}
+
+// Appends a record while this process holds the file open, without sharing its deletion, for
+// a moment: the write must wait for the file instead of failing.
+int AppendWhileHeld(const char* path) {
+    HANDLE held = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        std::printf("could not open the file\n");
+        return 1;
+    }
+    HANDLE release = CreateThread(nullptr, 0, ReleaseLater, held, 0, nullptr);
+    store::SettingsFile settings(store::SystemFileBytes(), path);
+    const store::AppendedRecord record =
+        store::AppendConnectionRecord(settings, {2003, 9, 3, 15, 9, 51}, 60);
+    WaitForSingleObject(release, INFINITE);
+    CloseHandle(release);
+    std::printf("%s\n", record.written ? "appended" : "not appended");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,11 +97,14 @@ int main(int argc, char** argv) {
                     record.written ? "appended" : "not appended");
         return 0;
     }
+    if (argc == 3 && std::strcmp(argv[1], "held-append") == 0) {
+        return AppendWhileHeld(argv[2]);
+    }
     if (argc == 3 && std::strcmp(argv[1], "append-loop") == 0) {
         store::SettingsFile settings(store::SystemFileBytes(), argv[2]);
         interop::AppendLoop(settings);
     }
     std::fprintf(stderr, "usage: profile_check write FILE | dump FILE | program-write FILE | "
-                         "program-append FILE | append-loop FILE | seal\n");
+                         "program-append FILE | held-append FILE | append-loop FILE | seal\n");
     return 2;
 }

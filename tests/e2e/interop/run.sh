@@ -135,6 +135,19 @@ too_large() {
     fi
 }
 
+# A reader holding the file open (without sharing its deletion) while the program writes: the
+# write waits for the file and lands.
+held_file() {
+    local file=$work/held.ini verdict
+    printf '[Memory]\r\nMaxDataNumber=0\r\n' >"$file"
+    verdict=$(win held-append "$(winfile held.ini)")
+    if [ "$verdict" = "appended" ] && grep -q '^data\[1\]=2003-9-3,60@15:9:51' "$file"; then
+        echo "ok   a write waits for a reader that holds the file open"
+    else
+        echo "FAIL a write while a reader holds the file: $verdict"
+    fi
+}
+
 # The sealed password round trip through the platform's data protection.
 sealing() {
     local output
@@ -149,7 +162,7 @@ groups=(new_files)
 for name in $(native fixtures); do
     groups+=("fixture $name")
 done
-groups+=(sealing killed_writer too_large)
+groups+=(sealing killed_writer too_large held_file)
 jobs=()
 for i in "${!groups[@]}"; do
     ${groups[$i]} >"$work/group-$i.out" 2>&1 &
