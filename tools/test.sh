@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both trees, then the native unit tests
-# (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target), the import
-# check of the Windows binaries, and the Win32 checks and end-to-end tests under Wine, which
-# share one Xvfb display, Wine session and desktop. Ends with each stage's time and the sum of
+# (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target, beside the
+# other stages at the lowest priority), the import check of the Windows binaries, and the Win32
+# checks and end-to-end tests under Wine, which share one Xvfb display, Wine session and desktop. Ends with each stage's time and the sum of
 # all cases as "N passed, N failed"; the exit code is non-zero when anything failed.
 #
 # A stage is one line: stage NAME COMMAND [ARGS...]. Its closing "N passed, N failed" line is
@@ -26,13 +26,9 @@ timings=("$(printf '%-22s %4d s' "setup and build" $((SECONDS - start)))")
 log_dir=$root/build/test-logs
 mkdir -p "$log_dir"
 
-stage() {
-    local name=$1
-    shift
-    echo "== $name"
-    local began=$SECONDS
-    e2e_unlocked "$@" 2>&1 | tee "$log_dir/$name.log"
-    local status=${PIPESTATUS[0]}
+# Adds a stage's closing "N passed, N failed" line (or its exit code) to the run's counts.
+account() {
+    local name=$1 status=$2 seconds=$3
     local counts p=0 f=0
     counts=$(e2e_summary "$log_dir/$name.log")
     if [ -n "$counts" ]; then
@@ -47,9 +43,63 @@ stage() {
     fi
     passed=$((passed + p))
     failed=$((failed + f))
-    timings+=("$(printf '%-22s %4d s  %d passed, %d failed' "$name" $((SECONDS - began)) "$p" "$f")")
+    timings+=("$(printf '%-22s %4d s  %d passed, %d failed' "$name" "$seconds" "$p" "$f")")
     [ "$status" -eq 0 ] || failed_stages+=("$name")
 }
+
+stage() {
+    local name=$1
+    shift
+    echo "== $name"
+    local began=$SECONDS
+    e2e_unlocked "$@" 2>&1 | tee "$log_dir/$name.log"
+    account "$name" "${PIPESTATUS[0]}" $((SECONDS - began))
+}
+
+# A stage that needs no display and only the processor runs beside the others, at the lowest
+# priority so that the Wine stages keep their pace; its output is shown when it is joined.
+beside_pids=()
+beside_names=()
+stage_beside() {
+    local name=$1
+    shift
+    echo "== $name (beside the other stages)"
+    (
+        began=$SECONDS
+        nice -n 19 "$@" >"$log_dir/$name.log" 2>&1
+        echo "$? $((SECONDS - began))" >"$log_dir/$name.status"
+    ) &
+    beside_pids+=($!)
+    beside_names+=("$name")
+}
+
+join_beside() {
+    local i name status seconds
+    for i in "${!beside_pids[@]}"; do
+        name=${beside_names[$i]}
+        wait "${beside_pids[$i]}"
+        echo "== $name"
+        cat "$log_dir/$name.log"
+        read -r status seconds <"$log_dir/$name.status"
+        account "$name" "$status" "$seconds"
+    done
+    beside_pids=()
+}
+# An interrupted run ends what still runs beside it, children first.
+kill_tree() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        kill_tree "$child"
+    done
+    kill "$1" 2>/dev/null
+}
+stop_beside() {
+    local pid
+    for pid in "${beside_pids[@]}"; do
+        kill_tree "$pid"
+    done
+}
+trap stop_beside EXIT
 
 unit_tests() {
     ctest --test-dir build/native --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" |
@@ -58,12 +108,13 @@ unit_tests() {
     return "${PIPESTATUS[0]}"
 }
 
+stage_beside fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
 stage unit unit_tests
-stage fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
 stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 
 # Every stage from here on runs in the one environment.
 e2e_enter build/win32 || exit 1
+trap 'stop_beside; e2e_leave' EXIT
 stage simras wine build/win32/bin/simras_check.exe
 stage interop bash tests/e2e/interop/run.sh build/native build/win32
 for check in build/win32/bin/*_pixels.exe; do
@@ -72,6 +123,7 @@ for check in build/win32/bin/*_pixels.exe; do
 done
 stage e2e bash tests/e2e/run.sh build/win32
 stage setup bash tests/setup/run.sh build/win32
+join_beside
 
 echo
 printf '%s\n' "${timings[@]}"
