@@ -1,5 +1,7 @@
 #include "dialer/Connection.h"
 
+#include "store/SettingsFile.h"
+
 namespace dialer {
 
 void Connection::Dial(const DialRequest& request) {
@@ -36,8 +38,13 @@ void Connection::OnDialEvent(unsigned state, unsigned error) {
         m_nMode = 2;
         m_nSeconds = 0;
         m_connectedAtMs = m_clock.MonotonicMs();
+        SaveRunning();
         m_view.StartSecondsTimer();
         m_view.ShowConnected();
+        break;
+    case DialEvent::Dropped:
+        m_nSeconds = ElapsedWholeSeconds(m_connectedAtMs, m_clock.MonotonicMs());
+        EndConnection(kLineDroppedText);
         break;
     default:
         break;
@@ -54,7 +61,19 @@ void Connection::OnTick() {
         EndConnection(kLineDroppedText);
         return;
     }
+    if (!m_runningSaved || RunningSaveDue(m_nSeconds, m_savedAtSeconds)) {
+        SaveRunning();
+    }
     m_view.ShowTickStatus(FormatConnectedStatus(m_nSeconds));
+}
+
+void Connection::SaveRunning() {
+    // A failed save is tried again at the next tick; the hang-up reports a record it cannot
+    // store.
+    m_runningSaved = store::SaveRunningConnection(m_settings, m_clock.LocalNow(), m_nSeconds);
+    if (m_runningSaved) {
+        m_savedAtSeconds = m_nSeconds;
+    }
 }
 
 void Connection::HangUp() {
@@ -72,24 +91,60 @@ void Connection::ReturnToIdle() {
     m_view.ApplyControls(ControlsFor(LinkState::Idle));
 }
 
+void Connection::Release() {
+    // Cleared before the call, which waits for the line to go: an event handled meanwhile
+    // finds no dial and changes nothing.
+    const RasHandle handle = m_hRasConn;
+    m_hRasConn = 0;
+    m_nMode = 1;
+    m_ras.HangUp(handle);
+}
+
 void Connection::FailDial() {
-    m_ras.HangUp(m_hRasConn);
+    Release();
     ReturnToIdle();
     m_view.ShowStatus(kDialFailedText);
 }
 
 void Connection::EndConnection(const char* statusText) {
-    m_ras.HangUp(m_hRasConn);
+    const int seconds = m_nSeconds;
+    Release();
     ReturnToIdle();
     m_view.StopSecondsTimer();
     const store::AppendedRecord record =
-        store::AppendConnectionRecord(m_settings, m_clock.LocalNow(), m_nSeconds);
+        store::AppendConnectionRecord(m_settings, m_clock.LocalNow(), seconds);
     m_nSeconds = 0;
-    m_nMode = 1;
     m_view.ShowStatus(statusText);
     if (!record.written) {
         m_view.ReportUnsavedRecord(UnsavedRecordMessage(record.text));
     }
+}
+
+std::vector<std::string> StartNotices(store::ProfileStore& settings) {
+    const std::string fileNotice = store::FileStateNotice(settings.State());
+    if (!fileNotice.empty()) {
+        return {fileNotice};
+    }
+    const std::optional<store::AppendedRecord> recovered =
+        store::RecoverRunningConnection(settings);
+    if (!recovered) {
+        return {};
+    }
+    return {RecoveredRecordNotice(*recovered)};
+}
+
+std::string RecoveredRecordNotice(const store::AppendedRecord& record) {
+    const std::optional<store::RecordParts> parts = store::ParseConnectionRecord(record.text);
+    std::string what = record.text;
+    if (parts) {
+        what = "日期 " + parts->date + "，上网 " + parts->seconds + " 秒，挂断时间 " + parts->time +
+               "（程序最后一次记下的时刻）";
+    }
+    const std::string intro = "上次运行时程序没有正常结束（可能被强行关闭或突然断电）。";
+    if (!record.written) {
+        return intro + "当时正在进行的连接无法保存到设置文件，请手工记下：\n\n" + record.text;
+    }
+    return intro + "当时正在进行的连接已经恢复为一条上网记录：\n\n" + what + "。";
 }
 
 } // namespace dialer

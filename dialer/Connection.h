@@ -76,9 +76,13 @@ public:
     int Mode() const { return m_nMode; }
 
 private:
+    // Hangs up the dial or connection held, which is then no longer held.
+    void Release();
     void ReturnToIdle();
     void FailDial();
     void EndConnection(const char* statusText);
+    // The record a hang-up now would store, kept in the file as the running connection.
+    void SaveRunning();
 
     RasPort& m_ras;
     Clock& m_clock;
@@ -89,6 +93,16 @@ private:
     int m_nSeconds = 0;
     int m_nMode = 1;
     std::int64_t m_connectedAtMs = 0;
+    int m_savedAtSeconds = 0;    // m_nSeconds when the running connection was last saved
+    bool m_runningSaved = false; // whether the last save of it went through
 };
+
+// At start, before the window is used: the notices to show, in order. A settings file that
+// cannot be used is named (and left alone); else a running connection that a run which never
+// ended it left behind becomes an ordinary record, and the user is told what was recovered.
+std::vector<std::string> StartNotices(store::ProfileStore& settings);
+
+// The notice for a recovered running connection: what it was, and whether it is stored.
+std::string RecoveredRecordNotice(const store::AppendedRecord& record);
 
 } // namespace dialer

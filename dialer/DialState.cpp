@@ -38,6 +38,11 @@ DialEvent ClassifyDialEvent(unsigned state, unsigned error, bool dialHeld, bool 
     if (!dialHeld) {
         return DialEvent::Stale;
     }
+    if (connected) {
+        // Once the line is up only its end matters; a stage or a second connected event
+        // changes nothing.
+        return error != 0 || state == kRasDisconnected ? DialEvent::Dropped : DialEvent::Stale;
+    }
     if (error != 0) {
         return DialEvent::Failed;
     }
@@ -46,10 +51,11 @@ DialEvent ClassifyDialEvent(unsigned state, unsigned error, bool dialHeld, bool 
     }
     // The done bit is set for the end of a dial either way; only the connected state is a
     // line that is up.
-    if (state == kRasDisconnected) {
-        return DialEvent::Failed;
-    }
-    return connected ? DialEvent::Stale : DialEvent::Connected;
+    return state == kRasDisconnected ? DialEvent::Failed : DialEvent::Connected;
+}
+
+bool RunningSaveDue(int seconds, int savedAtSeconds) {
+    return seconds - savedAtSeconds >= kRunningSaveSeconds || seconds < savedAtSeconds;
 }
 
 int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs) {

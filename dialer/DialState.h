@@ -40,8 +40,15 @@ enum class DialEvent {
     Progress,  // a stage on the way
     Failed,    // the dial is over without a connection
     Connected, // the line is up
+    Dropped,   // the line that was up is gone (an error, or the disconnected state)
 };
 DialEvent ClassifyDialEvent(unsigned state, unsigned error, bool dialHeld, bool connected);
+
+// While connected the running connection is saved at connect and again once this many
+// connected seconds have passed since the last save, so a kill or a power cut loses less than
+// a minute.
+inline constexpr int kRunningSaveSeconds = 30;
+bool RunningSaveDue(int seconds, int savedAtSeconds);
 
 // Whole seconds from startMs to nowMs on a monotonic clock; 0 when the clock went backwards.
 int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs);

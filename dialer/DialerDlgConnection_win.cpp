@@ -1,5 +1,6 @@
 #include "dialer/DialerDlg_win.h"
 
+#include "dialer/RasService_win.h"
 #include "framework/WinApp.h"
 #include "windows/Notice_win.h"
 
@@ -29,13 +30,10 @@ void CDialerDlg::OnHangUp() {
     m_connection.HangUp();
 }
 
+// Never reads the window object, which the user-interface thread may be deleting at exit: the
+// service hands the event to the window handle it was given before the first dial.
 void WINAPI CDialerDlg::RasDialNotify(UINT, RASCONNSTATE state, DWORD error) {
-    CWinApp* pApp = AfxGetApp();
-    CWnd* pMainWnd = pApp != nullptr ? pApp->m_pMainWnd : nullptr;
-    if (pMainWnd != nullptr && pMainWnd->m_hWnd != nullptr) {
-        ::PostMessageA(pMainWnd->m_hWnd, WM_RASDIALEVENT, static_cast<WPARAM>(state),
-                       static_cast<LPARAM>(error));
-    }
+    dialer::RasService::PostDialEvent(static_cast<UINT>(state), error);
 }
 
 // The dial events have no entry in the message table: they reach the default processing.
@@ -59,6 +57,7 @@ void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CDialerDlg::OnDestroy() {
+    dialer::RasService::SetEventWindow(nullptr);
     KillTimer(ID_TIMER_SECONDS);
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
     Default();

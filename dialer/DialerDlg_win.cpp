@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "dialer/RasService_win.h"
 #include "framework/WinApp.h"
 #include "store/Options.h"
 #include "store/SettingsPath_win.h"
@@ -108,7 +109,13 @@ BOOL CDialerDlg::OnInitDialog() {
         ShowNotice(*this, kNoEntriesText);
         ::ExitProcess(1);
     }
+    // Before the window is used: a settings file it must leave alone, or a connection of a run
+    // that never ended it.
+    for (const std::string& notice : dialer::StartNotices(m_settings)) {
+        ShowNotice(*this, notice.c_str());
+    }
     RestoreSavedAccount();
+    dialer::RasService::SetEventWindow(GetSafeHwnd());
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
 #include "dialer/RasService_win.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -24,7 +25,47 @@ HRASCONN ToHandle(RasHandle handle) {
     return reinterpret_cast<HRASCONN>(handle);
 }
 
+// Shared with the service's thread; nothing else of the program is.
+std::atomic<HWND> g_eventWindow{nullptr};
+std::atomic<bool> g_dialOpen{false};
+
+// The connection is fully released once the service no longer knows its handle.
+bool IsGone(RasHandle handle) {
+    ras::ConnStatus status{};
+    status.dwSize = ras::kConnStatusSize;
+    return ::RasGetConnectStatusA(ToHandle(handle), reinterpret_cast<LPRASCONNSTATUSA>(&status)) ==
+           ERROR_INVALID_HANDLE;
+}
+
+void WaitUntilGone(RasHandle handle) {
+    const DWORD start = ::GetTickCount();
+    while (!IsGone(handle) && ::GetTickCount() - start < RasService::kHangUpWaitMs) {
+        ::Sleep(10);
+    }
+}
+
+// Events of the ended dial that were posted before it was closed.
+void DropQueuedDialEvents() {
+    const HWND window = g_eventWindow.load();
+    MSG message;
+    while (window != nullptr &&
+           ::PeekMessageA(&message, window, WM_RASDIALEVENT, WM_RASDIALEVENT, PM_REMOVE)) {
+    }
+}
+
 } // namespace
+
+void RasService::SetEventWindow(HWND window) {
+    g_eventWindow.store(window);
+}
+
+void RasService::PostDialEvent(UINT state, DWORD error) {
+    const HWND window = g_eventWindow.load();
+    if (window != nullptr && g_dialOpen.load()) {
+        ::PostMessageA(window, WM_RASDIALEVENT, static_cast<WPARAM>(state),
+                       static_cast<LPARAM>(error));
+    }
+}
 
 unsigned RasService::Dial(const DialRequest& request, RasHandle* handle) {
     ras::DialParams params{};
@@ -34,18 +75,25 @@ unsigned RasService::Dial(const DialRequest& request, RasHandle* handle) {
     CopyField(params.szPassword, request.password, 256);
 
     HRASCONN connection = nullptr;
+    g_dialOpen.store(true);
     const DWORD result = ::RasDialA(nullptr, nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&params),
                                     0, reinterpret_cast<LPVOID>(m_notifier), &connection);
     // The password is not left behind on the stack.
     ::SecureZeroMemory(params.szPassword, sizeof(params.szPassword));
     *handle = reinterpret_cast<RasHandle>(connection);
+    if (result != 0) {
+        g_dialOpen.store(false);
+    }
     return result;
 }
 
 void RasService::HangUp(RasHandle handle) {
+    g_dialOpen.store(false);
     if (handle != 0) {
         ::RasHangUpA(ToHandle(handle));
+        WaitUntilGone(handle);
     }
+    DropQueuedDialEvents();
 }
 
 bool RasService::IsLineUp(RasHandle handle) {

@@ -1,6 +1,8 @@
 // The exported RAS calls of the simulated rasapi32.dll. Each dial gets a worker thread that plays
 // the entry's script; the notifier is always called with no lock held, and hang-up never waits
-// for the worker, so a notifier that talks to a busy user-interface thread cannot deadlock.
+// for the worker, so a notifier that talks to a busy user-interface thread cannot deadlock. A
+// script can keep a hung-up connection known for a while (hangup_ms) and send events after the
+// hang-up (after_hangup), as the platform's service may.
 
 #include <windows.h>
 #include <ras.h>
@@ -110,13 +112,23 @@ public:
         return conn->id;
     }
 
+    // A connection still known: live, or hung up and still going (its script's hangup_ms).
     std::shared_ptr<Connection> Find(DWORD id) {
         Guard guard(*this);
         auto it = live_.find(id);
-        return it == live_.end() ? nullptr : it->second;
+        if (it != live_.end())
+            return it->second;
+        auto closing = closing_.find(id);
+        if (closing == closing_.end())
+            return nullptr;
+        if (GetTickCount() - closing->second.hungUpAt < closing->second.conn->script.hangUpMs)
+            return closing->second.conn;
+        closing_.erase(closing);
+        return nullptr;
     }
 
-    // Marks the connection hung up and forgets it; null when the handle is unknown.
+    // Marks the connection hung up; null when the handle is unknown (or hung up before). It
+    // stays known for its script's hangup_ms.
     std::shared_ptr<Connection> Remove(DWORD id) {
         Guard guard(*this);
         auto it = live_.find(id);
@@ -125,12 +137,20 @@ public:
         std::shared_ptr<Connection> conn = it->second;
         live_.erase(it);
         conn->hungUp = true;
+        if (conn->script.hangUpMs != 0)
+            closing_[id] = Closing{conn, GetTickCount()};
         return conn;
     }
 
 private:
+    struct Closing {
+        std::shared_ptr<Connection> conn;
+        DWORD hungUpAt = 0;
+    };
+
     CRITICAL_SECTION cs_;
     std::map<DWORD, std::shared_ptr<Connection>> live_;
+    std::map<DWORD, Closing> closing_;
     DWORD nextId_ = 1;
 };
 
@@ -204,12 +224,27 @@ void PlayScript(Connection& conn) {
     LogLine("drop handle=" + HandleText(conn.id));
 }
 
+// The script's after_hangup events, once the connection is hung up: the service's thread
+// still calls the notifier after RasHangUpA has returned.
+void PlayAfterHangUp(const Connection& conn) {
+    WaitForSingleObject(conn.stop, INFINITE);
+    for (const DialEvent& ev : conn.script.afterHangUp) {
+        Sleep(ev.delayMs);
+        LogLine("event handle=" + HandleText(conn.id) + " state=" + Hex(ev.state) +
+                " error=" + Num(ev.error) + " after_hangup");
+        if (conn.notifier != nullptr)
+            Notify(conn, ev);
+    }
+}
+
 DWORD WINAPI DialWorker(LPVOID arg) {
     std::unique_ptr<std::shared_ptr<Connection>> holder(
         static_cast<std::shared_ptr<Connection>*>(arg));
     Connection& conn = **holder;
     PlayScript(conn);
     SetEvent(conn.settled);
+    if (!conn.script.afterHangUp.empty())
+        PlayAfterHangUp(conn);
     return 0;
 }
 
@@ -394,8 +429,9 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA status) {
     if (conn) {
         Registry::Guard guard(Connections());
         live = !conn->dropped;
-        state = conn->state;
-        error = conn->error;
+        // Hung up and not yet gone: the line is going down.
+        state = conn->hungUp ? DWORD{RASCS_Disconnected} : conn->state;
+        error = conn->hungUp ? 0 : conn->error;
     }
     if (!live) {
         LogLine(call + " -> " + Num(ERROR_INVALID_HANDLE));

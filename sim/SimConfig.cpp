@@ -110,7 +110,8 @@ private:
             AddEntry(lineNo, value);
             return;
         }
-        if (key != "refuse" && key != "event" && key != "drop_after") {
+        if (key != "refuse" && key != "event" && key != "drop_after" && key != "after_hangup" &&
+            key != "hangup_ms") {
             Error(lineNo, "unknown key '" + std::string(key) + "'");
             return;
         }
@@ -123,7 +124,11 @@ private:
         if (key == "refuse")
             ParseRefuse(lineNo, value);
         else if (key == "event")
-            ParseEvent(lineNo, value);
+            ParseEvent(lineNo, value, script_->events);
+        else if (key == "after_hangup")
+            ParseEvent(lineNo, value, script_->afterHangUp);
+        else if (key == "hangup_ms")
+            ParseMs(lineNo, key, value, &script_->hangUpMs);
         else
             ParseDropAfter(lineNo, value);
     }
@@ -171,7 +176,7 @@ private:
         script_->refuseCode = *code;
     }
 
-    void ParseEvent(int lineNo, std::string_view value) {
+    void ParseEvent(int lineNo, std::string_view value, std::vector<DialEvent>& events) {
         std::vector<std::string_view> parts = SplitBlanks(value);
         if (parts.size() < 2 || parts.size() > 3) {
             Error(lineNo, "event needs STATE DELAY_MS [ERROR]");
@@ -185,7 +190,16 @@ private:
             Error(lineNo, "event values must be numbers");
             return;
         }
-        script_->events.push_back({*state, *delay, *error});
+        events.push_back({*state, *delay, *error});
+    }
+
+    void ParseMs(int lineNo, std::string_view key, std::string_view value, std::uint32_t* out) {
+        std::optional<std::uint32_t> ms = ParseNumber(value);
+        if (!ms) {
+            Error(lineNo, std::string(key) + " needs a number of milliseconds");
+            return;
+        }
+        *out = *ms;
     }
 
     void ParseDropAfter(int lineNo, std::string_view value) {

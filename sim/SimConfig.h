@@ -22,6 +22,8 @@ struct DialScript {
     std::uint32_t refuseCode = 0; // non-zero: the dial request itself fails with this code
     std::vector<DialEvent> events;
     std::optional<std::uint32_t> dropAfterMs; // the line drops this long after the last event
+    std::vector<DialEvent> afterHangUp;       // still delivered after RasHangUpA, timed from it
+    std::uint32_t hangUpMs = 0; // how long the connection stays known after RasHangUpA
 };
 
 struct ConfigError {

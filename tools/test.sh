@@ -122,6 +122,7 @@ for check in build/win32/bin/*_pixels.exe; do
     stage "$(basename "$check" .exe)" wine "$check"
 done
 stage e2e bash tests/e2e/run.sh build/win32
+stage kill-trials bash tests/e2e/kill-trials.sh build/win32 -- 15
 stage setup bash tests/setup/run.sh build/win32
 join_beside
 

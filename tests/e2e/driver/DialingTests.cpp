@@ -11,10 +11,12 @@
 #include "TestRunner.h"
 #include "Text.h"
 #include "TrayIconProbe.h"
+#include "TraySteps.h"
 #include "WindowProbe.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -342,6 +344,25 @@ std::optional<SteadyClock::time_point> DialAndConnect(const App& app, HWND windo
     return at;
 }
 
+// The log's lines up to the first one that `stop` picks (all of them when none does).
+size_t LinesBefore(const std::vector<RasLogLine>& lines,
+                   const std::function<bool(const RasLogLine&)>& stop) {
+    size_t at = 0;
+    while (at < lines.size() && !stop(lines[at])) {
+        ++at;
+    }
+    return at;
+}
+
+size_t StatusCallsBeforeHangUp(const App& app) {
+    const std::vector<RasLogLine> lines = ParseRasLog(app.RasLog());
+    const size_t hangUp =
+        LinesBefore(lines, [](const RasLogLine& l) { return l.name == "RasHangUpA"; });
+    return RasLogLinesNamed({lines.begin(), lines.begin() + static_cast<long>(hangUp)},
+                            "RasGetConnectStatusA")
+        .size();
+}
+
 // Changes of the line that must not come: something other than `status`, a tick, the window
 // hidden or a tray icon. Watched for `ms`; returns what came, if anything.
 std::optional<std::string> WatchQuiet(HWND window, const std::string& status, unsigned ms,
@@ -537,7 +558,9 @@ E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
     // No timer: a tick would come within a second.
     const auto change = WatchQuiet(window, texts::kDialFailed, 1500, true, false);
     CHECK_MSG(!change, "after the disconnected event: " + change.value_or(""));
-    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 0u);
+    // Only the hang-up's wait for the line to go asks about it, once.
+    CHECK_EQ(StatusCallsBeforeHangUp(app), 0u);
+    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 1u);
     CHECK_MSG(!settings::RecordCounter().has_value(), "a failed dial stored a record");
 }
 
@@ -693,6 +716,10 @@ E2E_TEST(Dialing, RecordThatCannotBeStoredIsShownInANotice) {
     HWND window = StartDialer(app, kQuickConnect);
     REQUIRE(window != nullptr);
     REQUIRE(DialAndConnect(app, window).has_value());
+    // The running connection is saved at connect, before the file is locked; the hang-up can
+    // neither store the record nor remove it, so the next start recovers it.
+    REQUIRE(WaitUntil([&] { return settings::Stored("Running", "Record").has_value(); }));
+    const std::string atConnect = settings::Bytes();
 
     std::optional<MessageBoxView> box;
     SYSTEMTIME hungUpAt{};
@@ -704,7 +731,9 @@ E2E_TEST(Dialing, RecordThatCannotBeStoredIsShownInANotice) {
     }
     REQUIRE_MSG(box.has_value(), "no notice; the file holds " + Describe(settings::Bytes()));
     TakeScreenshot("dialing-unsaved-record-notice", box->window);
-    CHECK_EQ(settings::Bytes(), before);
+    CHECK_EQ(settings::Bytes(), atConnect);
+    CHECK_EQ(settings::ValueInText(atConnect, "Memory", "MaxDataNumber"),
+             settings::ValueInText(before, "Memory", "MaxDataNumber"));
     CHECK_EQ(box->caption, "提示");
     CHECK_EQ(box->icon, BoxIcon::Information);
     CHECK_EQ(box->buttons, std::vector<int>{IDOK});
@@ -751,7 +780,10 @@ E2E_TEST(Dialing, DialEventsAfterHangUpAreDropped) {
     const auto lateChange = WatchQuiet(window, texts::kHungUp, 1500, true, false);
     CHECK_MSG(!lateChange, "after late events: " + lateChange.value_or(""));
     CHECK_EQ(ReadControls(window), kIdle);
-    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 0u);
+    // Nothing asks about the line while dialing; the hang-up waits for it to go, and asks no
+    // more once it has gone.
+    CHECK_EQ(StatusCallsBeforeHangUp(app), 0u);
+    CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 1u);
     CHECK_EQ(settings::RecordCounter(), std::optional<std::string>("1"));
 }
 
@@ -774,4 +806,201 @@ E2E_TEST(Dialing, DialCommandWhileDialingKeepsTheFirstDial) {
     CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1") &&
                   hangUps[0].result == std::optional<long>(0),
               "hang-up calls: " + Describe(app.RasLog()));
+}
+
+// --- Events that end a line that is up, and what a kill leaves ------------------------------
+
+namespace {
+
+// The service reports the end of the line 2.5 s after it came up, by `lateEvent`: the
+// connection ends as a hang-up does, with the drop's text.
+void CheckLineEndedByEvent(const std::string& lateEvent) {
+    App app;
+    HWND window = StartDialer(app, std::string(kQuickConnect) + lateEvent);
+    REQUIRE(window != nullptr);
+    const auto connectedAt = DialAndConnect(app, window);
+    REQUIRE(connectedAt.has_value());
+    REQUIRE_MSG(WaitStatus(window, texts::kLineDropped, 2500 + DefaultTimeoutMs()),
+                "status " + Describe(Status(window)));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckRecord(1, now, 2.5, 1);
+    CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
+    CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
+    // The timer is off: no tick overwrites the text.
+    const auto change = WatchQuiet(window, texts::kLineDropped, 1500, false, true);
+    CHECK_MSG(!change, "after the drop: " + change.value_or(""));
+}
+
+// The running connection as stored now, in the record format.
+std::optional<Record> RunningRecord() {
+    const std::optional<std::string> text = settings::Stored("Running", "Record");
+    return text ? ParseRecord(*text) : std::nullopt;
+}
+
+} // namespace
+
+E2E_TEST(Dialing, ErrorEventWhileConnectedEndsTheConnectionAsAHangUpDoes) {
+    CheckLineEndedByEvent("event = 5 2500 629\n");
+}
+
+E2E_TEST(Dialing, DisconnectedEventWhileConnectedEndsTheConnectionAsAHangUpDoes) {
+    CheckLineEndedByEvent("event = 0x2001 2500\n");
+}
+
+E2E_TEST(Dialing, RedialRightAfterAHangUpIsNotTouchedByTheEndedDialsEvents) {
+    // After the hang-up the line takes 400 ms to go, and the service still sends a connected
+    // event, a failure and the disconnected state meanwhile; a dial connects after 1.5 s.
+    App app;
+    HWND window = StartDialer(app, "[dial]\nevent = 0 50\nevent = 0x2000 1450\n"
+                                   "after_hangup = 0x2000 0\nafter_hangup = 5 100 629\n"
+                                   "after_hangup = 0x2001 100\nhangup_ms = 400\n");
+    REQUIRE(window != nullptr);
+    REQUIRE(DialAndConnect(app, window).has_value());
+    PressHangUp(window);
+    PressButton(Item(window, ids::kDial)); // handled as soon as the hang-up has returned
+    REQUIRE(WaitCalls(app, "RasDialA", 2));
+    const SteadyClock::time_point redialedAt = SteadyClock::now();
+
+    std::vector<Controls> controlsSeen;
+    const std::vector<std::string> trail = FollowStatus(
+        window, [](const std::vector<std::string>& t) { return ShowsConnection(t.back()); },
+        1450 + DefaultTimeoutMs(), kBusy, controlsSeen);
+    const long long tookMs = MsSince(redialedAt);
+    CHECK_MSG(ShowsConnection(trail.back()), "the second dial did not connect: " + Describe(trail));
+    // From the hang-up's text straight to the second dial's first stage.
+    const auto first = std::find_if(trail.begin(), trail.end(),
+                                    [](const std::string& t) { return t != texts::kHungUp; });
+    CHECK_MSG(first != trail.end() && (*first == "正在打开端口" || first->empty()),
+              "the second dial began with " + Describe(trail));
+    for (const char* text : {texts::kDialFailed, texts::kLineDropped}) {
+        CHECK_MSG(std::find(trail.begin(), trail.end(), text) == trail.end(),
+                  "the second dial showed " + Describe(trail));
+    }
+    CHECK_MSG(tookMs >= 1000, "connected " + std::to_string(tookMs) + " ms after the dial");
+    CHECK_MSG(controlsSeen.empty(), "controls while dialing: " + Describe(controlsSeen));
+
+    // The second dial came after the first line had gone, and after its late events.
+    const std::vector<RasLogLine> lines = ParseRasLog(app.RasLog());
+    const size_t gone = LinesBefore(lines, [](const RasLogLine& l) {
+        return l.name == "RasGetConnectStatusA" &&
+               l.In("handle") == std::optional<std::string>("1") &&
+               l.result == std::optional<long>(6);
+    });
+    const size_t redial = LinesBefore(lines, [](const RasLogLine& l) {
+        return l.name == "RasDialA" && l.out.count("handle") && l.out.at("handle") == "2";
+    });
+    size_t late = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].raw.find("after_hangup") != std::string::npos) {
+            ++late;
+            CHECK_MSG(i < redial, "late event after the second dial: " + lines[i].raw);
+        }
+    }
+    CHECK_EQ(late, 3u);
+    CHECK_MSG(gone < redial, "the second dial did not wait for the line to go:\n" + app.RasLog());
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>("1"));
+}
+
+E2E_TEST(ConnectionLoss, RunningConnectionIsSavedAtConnectAndGoesWithTheHangUp) {
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    REQUIRE(window != nullptr);
+    REQUIRE(DialAndConnect(app, window).has_value());
+    SYSTEMTIME connectedAt;
+    GetLocalTime(&connectedAt);
+    CHECK_MSG(WaitUntil([] { return RunningRecord().has_value(); }),
+              "no running connection saved; the file holds " + Describe(settings::Bytes()));
+    if (const std::optional<Record> running = RunningRecord()) {
+        CHECK_EQ(running->seconds, 0);
+        const std::optional<long long> apart = SecondsBetween(connectedAt, running->endedAt);
+        CHECK_MSG(apart && *apart >= -2 && *apart <= 2, "saved at " + TimeText(running->endedAt) +
+                                                            ", connected " + TimeText(connectedAt));
+    }
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>());
+
+    const SYSTEMTIME hungUpAt = PressHangUp(window);
+    REQUIRE(WaitStatus(window, texts::kHungUp));
+    CheckRecord(1, hungUpAt, 0, 2);
+    CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
+}
+
+E2E_TEST(ConnectionLoss, ExitWhileConnectedStoresTheRecordAndNoRunningConnection) {
+    Started s = StartProgram(QuickConnectBook());
+    REQUIRE(s.main != nullptr);
+    REQUIRE(ConnectAndWait(s));
+    REQUIRE(WaitUntil([] { return RunningRecord().has_value(); }));
+    const MessageBoxView question = AskByWay(s, kByExitItem);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    REQUIRE(AnswerMessageBox(question.window, IDYES));
+    REQUIRE(s.app.WaitExit().has_value());
+    CheckRecord(1, now, 0, 2);
+    CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
+}
+
+E2E_TEST(ConnectionLoss, KilledWhileConnectedIsRecoveredOnceAtTheNextStart) {
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    REQUIRE(window != nullptr);
+    REQUIRE(DialAndConnect(app, window).has_value());
+    REQUIRE(WaitUntil([] { return RunningRecord().has_value(); }));
+    const std::string saved = *settings::Stored("Running", "Record");
+    app.Kill();
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>());
+
+    // The next start tells what it recovered before the window is used.
+    App second = App::Start(QuickConnectBook());
+    const std::optional<MessageBoxView> box = second.WaitMessageBox();
+    REQUIRE_MSG(box.has_value(), "no notice at the start after the kill");
+    TakeScreenshot("connection-recovered-notice", box->window);
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_EQ(box->icon, BoxIcon::Information);
+    CHECK_EQ(box->buttons, std::vector<int>{IDOK});
+    const size_t comma = saved.find(','), at = saved.find('@');
+    for (const std::string& part :
+         {saved.substr(0, comma), saved.substr(comma + 1, at - comma - 1) + " 秒",
+          saved.substr(at + 1)}) {
+        CHECK_MSG(box->text.find(part) != std::string::npos,
+                  "the notice does not name " + Describe(part) + ": " + Describe(box->text));
+    }
+    CHECK_EQ(settings::Record(1), std::optional<std::string>(saved));
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>("1"));
+    CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+    REQUIRE(second.WaitMainWindow() != nullptr);
+    REQUIRE(second.EndWithCloseBox());
+
+    // Told once: the start after that has nothing to say.
+    Started third = StartProgram(QuickConnectBook());
+    REQUIRE(third.main != nullptr);
+    CHECK(!third.app.WaitMessageBox(0).has_value());
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>("1"));
+}
+
+E2E_TEST(ConnectionLoss, UnreadableSettingsFileIsNamedAtStartAndNotWritten) {
+    const std::string text = "[Memory]\nMaxDataNumber=1\n[Data]\ndata[1]=2003-9-3,3725@15:9:51\n"
+                             "[Running]\nRecord=2003-9-4,60@8:0:0\n";
+    REQUIRE(settings::Write(text));
+    const std::string before = settings::Bytes();
+    App app;
+    std::optional<MessageBoxView> box;
+    {
+        LockedSettings locked;
+        REQUIRE(locked.Held());
+        app = App::Start(QuickConnectBook());
+        box = app.WaitMessageBox();
+    }
+    REQUIRE_MSG(box.has_value(), "no notice for a settings file that cannot be read");
+    TakeScreenshot("unreadable-settings-notice", box->window);
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_MSG(box->text.find("corvantile.ini") != std::string::npos &&
+                  box->text.find("无法读取") != std::string::npos,
+              "notice " + Describe(box->text));
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+    // One notice only: the running connection of the file it could not read is not recovered.
+    REQUIRE(app.WaitMainWindow() != nullptr);
+    CHECK(!app.WaitMessageBox(0).has_value());
+    CHECK_EQ(settings::Bytes(), before);
 }

@@ -486,6 +486,43 @@ E2E_TEST(SimRas, ConnectStatusFollowsTheLine) {
     RasHangUpA(drops);
 }
 
+E2E_TEST(SimRas, HungUpLineGoesAfterItsTimeAndLateEventsStillCome) {
+    UsePhoneBook("slow_hangup", "entry = slow\n[dial slow]\nevent = 0x2000 0\n"
+                                "event = 0x2001 60000\n" // never reached: hung up before
+                                "after_hangup = 5 0 629\nafter_hangup = 0x2000 50\n"
+                                "hangup_ms = 400\n");
+    g_sink.Clear();
+    HRASCONN conn = nullptr;
+    CHECK_EQ(Dial("slow", 1, reinterpret_cast<LPVOID>(Notify1), &conn), DWORD(0));
+    CHECK(g_sink.WaitFor(conn, RASCS_Connected));
+    const DWORD hungUpAt = GetTickCount();
+    CHECK_EQ(RasHangUpA(conn), DWORD(0));
+    ras::ConnStatus st;
+    CHECK_EQ(Status(conn, ras::kConnStatusSize, &st), DWORD(0));
+    CHECK_EQ(DWORD(st.rasconnstate), DWORD(RASCS_Disconnected));
+    CHECK_EQ(st.dwError, DWORD(0));
+    CHECK_EQ(RasHangUpA(conn), DWORD(ERROR_INVALID_HANDLE)); // hung up once only
+
+    // Both late events reach the notifier, in order, after the hang-up returned.
+    CHECK(g_sink.WaitCount(3));
+    std::vector<Received> got = g_sink.Items();
+    CHECK_EQ(got.size(), std::size_t(3));
+    if (got.size() == 3) {
+        CHECK_EQ(got[1].state, DWORD(5));
+        CHECK_EQ(got[1].error, DWORD(629));
+        CHECK_EQ(got[2].state, DWORD(RASCS_Connected));
+    }
+    const std::string h = HandleNum(conn);
+    CHECK(LogHas("event handle=" + h + " state=0x5 error=629 after_hangup"));
+
+    DWORD rc = 0;
+    while ((rc = Status(conn, ras::kConnStatusSize, &st)) == 0 &&
+           GetTickCount() - hungUpAt < e2e::ScaledMs(5000))
+        Sleep(10); // polling for the line to go, bounded by the deadline
+    CHECK_EQ(rc, DWORD(ERROR_INVALID_HANDLE));
+    CHECK(GetTickCount() - hungUpAt >= 390);
+}
+
 E2E_TEST(SimRas, SynchronousDial) {
     UsePhoneBook("sync", "entry = good\nentry = bad\n"
                          "[dial good]\nevent = 0 10\nevent = 0x2000 10\n"

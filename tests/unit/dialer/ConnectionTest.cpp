@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "store/SettingsFile.h"
 #include "tests/unit/store/RecordingStore.h"
 
 namespace dialer {
@@ -179,7 +180,11 @@ TEST_F(ConnectionTest, HangUpStoresTheRecordCounterFirst) {
     AdvanceMs(3725 * 1000 + 400);
     connection.OnTick();
     connection.HangUp();
-    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Memory/MaxDataNumber", "Data/data[5]"}));
+    // The running connection saved at connect and at the tick, then the counter, then the
+    // record with the running connection's removal.
+    EXPECT_EQ(settings.writes,
+              (std::vector<std::string>{"Running/Record", "Running/Record", "Memory/MaxDataNumber",
+                                        "Data/data[5]", "Running/Record"}));
     EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "5");
     EXPECT_EQ(Stored("Data", "data[5]"), "2003-9-3,3725@15:9:51");
     EXPECT_EQ(view.status, kHungUpText);
@@ -262,6 +267,121 @@ TEST_F(ConnectionTest, StoredRecordIsNotReported) {
     Connect();
     connection.HangUp();
     EXPECT_TRUE(view.unsaved.empty());
+}
+
+TEST_F(ConnectionTest, RunningConnectionIsSavedAtConnectAndEveryThirtySeconds) {
+    Connect();
+    EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,0@15:9:51");
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "");
+    for (int second = 1; second <= 29; ++second) {
+        AdvanceMs(1000);
+        connection.OnTick();
+    }
+    EXPECT_EQ(settings.writes.size(), 1u);
+    AdvanceMs(1000);
+    clock.wallClock.second = 21;
+    connection.OnTick();
+    EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,30@15:9:21");
+    // Merged ticks: the next save comes 30 counted seconds after the last.
+    AdvanceMs(45000);
+    connection.OnTick();
+    EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,75@15:9:21");
+    EXPECT_EQ(settings.writes.size(), 3u);
+}
+
+TEST_F(ConnectionTest, FailedRunningSaveIsTriedAgainAtTheNextTick) {
+    settings.failWritesFrom = 0;
+    Connect();
+    settings.failWritesFrom = -1;
+    AdvanceMs(1000);
+    connection.OnTick();
+    EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,1@15:9:51");
+}
+
+TEST_F(ConnectionTest, HangUpRemovesTheRunningConnection) {
+    Connect();
+    AdvanceMs(31000);
+    connection.OnTick();
+    connection.HangUp();
+    EXPECT_FALSE(document.Find("Running", "Record").has_value());
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,31@15:9:51");
+}
+
+TEST_F(ConnectionTest, ErrorEventWhileConnectedEndsTheConnectionAsAHangUpDoes) {
+    for (const auto& [state, error] : {std::pair{5u, 629u}, std::pair{kRasDisconnected, 0u}}) {
+        ras.hangUps.clear();
+        Connect();
+        AdvanceMs(12000);
+        connection.OnDialEvent(state, error);
+        EXPECT_EQ(ras.hangUps, std::vector<RasHandle>{7});
+        EXPECT_EQ(view.status, kLineDroppedText);
+        EXPECT_FALSE(view.timerOn);
+        EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+        EXPECT_EQ(connection.Mode(), 1);
+        EXPECT_EQ(connection.Handle(), 0u);
+        EXPECT_FALSE(document.Find("Running", "Record").has_value());
+    }
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,12@15:9:51");
+    EXPECT_EQ(Stored("Data", "data[2]"), "2003-9-3,12@15:9:51");
+}
+
+TEST_F(ConnectionTest, StageEventWhileConnectedChangesNothing) {
+    Connect();
+    AdvanceMs(3000);
+    connection.OnTick();
+    connection.OnDialEvent(5, 0);
+    EXPECT_EQ(view.status, FormatConnectedStatus(3));
+    EXPECT_EQ(connection.Mode(), 2);
+    EXPECT_TRUE(view.timerOn);
+}
+
+TEST(StartNoticesTest, NothingToSayForAnOrdinaryFile) {
+    store::IniDocument document;
+    store::testing::RecordingStore settings{document};
+    EXPECT_TRUE(StartNotices(settings).empty());
+    EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST(StartNoticesTest, RunningConnectionBecomesARecordOnce) {
+    store::IniDocument document;
+    document.Set("Memory", "MaxDataNumber", "2");
+    document.Set("Running", "Record", "2026-12-8,3725@15:9:51");
+    store::testing::RecordingStore settings{document};
+    const std::vector<std::string> notices = StartNotices(settings);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("2026-12-8"), std::string::npos);
+    EXPECT_NE(notices[0].find("3725 秒"), std::string::npos);
+    EXPECT_NE(notices[0].find("15:9:51"), std::string::npos);
+    EXPECT_EQ(store::testing::StoredValue(document, "Data", "data[3]"), "2026-12-8,3725@15:9:51");
+    EXPECT_EQ(store::testing::StoredValue(document, "Memory", "MaxDataNumber"), "3");
+    EXPECT_FALSE(document.Find("Running", "Record").has_value());
+    EXPECT_TRUE(StartNotices(settings).empty());
+}
+
+TEST(StartNoticesTest, RecoveryThatCannotBeStoredShowsTheRecord) {
+    store::IniDocument document;
+    document.Set("Running", "Record", "2026-12-8,40@9:1:2");
+    store::testing::RecordingStore settings{document};
+    settings.failWritesFrom = 0;
+    const std::vector<std::string> notices = StartNotices(settings);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("请手工记下"), std::string::npos);
+    EXPECT_NE(notices[0].find("2026-12-8,40@9:1:2"), std::string::npos);
+}
+
+class UnusableStore : public store::testing::RecordingStore {
+public:
+    using RecordingStore::RecordingStore;
+    store::FileState State() const override { return store::FileState::TooLarge; }
+};
+
+TEST(StartNoticesTest, UnusableFileIsNamedAndNotWritten) {
+    store::IniDocument document;
+    UnusableStore settings{document};
+    const std::vector<std::string> notices = StartNotices(settings);
+    EXPECT_EQ(notices,
+              std::vector<std::string>{store::FileStateNotice(store::FileState::TooLarge)});
+    EXPECT_TRUE(settings.writes.empty());
 }
 
 } // namespace

@@ -53,6 +53,23 @@ TEST(DialEventTest, ASecondConnectedEventDoesNotRestartTheCount) {
     EXPECT_EQ(ClassifyDialEvent(0x2000, 0, true, true), DialEvent::Stale);
 }
 
+TEST(DialEventTest, TheEndOfALineThatIsUpIsADrop) {
+    EXPECT_EQ(ClassifyDialEvent(0x2001, 0, true, true), DialEvent::Dropped);
+    EXPECT_EQ(ClassifyDialEvent(5, 629, true, true), DialEvent::Dropped);
+    EXPECT_EQ(ClassifyDialEvent(0x2000, 678, true, true), DialEvent::Dropped);
+    EXPECT_EQ(ClassifyDialEvent(5, 0, true, true), DialEvent::Stale);
+}
+
+TEST(RunningSaveTest, DueEveryThirtyCountedSeconds) {
+    EXPECT_FALSE(RunningSaveDue(0, 0));
+    EXPECT_FALSE(RunningSaveDue(29, 0));
+    EXPECT_TRUE(RunningSaveDue(30, 0));
+    EXPECT_TRUE(RunningSaveDue(95, 30));
+    EXPECT_FALSE(RunningSaveDue(59, 30));
+    // A count that went back (a clock step) saves at once.
+    EXPECT_TRUE(RunningSaveDue(3, 30));
+}
+
 TEST(ElapsedTest, WholeSecondsOnly) {
     EXPECT_EQ(ElapsedWholeSeconds(1000, 1000), 0);
     EXPECT_EQ(ElapsedWholeSeconds(1000, 1999), 0);

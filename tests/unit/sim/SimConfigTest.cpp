@@ -78,6 +78,22 @@ TEST(SimConfigScripts, EventsKeepOrderDelaysErrorsAndDrop) {
     EXPECT_EQ(x.dropAfterMs, 16u);
 }
 
+TEST(SimConfigScripts, EventsAfterHangUpAndTheTimeTheLineTakesToGo) {
+    SimConfig config = ParseSimConfig("[dial]\nevent = 0x2000 10\nafter_hangup = 5 0\n"
+                                      "after_hangup = 0x2001 40 631\nhangup_ms = 500\n"
+                                      "hangup_ms = later\n");
+    ASSERT_EQ(config.errors.size(), 1u);
+    EXPECT_EQ(config.errors[0].line, 6);
+    DialScript script = config.ScriptFor("any");
+    EXPECT_EQ(States(script), std::vector<std::uint32_t>{0x2000});
+    ASSERT_EQ(script.afterHangUp.size(), 2u);
+    EXPECT_EQ(script.afterHangUp[1].state, 0x2001u);
+    EXPECT_EQ(script.afterHangUp[1].delayMs, 40u);
+    EXPECT_EQ(script.afterHangUp[1].error, 631u);
+    EXPECT_EQ(script.hangUpMs, 500u);
+    EXPECT_EQ(DefaultDialScript().hangUpMs, 0u);
+}
+
 TEST(SimConfigErrors, BadLinesAreReportedWithTheirNumbersAndSkipped) {
     SimConfig config = ParseSimConfig("event = 0 10\n"           // 1: outside a section
                                       "[dial]\n"                 // 2
