@@ -324,6 +324,12 @@ Started StartProgramReading(const std::string& phoneBookPath) {
     return Settled(App::StartReading(phoneBookPath));
 }
 
+Started StartShown(const PhoneBook& book, const std::string& settingsText) {
+    Started s = StartProgram(book, settingsText);
+    REQUIRE_MSG(s.main != nullptr, "the main window did not appear");
+    return s;
+}
+
 std::vector<DWORD> RunningCopies() {
     std::vector<DWORD> ids;
     const std::string path = AppPath();

@@ -100,6 +100,8 @@ struct Started {
 Started StartProgram(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
 // The same with the phone book read from a path of the caller's (a pipe).
 Started StartProgramReading(const std::string& phoneBookPath);
+// StartProgram for the cases that need the window: ends the case when it did not appear.
+Started StartShown(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
 
 // Process ids of running copies of AppPath().
 std::vector<DWORD> RunningCopies();

@@ -97,15 +97,13 @@ PowerObservation ObservePowerCommand(const Started& s, bool connected) {
 
 // A connected program, counting, hidden in the tray; or an idle one hidden in the tray.
 Started StartForPowerCommand(bool connected, int* secondsBefore) {
-    Started s = StartProgram(connected ? QuickConnectBook() : NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(connected ? QuickConnectBook() : NeverConnectingBook());
     if (connected) {
         REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
         REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
         *secondsBefore = ShownSeconds(s.main).value_or(0);
     } else {
-        PostMinimise(s.main);
-        REQUIRE(WaitHidden(s.main));
+        HideToTray(s);
         *secondsBefore = 0;
     }
     return s;
@@ -214,9 +212,7 @@ const bool kPowerCasesRegistered = [] {
 } // namespace
 
 E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
+    Started s = StartConnected();
     REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
     for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
@@ -246,11 +242,9 @@ E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
     for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         REQUIRE(settings::Remove());
-        Started s = StartProgram(NeverConnectingBook());
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(NeverConnectingBook());
         // Minimised once, so that there is an icon to go.
-        PostMinimise(s.main);
-        REQUIRE(WaitHidden(s.main));
+        HideToTray(s);
         REQUIRE(TrayIconPresent(s.main));
         ShowIfNeeded(s, way);
         const MessageBoxView box = AskByWay(s, way);
@@ -259,9 +253,7 @@ E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
         CHECK_MSG(s.app.WaitExit() == std::optional<DWORD>(0),
                   "the program did not end with code 0" + where);
         CHECK_MSG(NoRecordStored(), "a record was stored" + where);
-        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + where);
-        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
-                  "the taskbar still shows an icon" + where);
+        CheckNoIconLeft(s.main, where);
     }
 }
 
@@ -269,8 +261,7 @@ E2E_TEST(Exit, YesWhileConnectedStoresOneRecordOfTheSecondsUpToTheAnswer) {
     for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         REQUIRE(settings::Remove());
-        Started s = StartProgram(QuickConnectBook());
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(QuickConnectBook());
         REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window" + where);
         ShowIfNeeded(s, way);
         const MessageBoxView box = AskByWay(s, way);
@@ -288,16 +279,12 @@ E2E_TEST(Exit, YesWhileConnectedStoresOneRecordOfTheSecondsUpToTheAnswer) {
                   "the record holds " + Describe(seconds) + " s, the status showed " +
                       std::to_string(shown) + where);
         CHECK_MSG(RasCalls(s.app, "RasHangUpA") == 1, "not hung up once" + where);
-        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + where);
-        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
-                  "the taskbar still shows an icon" + where);
+        CheckNoIconLeft(s.main, where);
     }
 }
 
 E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE(ConnectAndWait(s));
+    Started s = StartConnected();
     REQUIRE(WaitSecondsAbove(s.main, 0));
 
     DWORD_PTR allowed = 0;
@@ -327,8 +314,7 @@ E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
 }
 
 E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook());
     DWORD_PTR ignored = 0;
     REQUIRE(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, DefaultTimeoutMs(),
                                 &ignored));

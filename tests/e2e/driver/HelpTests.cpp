@@ -56,8 +56,7 @@ void CheckHelpText(HWND help, const std::string& context) {
 } // namespace
 
 E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     HWND help = OpenAwayFromTheCorner(s.main, [&] { return OpenHelp(s.app, s.main); });
     CHECK_MSG(ScreenshotTaken("help-window", help), "no screenshot of the help window");
     CheckModalLayout(help, s.main, kLayout);
@@ -82,8 +81,7 @@ E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
 }
 
 E2E_TEST(Help, ShowsTheTextByteForByteScrolledToItsEnd) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     HWND help = OpenHelp(s.app, s.main);
     REQUIRE(help != nullptr);
     CheckHelpText(help, "first opening");
@@ -105,8 +103,7 @@ E2E_TEST(Help, ShowsTheTextByteForByteScrolledToItsEnd) {
 }
 
 E2E_TEST(Help, TypedTextIsGoneAndTheSameTextShownAtTheNextOpening) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     HWND help = OpenHelp(s.app, s.main);
     REQUIRE(help != nullptr);
 
@@ -127,8 +124,7 @@ E2E_TEST(Help, TypedTextIsGoneAndTheSameTextShownAtTheNextOpening) {
 }
 
 E2E_TEST(Help, EndsByItsButtonEnterEscAndTheCloseBox) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     // Enter presses the default button.
     CheckEachWayEnds([&] { return OpenHelp(s.app, s.main); },
                      {ByBackButton(), ByKey("Enter", ids::kReturn, VK_RETURN),

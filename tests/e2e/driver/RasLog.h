@@ -134,20 +134,10 @@ inline RasLogLine ParseRasLogLine(const std::string& line) {
 // Every line of the log text (UTF-8, "\n" or "\r\n" line ends).
 inline std::vector<RasLogLine> ParseRasLog(const std::string& text) {
     std::vector<RasLogLine> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    for (const std::string& line : SplitLines(text)) {
         if (!line.empty()) {
             lines.push_back(ParseRasLogLine(line));
         }
-        start = end + 1;
     }
     return lines;
 }

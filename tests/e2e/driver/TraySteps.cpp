@@ -130,6 +130,12 @@ bool ConnectAndWait(Started& s) {
     return WaitHidden(s.main) && WaitUntil([&] { return TrayIconPresent(s.main); });
 }
 
+Started StartConnected() {
+    Started s = StartShown(QuickConnectBook());
+    REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window to the tray");
+    return s;
+}
+
 bool IconGoneWithTheWindow(HWND main) {
     const DWORD start = GetTickCount();
     while (IsWindow(main)) {
@@ -153,6 +159,23 @@ bool WaitShown(HWND window, bool* everIconic, unsigned timeoutMs) {
 
 void PostMinimise(HWND window, WPARAM command) {
     PostMessageA(window, WM_SYSCOMMAND, command, 0);
+}
+
+void HideToTray(const Started& s) {
+    PostMinimise(s.main);
+    REQUIRE_MSG(WaitHidden(s.main), "minimise did not hide the window");
+}
+
+Started StartHidden(const PhoneBook& book) {
+    Started s = StartShown(book);
+    HideToTray(s);
+    return s;
+}
+
+void CheckNoIconLeft(HWND main, const std::string& where) {
+    CHECK_MSG(!TrayIconPresent(main), "the icon stayed" + where);
+    CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
+              "the taskbar still shows an icon" + where);
 }
 
 std::optional<int> ShownSeconds(HWND main) {
