@@ -179,33 +179,27 @@ void RunPowerCase(int position, bool connected) {
     CHECK_MSG(false, "the session did not end");
 }
 
-void PowerRestartWhileConnected() {
-    RunPowerCase(tray_positions::kRestart, true);
-}
-void PowerShutDownWhileConnected() {
-    RunPowerCase(tray_positions::kShutDown, true);
-}
-void PowerRestartWhileIdle() {
-    RunPowerCase(tray_positions::kRestart, false);
-}
-void PowerShutDownWhileIdle() {
-    RunPowerCase(tray_positions::kShutDown, false);
-}
-
 // Registered only for the run script's power step, never in an ordinary run.
 const bool kPowerCasesRegistered = [] {
     if (GetEnv("E2E_POWER_CASE").empty()) {
         return false;
     }
-    auto& registry = Registry::Instance();
-    registry.Add({"Power.RestartWhileConnectedStoresTheRecordThenEndsTheSession", __FILE__,
-                  __LINE__, &PowerRestartWhileConnected});
-    registry.Add({"Power.ShutDownWhileConnectedStoresTheRecordThenEndsTheSession", __FILE__,
-                  __LINE__, &PowerShutDownWhileConnected});
-    registry.Add({"Power.RestartWhileIdleStoresNothingAndEndsTheSession", __FILE__, __LINE__,
-                  &PowerRestartWhileIdle});
-    registry.Add({"Power.ShutDownWhileIdleStoresNothingAndEndsTheSession", __FILE__, __LINE__,
-                  &PowerShutDownWhileIdle});
+    const struct {
+        const char* name;
+        int position;
+        bool connected;
+    } cases[] = {
+        {"Power.RestartWhileConnectedStoresTheRecordThenEndsTheSession", tray_positions::kRestart,
+         true},
+        {"Power.ShutDownWhileConnectedStoresTheRecordThenEndsTheSession", tray_positions::kShutDown,
+         true},
+        {"Power.RestartWhileIdleStoresNothingAndEndsTheSession", tray_positions::kRestart, false},
+        {"Power.ShutDownWhileIdleStoresNothingAndEndsTheSession", tray_positions::kShutDown, false},
+    };
+    for (const auto& power : cases) {
+        Registry::Instance().Add({power.name, __FILE__, __LINE__,
+                                  [=] { RunPowerCase(power.position, power.connected); }});
+    }
     return true;
 }();
 
@@ -288,21 +282,17 @@ E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
     REQUIRE(WaitSecondsAbove(s.main, 0));
 
     DWORD_PTR allowed = 0;
-    REQUIRE_MSG(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL,
-                                    DefaultTimeoutMs(), &allowed),
+    REQUIRE_MSG(SendTo(s.main, WM_QUERYENDSESSION, 0, 0, &allowed),
                 "WM_QUERYENDSESSION was not answered");
     CHECK_MSG(allowed != 0, "the program refused the end of the session");
     // A session that does not end after all changes nothing.
-    DWORD_PTR ignored = 0;
-    REQUIRE(SendMessageTimeoutA(s.main, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                &ignored));
+    REQUIRE(SendTo(s.main, WM_ENDSESSION, FALSE));
     CHECK(NoRecordStored());
     CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
     CHECK(SecondsKeepCounting(s.main));
 
     const int shown = ShownSeconds(s.main).value_or(-1);
-    REQUIRE_MSG(SendMessageTimeoutA(s.main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                    &ignored),
+    REQUIRE_MSG(SendTo(s.main, WM_ENDSESSION, TRUE),
                 "WM_ENDSESSION was not handled in time (a question?)");
     CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared");
     CHECK_EQ(StoredRecordCount(), 1);
@@ -315,11 +305,8 @@ E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
 
 E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
     Started s = StartShown(QuickConnectBook());
-    DWORD_PTR ignored = 0;
-    REQUIRE(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                &ignored));
-    REQUIRE(SendMessageTimeoutA(s.main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                &ignored));
+    REQUIRE(SendTo(s.main, WM_QUERYENDSESSION));
+    REQUIRE(SendTo(s.main, WM_ENDSESSION, TRUE));
     CHECK(!AnyMessageBox(s.app));
     CHECK(NoRecordStored());
     CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);

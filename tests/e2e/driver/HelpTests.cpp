@@ -28,15 +28,6 @@ HWND OpenHelp(const App& app, HWND main) {
     return app.WaitDialog(kHelpTitle, ids::kHelpEdit);
 }
 
-// Text with its line ends made visible, for failure messages.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
-    }
-    return out;
-}
-
 void CheckHelpText(HWND help, const std::string& context) {
     const std::string shown = WindowText(Item(help, ids::kHelpEdit));
     if (shown == texts::kHelp) {
@@ -50,7 +41,7 @@ void CheckHelpText(HWND help, const std::string& context) {
     CHECK_MSG(false, context + ": text differs from byte " + std::to_string(first) + " of " +
                          std::to_string(texts::kHelp.size()) + "; shown " +
                          std::to_string(shown.size()) +
-                         " bytes from there: " + Escaped(shown.substr(first, 40)));
+                         " bytes from there: " + Describe(shown.substr(first, 40)));
 }
 
 } // namespace

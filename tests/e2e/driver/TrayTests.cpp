@@ -303,10 +303,8 @@ namespace {
 // and its click posted; once the settings file holds the name, all before it was handled.
 bool PostMarkerAndWait(const Started& s, const std::string& marker) {
     HWND saveBox = Item(s.main, ids::kSaveBox);
-    DWORD_PTR ignored = 0;
     if (!SetWindowTextTo(Item(s.main, ids::kUser), marker) ||
-        !SendMessageTimeoutA(saveBox, BM_SETCHECK, BST_CHECKED, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                             &ignored)) {
+        !SendTo(saveBox, BM_SETCHECK, BST_CHECKED)) {
         return false;
     }
     PostMessageA(s.main, WM_COMMAND, MAKEWPARAM(ids::kSaveBox, BN_CLICKED),
