@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,11 @@ public:
     // A shown dialog of this process with the title and a control of the id (the statistics
     // and help windows); nullptr when none came before the deadline or the program ended.
     HWND WaitDialog(const char* title, int itemId) const;
+    // The first shown dialog (#32770: also the main window and message boxes) `which` takes,
+    // now or once one comes; nullptr when there is none (by the deadline, or the program ended).
+    HWND Dialog(const std::function<bool(HWND)>& which) const;
+    HWND WaitDialog(const std::function<bool(HWND)>& which,
+                    unsigned timeoutMs = DefaultTimeoutMs()) const;
     // The exit code once the process has ended; empty on timeout.
     std::optional<DWORD> WaitExit(unsigned timeoutMs = DefaultTimeoutMs()) const;
     void Kill();

@@ -6,7 +6,9 @@
 
 #include "Text.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,29 +25,19 @@ struct RasLogLine {
 
     // A value passed; empty when the line has no such key. Quoted strings are
     // unescaped and converted to ANSI like the tests' literals; a null pointer reads "null".
-    std::optional<std::string> In(const std::string& key) const { return Find(in, key); }
-
-private:
-    static std::optional<std::string> Find(const std::map<std::string, std::string>& values,
-                                           const std::string& key) {
-        const auto found = values.find(key);
-        return found == values.end() ? std::nullopt : std::optional<std::string>(found->second);
+    std::optional<std::string> In(const std::string& key) const {
+        const auto found = in.find(key);
+        return found == in.end() ? std::nullopt : std::optional<std::string>(found->second);
     }
 };
 
 namespace raslog_detail {
 
 inline int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    static const char kDigits[] = "0123456789abcdef";
+    const char* found =
+        c ? std::strchr(kDigits, std::tolower(static_cast<unsigned char>(c))) : nullptr;
+    return found ? static_cast<int>(found - kDigits) : -1;
 }
 
 // Reads one word from `at`: a bare run of non-blanks, or a "key=" followed by a quoted string

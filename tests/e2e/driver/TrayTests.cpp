@@ -34,17 +34,7 @@ void CloseMenuWithEscape(const Started& s, HWND menu) {
 
 // A modal dialog of the program other than the main window and message boxes.
 HWND WaitOwnedDialog(const App& app, HWND main) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopWindowsOf(app.Id(), "#32770")) {
-            if (window != main && !LooksLikeMessageBox(window)) {
-                found = window;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
+    return app.WaitDialog([&](HWND w) { return w != main && !LooksLikeMessageBox(w); });
 }
 
 // Exactly one icon on the taskbar, and it is the program's, shown with its window id.
