@@ -259,8 +259,7 @@ E2E_TEST(ImageButton, TooltipTextAnswersOverEachButton) {
         HWND over = Item(s.main, button.id);
         CHECK(PointAt(CentreOf(over), [&] { return Raised(over); }));
         // Then the pointer rests there until the tooltip shows.
-        HWND tip = nullptr;
-        WaitUntil([&] { return (tip = ShownTooltip(s.app)) != nullptr; });
+        HWND tip = WaitFor([&] { return ShownTooltip(s.app); });
         if (!CHECK_MSG(tip != nullptr, "no tooltip over button " + std::to_string(button.id))) {
             continue;
         }

@@ -193,11 +193,7 @@ bool WaitSecondsAbove(HWND main, int seconds, unsigned timeoutMs) {
 }
 
 bool SecondsKeepCounting(HWND main) {
-    std::optional<int> first;
-    WaitUntil([&] {
-        first = ShownSeconds(main);
-        return first.has_value();
-    });
+    const std::optional<int> first = WaitFor([&] { return ShownSeconds(main); });
     return first && WaitSecondsAbove(main, *first);
 }
 
