@@ -17,61 +17,15 @@
 #include "store/SettingsPath_win.h"
 #include "windows/StatsDlg_win.h"
 
+#include "BenchSteps_win.h"
+#include "Text.h"
+
 namespace {
 
-double NowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-std::string ReadFileBytes(const std::string& path, bool* exists) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    *exists = file != INVALID_HANDLE_VALUE;
-    if (*exists) {
-        char buffer[65536];
-        DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-            bytes.append(buffer, read);
-        }
-        CloseHandle(file);
-    }
-    return bytes;
-}
-
-// A settings file as years of use leave it: an account, the counter and one record per key.
-std::string SettingsWithRecords(int count) {
-    std::string text = "[Option]\r\nSaveUserPwd=False\r\nUser=\r\nPwd=\r\nPos=0\r\n[Memory]\r\n"
-                       "MaxDataNumber=" +
-                       std::to_string(count) + "\r\n[Data]\r\n";
-    for (int i = 1; i <= count; ++i) {
-        const store::LocalTime at{2003 + i / 1000, 1 + i % 12, 1 + i % 28,
-                                  i % 24,          i % 60,     (i * 7) % 60};
-        text +=
-            store::RecordKey(i) + "=" + store::FormatConnectionRecord(at, 60 + i % 7200) + "\r\n";
-    }
-    return text;
-}
+using bench::NowMs;
+using bench::SettingsWithRecords;
+using e2e::ReadFileBytes;
+using e2e::WriteFileBytes;
 
 bool NothingToPaint(HWND window) {
     if (GetUpdateRect(window, nullptr, FALSE)) {

@@ -216,64 +216,39 @@ std::string App::RasLog() const {
     return ReadFileBytes(m_rasLog);
 }
 
-HWND App::MainWindow() const {
-    if (!m_process) {
-        return nullptr;
-    }
-    for (HWND window : TopWindowsOf(m_processId, "#32770")) {
-        if (WindowText(window) == kMainTitle && !LooksLikeMessageBox(window)) {
-            return window;
+HWND App::Dialog(const std::function<bool(HWND)>& which) const {
+    if (m_process) {
+        for (HWND window : TopWindowsOf(m_processId, "#32770")) {
+            if (which(window)) {
+                return window;
+            }
         }
     }
     return nullptr;
 }
 
-HWND App::WaitMainWindow(unsigned timeoutMs) const {
+HWND App::WaitDialog(const std::function<bool(HWND)>& which, unsigned timeoutMs) const {
     HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            found = MainWindow();
-            return found != nullptr || !Running();
-        },
-        timeoutMs);
+    WaitUntil([&] { return (found = Dialog(which)) != nullptr || !Running(); }, timeoutMs);
     return found;
+}
+
+HWND App::MainWindow() const {
+    return Dialog([](HWND w) { return WindowText(w) == kMainTitle && !LooksLikeMessageBox(w); });
+}
+
+HWND App::WaitMainWindow(unsigned timeoutMs) const {
+    return WaitDialog([](HWND w) { return WindowText(w) == kMainTitle && !LooksLikeMessageBox(w); },
+                      timeoutMs);
 }
 
 std::optional<MessageBoxView> App::WaitMessageBox(unsigned timeoutMs) const {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            if (m_process) {
-                for (HWND window : TopWindowsOf(m_processId, "#32770")) {
-                    if (LooksLikeMessageBox(window)) {
-                        found = window;
-                        return true;
-                    }
-                }
-            }
-            return !Running();
-        },
-        timeoutMs);
-    if (!found) {
-        return std::nullopt;
-    }
-    return ReadMessageBox(found);
+    HWND found = WaitDialog(LooksLikeMessageBox, timeoutMs);
+    return found ? std::optional<MessageBoxView>(ReadMessageBox(found)) : std::nullopt;
 }
 
 HWND App::WaitDialog(const char* title, int itemId) const {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        if (m_process) {
-            for (HWND window : TopWindowsOf(m_processId, "#32770")) {
-                if (WindowText(window) == title && Item(window, itemId) != nullptr) {
-                    found = window;
-                    return true;
-                }
-            }
-        }
-        return !Running();
-    });
-    return found;
+    return WaitDialog([&](HWND w) { return WindowText(w) == title && Item(w, itemId) != nullptr; });
 }
 
 std::optional<DWORD> App::WaitExit(unsigned timeoutMs) const {
@@ -303,10 +278,8 @@ bool App::EndWithCloseBox(unsigned timeoutMs) {
             if (!Running()) {
                 return true;
             }
-            for (HWND box : TopWindowsOf(m_processId, "#32770")) {
-                if (LooksLikeMessageBox(box)) {
-                    AnswerMessageBox(box, IDYES);
-                }
+            if (HWND box = Dialog(LooksLikeMessageBox)) {
+                AnswerMessageBox(box, IDYES);
             }
             return false;
         },
@@ -322,6 +295,12 @@ Started StartProgram(const PhoneBook& book, const std::string& settingsText) {
 
 Started StartProgramReading(const std::string& phoneBookPath) {
     return Settled(App::StartReading(phoneBookPath));
+}
+
+Started StartShown(const PhoneBook& book, const std::string& settingsText) {
+    Started s = StartProgram(book, settingsText);
+    REQUIRE_MSG(s.main != nullptr, "the main window did not appear");
+    return s;
 }
 
 std::vector<DWORD> RunningCopies() {

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,11 @@ public:
     // A shown dialog of this process with the title and a control of the id (the statistics
     // and help windows); nullptr when none came before the deadline or the program ended.
     HWND WaitDialog(const char* title, int itemId) const;
+    // The first shown dialog (#32770: also the main window and message boxes) `which` takes,
+    // now or once one comes; nullptr when there is none (by the deadline, or the program ended).
+    HWND Dialog(const std::function<bool(HWND)>& which) const;
+    HWND WaitDialog(const std::function<bool(HWND)>& which,
+                    unsigned timeoutMs = DefaultTimeoutMs()) const;
     // The exit code once the process has ended; empty on timeout.
     std::optional<DWORD> WaitExit(unsigned timeoutMs = DefaultTimeoutMs()) const;
     void Kill();
@@ -100,6 +106,8 @@ struct Started {
 Started StartProgram(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
 // The same with the phone book read from a path of the caller's (a pipe).
 Started StartProgramReading(const std::string& phoneBookPath);
+// StartProgram for the cases that need the window: ends the case when it did not appear.
+Started StartShown(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
 
 // Process ids of running copies of AppPath().
 std::vector<DWORD> RunningCopies();

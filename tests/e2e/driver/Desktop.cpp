@@ -11,13 +11,8 @@ std::string g_name;
 }
 
 bool JoinDesktop(const std::string& name, unsigned timeoutMs) {
-    HDESK desktop = nullptr;
-    WaitUntil(
-        [&] {
-            desktop = OpenDesktopA(name.c_str(), 0, FALSE, GENERIC_ALL);
-            return desktop != nullptr;
-        },
-        timeoutMs);
+    HDESK desktop =
+        WaitFor([&] { return OpenDesktopA(name.c_str(), 0, FALSE, GENERIC_ALL); }, timeoutMs);
     // The handle stays open for the life of the driver: the thread keeps using the desktop.
     if (!desktop || !SetThreadDesktop(desktop)) {
         return false;

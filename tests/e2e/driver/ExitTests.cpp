@@ -97,15 +97,13 @@ PowerObservation ObservePowerCommand(const Started& s, bool connected) {
 
 // A connected program, counting, hidden in the tray; or an idle one hidden in the tray.
 Started StartForPowerCommand(bool connected, int* secondsBefore) {
-    Started s = StartProgram(connected ? QuickConnectBook() : NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(connected ? QuickConnectBook() : NeverConnectingBook());
     if (connected) {
         REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
         REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
         *secondsBefore = ShownSeconds(s.main).value_or(0);
     } else {
-        PostMinimise(s.main);
-        REQUIRE(WaitHidden(s.main));
+        HideToTray(s);
         *secondsBefore = 0;
     }
     return s;
@@ -181,42 +179,34 @@ void RunPowerCase(int position, bool connected) {
     CHECK_MSG(false, "the session did not end");
 }
 
-void PowerRestartWhileConnected() {
-    RunPowerCase(tray_positions::kRestart, true);
-}
-void PowerShutDownWhileConnected() {
-    RunPowerCase(tray_positions::kShutDown, true);
-}
-void PowerRestartWhileIdle() {
-    RunPowerCase(tray_positions::kRestart, false);
-}
-void PowerShutDownWhileIdle() {
-    RunPowerCase(tray_positions::kShutDown, false);
-}
-
 // Registered only for the run script's power step, never in an ordinary run.
 const bool kPowerCasesRegistered = [] {
     if (GetEnv("E2E_POWER_CASE").empty()) {
         return false;
     }
-    auto& registry = Registry::Instance();
-    registry.Add({"Power.RestartWhileConnectedStoresTheRecordThenEndsTheSession", __FILE__,
-                  __LINE__, &PowerRestartWhileConnected});
-    registry.Add({"Power.ShutDownWhileConnectedStoresTheRecordThenEndsTheSession", __FILE__,
-                  __LINE__, &PowerShutDownWhileConnected});
-    registry.Add({"Power.RestartWhileIdleStoresNothingAndEndsTheSession", __FILE__, __LINE__,
-                  &PowerRestartWhileIdle});
-    registry.Add({"Power.ShutDownWhileIdleStoresNothingAndEndsTheSession", __FILE__, __LINE__,
-                  &PowerShutDownWhileIdle});
+    const struct {
+        const char* name;
+        int position;
+        bool connected;
+    } cases[] = {
+        {"Power.RestartWhileConnectedStoresTheRecordThenEndsTheSession", tray_positions::kRestart,
+         true},
+        {"Power.ShutDownWhileConnectedStoresTheRecordThenEndsTheSession", tray_positions::kShutDown,
+         true},
+        {"Power.RestartWhileIdleStoresNothingAndEndsTheSession", tray_positions::kRestart, false},
+        {"Power.ShutDownWhileIdleStoresNothingAndEndsTheSession", tray_positions::kShutDown, false},
+    };
+    for (const auto& power : cases) {
+        Registry::Instance().Add({power.name, __FILE__, __LINE__,
+                                  [=] { RunPowerCase(power.position, power.connected); }});
+    }
     return true;
 }();
 
 } // namespace
 
 E2E_TEST(Exit, EveryWayOutAsksAndNoChangesNothingWhileConnected) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
+    Started s = StartConnected();
     REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
     for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
@@ -246,11 +236,9 @@ E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
     for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         REQUIRE(settings::Remove());
-        Started s = StartProgram(NeverConnectingBook());
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(NeverConnectingBook());
         // Minimised once, so that there is an icon to go.
-        PostMinimise(s.main);
-        REQUIRE(WaitHidden(s.main));
+        HideToTray(s);
         REQUIRE(TrayIconPresent(s.main));
         ShowIfNeeded(s, way);
         const MessageBoxView box = AskByWay(s, way);
@@ -259,9 +247,7 @@ E2E_TEST(Exit, YesWhileIdleEndsWithoutARecordAndTheIconGoes) {
         CHECK_MSG(s.app.WaitExit() == std::optional<DWORD>(0),
                   "the program did not end with code 0" + where);
         CHECK_MSG(NoRecordStored(), "a record was stored" + where);
-        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + where);
-        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
-                  "the taskbar still shows an icon" + where);
+        CheckNoIconLeft(s.main, where);
     }
 }
 
@@ -269,8 +255,7 @@ E2E_TEST(Exit, YesWhileConnectedStoresOneRecordOfTheSecondsUpToTheAnswer) {
     for (const WayOut& way : WaysOut()) {
         const std::string where = std::string(" (") + way.name + ")";
         REQUIRE(settings::Remove());
-        Started s = StartProgram(QuickConnectBook());
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(QuickConnectBook());
         REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window" + where);
         ShowIfNeeded(s, way);
         const MessageBoxView box = AskByWay(s, way);
@@ -288,34 +273,26 @@ E2E_TEST(Exit, YesWhileConnectedStoresOneRecordOfTheSecondsUpToTheAnswer) {
                   "the record holds " + Describe(seconds) + " s, the status showed " +
                       std::to_string(shown) + where);
         CHECK_MSG(RasCalls(s.app, "RasHangUpA") == 1, "not hung up once" + where);
-        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + where);
-        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
-                  "the taskbar still shows an icon" + where);
+        CheckNoIconLeft(s.main, where);
     }
 }
 
 E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE(ConnectAndWait(s));
+    Started s = StartConnected();
     REQUIRE(WaitSecondsAbove(s.main, 0));
 
     DWORD_PTR allowed = 0;
-    REQUIRE_MSG(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL,
-                                    DefaultTimeoutMs(), &allowed),
+    REQUIRE_MSG(SendTo(s.main, WM_QUERYENDSESSION, 0, 0, &allowed),
                 "WM_QUERYENDSESSION was not answered");
     CHECK_MSG(allowed != 0, "the program refused the end of the session");
     // A session that does not end after all changes nothing.
-    DWORD_PTR ignored = 0;
-    REQUIRE(SendMessageTimeoutA(s.main, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                &ignored));
+    REQUIRE(SendTo(s.main, WM_ENDSESSION, FALSE));
     CHECK(NoRecordStored());
     CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
     CHECK(SecondsKeepCounting(s.main));
 
     const int shown = ShownSeconds(s.main).value_or(-1);
-    REQUIRE_MSG(SendMessageTimeoutA(s.main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                    &ignored),
+    REQUIRE_MSG(SendTo(s.main, WM_ENDSESSION, TRUE),
                 "WM_ENDSESSION was not handled in time (a question?)");
     CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared");
     CHECK_EQ(StoredRecordCount(), 1);
@@ -327,13 +304,9 @@ E2E_TEST(Exit, EndingSessionWhileConnectedStoresOneRecordWithoutAsking) {
 }
 
 E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    DWORD_PTR ignored = 0;
-    REQUIRE(SendMessageTimeoutA(s.main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                &ignored));
-    REQUIRE(SendMessageTimeoutA(s.main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                                &ignored));
+    Started s = StartShown(QuickConnectBook());
+    REQUIRE(SendTo(s.main, WM_QUERYENDSESSION));
+    REQUIRE(SendTo(s.main, WM_ENDSESSION, TRUE));
     CHECK(!AnyMessageBox(s.app));
     CHECK(NoRecordStored());
     CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);

@@ -28,15 +28,6 @@ HWND OpenHelp(const App& app, HWND main) {
     return app.WaitDialog(kHelpTitle, ids::kHelpEdit);
 }
 
-// Text with its line ends made visible, for failure messages.
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
-    }
-    return out;
-}
-
 void CheckHelpText(HWND help, const std::string& context) {
     const std::string shown = WindowText(Item(help, ids::kHelpEdit));
     if (shown == texts::kHelp) {
@@ -50,14 +41,13 @@ void CheckHelpText(HWND help, const std::string& context) {
     CHECK_MSG(false, context + ": text differs from byte " + std::to_string(first) + " of " +
                          std::to_string(texts::kHelp.size()) + "; shown " +
                          std::to_string(shown.size()) +
-                         " bytes from there: " + Escaped(shown.substr(first, 40)));
+                         " bytes from there: " + Describe(shown.substr(first, 40)));
 }
 
 } // namespace
 
 E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     HWND help = OpenAwayFromTheCorner(s.main, [&] { return OpenHelp(s.app, s.main); });
     CHECK_MSG(ScreenshotTaken("help-window", help), "no screenshot of the help window");
     CheckModalLayout(help, s.main, kLayout);
@@ -82,8 +72,7 @@ E2E_TEST(Help, OpensAsAModalDialogOfItsTemplate) {
 }
 
 E2E_TEST(Help, ShowsTheTextByteForByteScrolledToItsEnd) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     HWND help = OpenHelp(s.app, s.main);
     REQUIRE(help != nullptr);
     CheckHelpText(help, "first opening");
@@ -105,8 +94,7 @@ E2E_TEST(Help, ShowsTheTextByteForByteScrolledToItsEnd) {
 }
 
 E2E_TEST(Help, TypedTextIsGoneAndTheSameTextShownAtTheNextOpening) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     HWND help = OpenHelp(s.app, s.main);
     REQUIRE(help != nullptr);
 
@@ -127,8 +115,7 @@ E2E_TEST(Help, TypedTextIsGoneAndTheSameTextShownAtTheNextOpening) {
 }
 
 E2E_TEST(Help, EndsByItsButtonEnterEscAndTheCloseBox) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     // Enter presses the default button.
     CheckEachWayEnds([&] { return OpenHelp(s.app, s.main); },
                      {ByBackButton(), ByKey("Enter", ids::kReturn, VK_RETURN),

@@ -42,9 +42,8 @@ std::string Hex(LONG value) {
 } // namespace
 
 E2E_TEST(MainWindow, FirstAppearance) {
-    Started s = StartProgram();
+    Started s = StartShown();
     HWND window = s.main;
-    REQUIRE(window != nullptr);
     // Every run leaves a picture of the window for people to look at.
     CHECK_MSG(ScreenshotTaken("main-window", window), "no screenshot of the main window");
 
@@ -62,9 +61,8 @@ E2E_TEST(MainWindow, FirstAppearance) {
 }
 
 E2E_TEST(MainWindow, IsATopmostFixedSizeDialog) {
-    Started s = StartProgram();
+    Started s = StartShown();
     HWND window = s.main;
-    REQUIRE(window != nullptr);
     const LONG style = StyleOf(window);
     const LONG exStyle = ExStyleOf(window);
     CHECK_EQ(ClassNameOf(window), "#32770");
@@ -83,16 +81,14 @@ E2E_TEST(MainWindow, IsATopmostFixedSizeDialog) {
 }
 
 E2E_TEST(MainWindow, HasTheControlsOfItsTemplateInOrder) {
-    Started s = StartProgram();
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown();
     CheckControls(s.main, kControls);
     CheckDialogFont(s.main, kMainTemplate);
 }
 
 E2E_TEST(MainWindow, ControlStylesAndTabOrder) {
-    Started s = StartProgram();
+    Started s = StartShown();
     HWND window = s.main;
-    REQUIRE(window != nullptr);
 
     const LONG password = StyleOf(Item(window, ids::kPassword));
     CHECK_MSG((password & ES_PASSWORD) != 0, "the password is not masked");
@@ -126,8 +122,7 @@ E2E_TEST(MainWindow, EscapeOrEnterInAFieldAsksBeforeEnding) {
     for (const WayOut* way : {&kByEscInTheAccount, &kByEnterInThePassword}) {
         for (const int answer : {IDNO, IDYES}) {
             const std::string name = std::string(way->name) + (answer == IDYES ? ", Yes" : ", No");
-            Started s = StartProgram();
-            REQUIRE(s.main != nullptr);
+            Started s = StartShown();
             const MessageBoxView box = AskByWay(s, *way);
             REQUIRE(AnswerMessageBox(box.window, answer));
             if (answer == IDYES) {

@@ -11,6 +11,18 @@ constexpr int kTextId = 0xFFFF;
 constexpr int kIconIds[] = {0x0440, 20};
 constexpr int kMaxButtonId = 11; // IDOK ... IDCONTINUE
 
+// The ids of the buttons the box shows.
+std::vector<int> VisibleButtons(HWND box) {
+    std::vector<int> shown;
+    for (int id = 1; id <= kMaxButtonId; ++id) {
+        HWND button = GetDlgItem(box, id);
+        if (button && IsWindowVisible(button)) {
+            shown.push_back(id);
+        }
+    }
+    return shown;
+}
+
 HWND IconStatic(HWND box) {
     for (int id : kIconIds) {
         HWND icon = GetDlgItem(box, id);
@@ -62,21 +74,11 @@ BoxIcon IdentifyIcon(HWND box) {
 } // namespace
 
 const char* BoxIconName(BoxIcon icon) {
-    switch (icon) {
-    case BoxIcon::None:
-        return "none";
-    case BoxIcon::Information:
-        return "information";
-    case BoxIcon::Question:
-        return "question";
-    case BoxIcon::Warning:
-        return "warning";
-    case BoxIcon::Error:
-        return "error";
-    case BoxIcon::Other:
-        break;
-    }
-    return "other";
+    // In the order of BoxIcon.
+    static const char* const kNames[] = {"none",    "information", "question",
+                                         "warning", "error",       "other"};
+    const auto index = static_cast<size_t>(icon);
+    return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "other";
 }
 
 bool LooksLikeMessageBox(HWND window) {
@@ -87,13 +89,7 @@ bool LooksLikeMessageBox(HWND window) {
     if (!text || ClassNameOf(text) != "Static") {
         return false;
     }
-    for (int id = 1; id <= kMaxButtonId; ++id) {
-        HWND button = GetDlgItem(window, id);
-        if (button && IsWindowVisible(button)) {
-            return true;
-        }
-    }
-    return false;
+    return !VisibleButtons(window).empty();
 }
 
 MessageBoxView ReadMessageBox(HWND box) {
@@ -102,12 +98,7 @@ MessageBoxView ReadMessageBox(HWND box) {
     view.owner = GetWindow(box, GW_OWNER);
     view.caption = WindowText(box);
     view.text = WindowText(GetDlgItem(box, kTextId));
-    for (int id = 1; id <= kMaxButtonId; ++id) {
-        HWND button = GetDlgItem(box, id);
-        if (button && IsWindowVisible(button)) {
-            view.buttons.push_back(id);
-        }
-    }
+    view.buttons = VisibleButtons(box);
     view.icon = IdentifyIcon(box);
     return view;
 }
@@ -121,9 +112,6 @@ bool AnswerMessageBox(HWND box, int buttonId) {
     return true;
 }
 
-} // namespace e2e
-
-namespace e2e {
 // Lets failure messages print an icon by name.
 std::string Describe(BoxIcon icon) {
     return BoxIconName(icon);

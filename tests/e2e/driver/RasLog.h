@@ -6,7 +6,9 @@
 
 #include "Text.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,29 +25,19 @@ struct RasLogLine {
 
     // A value passed; empty when the line has no such key. Quoted strings are
     // unescaped and converted to ANSI like the tests' literals; a null pointer reads "null".
-    std::optional<std::string> In(const std::string& key) const { return Find(in, key); }
-
-private:
-    static std::optional<std::string> Find(const std::map<std::string, std::string>& values,
-                                           const std::string& key) {
-        const auto found = values.find(key);
-        return found == values.end() ? std::nullopt : std::optional<std::string>(found->second);
+    std::optional<std::string> In(const std::string& key) const {
+        const auto found = in.find(key);
+        return found == in.end() ? std::nullopt : std::optional<std::string>(found->second);
     }
 };
 
 namespace raslog_detail {
 
 inline int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    static const char kDigits[] = "0123456789abcdef";
+    const char* found =
+        c ? std::strchr(kDigits, std::tolower(static_cast<unsigned char>(c))) : nullptr;
+    return found ? static_cast<int>(found - kDigits) : -1;
 }
 
 // Reads one word from `at`: a bare run of non-blanks, or a "key=" followed by a quoted string
@@ -134,20 +126,10 @@ inline RasLogLine ParseRasLogLine(const std::string& line) {
 // Every line of the log text (UTF-8, "\n" or "\r\n" line ends).
 inline std::vector<RasLogLine> ParseRasLog(const std::string& text) {
     std::vector<RasLogLine> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+    for (const std::string& line : SplitLines(text)) {
         if (!line.empty()) {
             lines.push_back(ParseRasLogLine(line));
         }
-        start = end + 1;
     }
     return lines;
 }

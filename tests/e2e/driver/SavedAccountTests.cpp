@@ -45,8 +45,7 @@ void TypeAndSave(const Started& s, const std::string& user, const std::string& p
 // The program ended and started again, as a user does on the next day: what it shows then.
 MainWindowState Restarted(Started& s) {
     s.app.Kill();
-    s = StartProgram(kThreeEntries);
-    REQUIRE(s.main != nullptr);
+    s = StartShown(kThreeEntries);
     return ReadMainWindow(s.main);
 }
 
@@ -61,8 +60,7 @@ void CheckNothingRestored(const MainWindowState& state, const std::string& conte
 
 E2E_TEST(SavedAccount, TrueInAnyCaseRestoresBoxEntryAndTexts) {
     for (const char* flag : {"True", "true", "TRUE", "tRUE"}) {
-        Started s = StartProgram(kThreeEntries, OptionFile(flag, "alice", "secret", "2"));
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(kThreeEntries, OptionFile(flag, "alice", "secret", "2"));
         const MainWindowState state = ReadMainWindow(s.main);
         const std::string context = std::string("SaveUserPwd=") + flag;
         CHECK_MSG(state.saveBox == BST_CHECKED, context + ": box clear");
@@ -76,16 +74,14 @@ E2E_TEST(SavedAccount, TrueInAnyCaseRestoresBoxEntryAndTexts) {
 
 E2E_TEST(SavedAccount, AnyOtherFlagRestoresNothing) {
     for (const char* flag : {"yes", "1", "False", "", "Truee"}) {
-        Started s = StartProgram(kThreeEntries, OptionFile(flag, "alice", "secret", "2"));
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(kThreeEntries, OptionFile(flag, "alice", "secret", "2"));
         CheckNothingRestored(ReadMainWindow(s.main), std::string("SaveUserPwd=") + flag);
     }
 }
 
 E2E_TEST(SavedAccount, PositionBeyondTheListLeavesNoSelection) {
     for (const char* pos : {"3", "7"}) {
-        Started s = StartProgram(kThreeEntries, OptionFile("True", "alice", "secret", pos));
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(kThreeEntries, OptionFile("True", "alice", "secret", pos));
         const MainWindowState state = ReadMainWindow(s.main);
         const std::string context = std::string("Pos=") + pos;
         CHECK_MSG(state.selection == -1,
@@ -97,8 +93,7 @@ E2E_TEST(SavedAccount, PositionBeyondTheListLeavesNoSelection) {
 }
 
 E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
-    Started s = StartProgram(kThreeEntries);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries);
     TypeAndSave(s, "alice", "Pa55-word");
     CHECK_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
     CHECK_EQ(Option("SaveUserPwd"), "True");
@@ -133,8 +128,7 @@ E2E_TEST(SavedAccount, TickingStoresTheTextsOfThatMomentWithThePasswordSealed) {
 }
 
 E2E_TEST(SavedAccount, ChineseAccountNameRoundTrips) {
-    Started s = StartProgram(kThreeEntries);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries);
     TypeAndSave(s, "张三@宽带", "密码123");
     REQUIRE(WaitOption("User", "张三@宽带"));
 
@@ -144,8 +138,7 @@ E2E_TEST(SavedAccount, ChineseAccountNameRoundTrips) {
 }
 
 E2E_TEST(SavedAccount, ClearingTheBoxForgetsTheAccount) {
-    Started s = StartProgram(kThreeEntries, OptionFile("True", "alice", "secret", "1"));
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries, OptionFile("True", "alice", "secret", "1"));
     REQUIRE_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
 
     ClickControl(Item(s.main, ids::kSaveBox));
@@ -166,8 +159,7 @@ E2E_TEST(SavedAccount, ClearingTheBoxForgetsTheAccount) {
 }
 
 E2E_TEST(SavedAccount, ChoosingAnotherEntryForgetsTheAccountAndStoresThePosition) {
-    Started s = StartProgram(kThreeEntries, OptionFile("True", "alice", "secret", "0"));
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries, OptionFile("True", "alice", "secret", "0"));
     REQUIRE_EQ(CheckState(Item(s.main, ids::kSaveBox)), BST_CHECKED);
 
     REQUIRE(ChooseComboItem(s.main, ids::kEntry, 2));
@@ -191,8 +183,7 @@ E2E_TEST(SavedAccount, ChoosingAnotherEntryForgetsTheAccountAndStoresThePosition
 }
 
 E2E_TEST(SavedAccount, TickingAfterChoosingAnEntryRemembersThatEntry) {
-    Started s = StartProgram(kThreeEntries);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries);
     REQUIRE(ChooseComboItem(s.main, ids::kEntry, 1));
     REQUIRE(WaitOption("Pos", "1"));
     TypeAndSave(s, "bob", "hunter2");

@@ -108,14 +108,8 @@ std::optional<std::string> Value(const std::string& section, const std::string& 
 std::optional<std::string> ValueInText(const std::string& text, const std::string& section,
                                        const std::string& key) {
     bool inSection = false;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string line = Trim(text.substr(start, end - start));
-        start = end + 1;
+    for (const std::string& raw : SplitLines(text)) {
+        const std::string line = Trim(raw);
         if (!line.empty() && line.front() == '[') {
             const size_t close = line.find(']');
             inSection = close != std::string::npos && SameName(line.substr(1, close - 1), section);

@@ -43,8 +43,7 @@ void CheckNoEntriesNotice(const App& app, const std::string& screenshot) {
 } // namespace
 
 E2E_TEST(Startup, ListsEntriesSortedWithTheFirstSelected) {
-    Started s = StartProgram(kThreeEntries);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries);
     const MainWindowState state = ReadMainWindow(s.main);
     CHECK_EQ(state.entries, (std::vector<std::string>{"a", "b", "c"}));
     CHECK_EQ(state.selection, 0);
@@ -52,8 +51,7 @@ E2E_TEST(Startup, ListsEntriesSortedWithTheFirstSelected) {
 }
 
 E2E_TEST(Startup, ListsNamesWithChineseTextAndSpaces) {
-    Started s = StartProgram(PhoneBook{{"宽带 连接", "我的连接", "ADSL"}, ""});
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(PhoneBook{{"宽带 连接", "我的连接", "ADSL"}, ""});
     const MainWindowState state = ReadMainWindow(s.main);
     REQUIRE_EQ(state.entries.size(), 3u);
     // Sorted by the list's own comparison; every name appears once, whole.
@@ -66,8 +64,7 @@ E2E_TEST(Startup, ListsNamesWithChineseTextAndSpaces) {
 }
 
 E2E_TEST(Startup, WithoutSettingsFileNothingIsRestoredOrWritten) {
-    Started s = StartProgram(kThreeEntries);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(kThreeEntries);
     const MainWindowState state = ReadMainWindow(s.main);
     CHECK_EQ(state.saveBox, BST_UNCHECKED);
     CHECK_EQ(state.user, "");
@@ -89,8 +86,7 @@ E2E_TEST(Startup, EmptyPhoneBookShowsTheNoticeAndEndsWithCode1) {
 }
 
 E2E_TEST(Startup, SecondCopyShowsTheMessageAndEndsLeavingTheFirst) {
-    Started first = StartProgram(kThreeEntries);
-    REQUIRE(first.main != nullptr);
+    Started first = StartShown(kThreeEntries);
 
     App second = App::Start(kThreeEntries);
     const auto box = second.WaitMessageBox();
@@ -112,8 +108,7 @@ E2E_TEST(Startup, SecondCopyShowsTheMessageAndEndsLeavingTheFirst) {
 }
 
 E2E_TEST(Startup, StartsAgainAfterTheFirstCopyWasKilled) {
-    Started first = StartProgram(kThreeEntries);
-    REQUIRE(first.main != nullptr);
+    Started first = StartShown(kThreeEntries);
     first.app.Kill();
     REQUIRE(!first.app.Running());
     // The name goes away with its last handle, shortly after the process.
@@ -125,8 +120,7 @@ E2E_TEST(Startup, StartsAgainAfterTheFirstCopyWasKilled) {
 }
 
 E2E_TEST(Startup, StartsAgainAfterTheFirstCopyEnded) {
-    Started first = StartProgram(kThreeEntries);
-    REQUIRE(first.main != nullptr);
+    Started first = StartShown(kThreeEntries);
     REQUIRE_MSG(first.app.EndWithCloseBox(), "the close box did not end the program");
 
     Started again = StartProgram(kThreeEntries);
@@ -135,8 +129,7 @@ E2E_TEST(Startup, StartsAgainAfterTheFirstCopyEnded) {
 }
 
 E2E_TEST(Startup, RefusedCopyKeepsTheNameWhileItsMessageIsOpen) {
-    Started first = StartProgram(kThreeEntries);
-    REQUIRE(first.main != nullptr);
+    Started first = StartShown(kThreeEntries);
     App second = App::Start(kThreeEntries);
     const auto box = second.WaitMessageBox();
     REQUIRE(box.has_value());

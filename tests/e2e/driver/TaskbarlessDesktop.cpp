@@ -23,13 +23,7 @@ bool RemoveTaskbar(std::string* error) {
         *error = "cannot create a window on the new desktop";
         return false;
     }
-    HWND taskbar = nullptr;
-    WaitUntil(
-        [&] {
-            taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-            return taskbar != nullptr;
-        },
-        kPrepareTimeoutMs);
+    HWND taskbar = WaitFor([] { return FindWindowA("Shell_TrayWnd", nullptr); }, kPrepareTimeoutMs);
     if (!taskbar) {
         DestroyWindow(foster);
         *error = "the new desktop's shell made no taskbar window";

@@ -108,14 +108,7 @@ HWND OpenPopupMenu(DWORD processId) {
 }
 
 HWND WaitPopupMenu(DWORD processId, unsigned timeoutMs) {
-    HWND menu = nullptr;
-    WaitUntil(
-        [&] {
-            menu = OpenPopupMenu(processId);
-            return menu != nullptr;
-        },
-        timeoutMs);
-    return menu;
+    return WaitFor([&] { return OpenPopupMenu(processId); }, timeoutMs);
 }
 
 bool WaitNoPopupMenu(DWORD processId, unsigned timeoutMs) {

@@ -130,6 +130,12 @@ bool ConnectAndWait(Started& s) {
     return WaitHidden(s.main) && WaitUntil([&] { return TrayIconPresent(s.main); });
 }
 
+Started StartConnected() {
+    Started s = StartShown(QuickConnectBook());
+    REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window to the tray");
+    return s;
+}
+
 bool IconGoneWithTheWindow(HWND main) {
     const DWORD start = GetTickCount();
     while (IsWindow(main)) {
@@ -155,6 +161,23 @@ void PostMinimise(HWND window, WPARAM command) {
     PostMessageA(window, WM_SYSCOMMAND, command, 0);
 }
 
+void HideToTray(const Started& s) {
+    PostMinimise(s.main);
+    REQUIRE_MSG(WaitHidden(s.main), "minimise did not hide the window");
+}
+
+Started StartHidden(const PhoneBook& book) {
+    Started s = StartShown(book);
+    HideToTray(s);
+    return s;
+}
+
+void CheckNoIconLeft(HWND main, const std::string& where) {
+    CHECK_MSG(!TrayIconPresent(main), "the icon stayed" + where);
+    CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
+              "the taskbar still shows an icon" + where);
+}
+
 std::optional<int> ShownSeconds(HWND main) {
     const std::optional<TickText> tick = ParseTickText(WindowText(Item(main, ids::kStatus)));
     return tick ? std::optional<int>(tick->seconds) : std::nullopt;
@@ -170,11 +193,7 @@ bool WaitSecondsAbove(HWND main, int seconds, unsigned timeoutMs) {
 }
 
 bool SecondsKeepCounting(HWND main) {
-    std::optional<int> first;
-    WaitUntil([&] {
-        first = ShownSeconds(main);
-        return first.has_value();
-    });
+    const std::optional<int> first = WaitFor([&] { return ShownSeconds(main); });
     return first && WaitSecondsAbove(main, *first);
 }
 

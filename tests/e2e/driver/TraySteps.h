@@ -46,6 +46,8 @@ MessageBoxView AskByWay(const Started& s, const WayOut& way);
 
 // Presses the dial button and waits for the connect step: window hidden, icon added.
 bool ConnectAndWait(Started& s);
+// StartShown with the quick connection, then connected; ends the case when it does not get there.
+Started StartConnected();
 
 // Call at once after the answer that ends the program: waits for its main window to go and
 // tells whether the icon was gone by then (the shell holds none of the window's icons and the
@@ -61,6 +63,12 @@ bool WaitShown(HWND window, bool* everIconic = nullptr, unsigned timeoutMs = Def
 
 // The minimise request of the caption's box and of the system menu.
 void PostMinimise(HWND window, WPARAM command = SC_MINIMIZE);
+// Minimises the window and ends the case unless it goes to the tray.
+void HideToTray(const Started& s);
+// StartShown, then hidden to the tray.
+Started StartHidden(const PhoneBook& book = NeverConnectingBook());
+// After the program ended: its icon is gone and the taskbar shows none (`where` names the case).
+void CheckNoIconLeft(HWND main, const std::string& where);
 
 // The seconds "已连接%d秒钟，合计%d小时%d分" shows; empty for any other status text.
 std::optional<int> ShownSeconds(HWND main);

@@ -20,6 +20,13 @@ using namespace e2e;
 
 using namespace tray_positions;
 
+// Waits until the window has gone to the tray (ends the case otherwise), never minimised.
+void RequireHiddenNotIconic(HWND main) {
+    bool iconic = false;
+    REQUIRE_MSG(WaitHidden(main, &iconic), "the window stayed on screen");
+    CHECK_MSG(!iconic, "the window was minimised instead of hidden");
+}
+
 void CloseMenuWithEscape(const Started& s, HWND menu) {
     PressKey(menu, VK_ESCAPE);
     CHECK_MSG(WaitNoPopupMenu(s.app.Id()), "Esc did not close the tray menu");
@@ -27,17 +34,7 @@ void CloseMenuWithEscape(const Started& s, HWND menu) {
 
 // A modal dialog of the program other than the main window and message boxes.
 HWND WaitOwnedDialog(const App& app, HWND main) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopWindowsOf(app.Id(), "#32770")) {
-            if (window != main && !LooksLikeMessageBox(window)) {
-                found = window;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
+    return app.WaitDialog([&](HWND w) { return w != main && !LooksLikeMessageBox(w); });
 }
 
 // Exactly one icon on the taskbar, and it is the program's, shown with its window id.
@@ -82,14 +79,11 @@ E2E_TEST(Tray, MenusInTheProgramFileHoldTheItemsInOrder) {
 }
 
 E2E_TEST(Tray, MinimiseWhileIdleHidesTheWindowToOneIcon) {
-    Started s = StartProgram(NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(NeverConnectingBook());
     CHECK_MSG(!TrayIconPresent(s.main), "an icon before the first minimise");
 
     PostMinimise(s.main);
-    bool iconic = false;
-    REQUIRE_MSG(WaitHidden(s.main, &iconic), "the window stayed on screen");
-    CHECK_MSG(!iconic, "the window was minimised instead of hidden");
+    RequireHiddenNotIconic(s.main);
     CheckOneIcon(s.main, "after the first minimise");
     CHECK_MSG(RightmostTrayIconShows(AppPath(), kProgramIcon),
               "the icon is not the program's icon " + std::to_string(kProgramIcon));
@@ -98,12 +92,12 @@ E2E_TEST(Tray, MinimiseWhileIdleHidesTheWindowToOneIcon) {
 
     // Shown and minimised again: still the one icon.
     PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
+    bool iconic = false;
     REQUIRE_MSG(WaitShown(s.main, &iconic), "the double-click did not show the window");
     CHECK(!iconic);
     CheckOneIcon(s.main, "after showing");
     PostMinimise(s.main);
-    REQUIRE(WaitHidden(s.main, &iconic));
-    CHECK(!iconic);
+    RequireHiddenNotIconic(s.main);
     CheckOneIcon(s.main, "after the second minimise");
     CHECK(s.app.Running());
 }
@@ -111,41 +105,31 @@ E2E_TEST(Tray, MinimiseWhileIdleHidesTheWindowToOneIcon) {
 // The caption's box and the system menu send SC_MINIMIZE; the system may set the low four bits
 // of the command, and such a request must also leave an icon to come back by.
 E2E_TEST(Tray, MinimiseWithTheLowBitsSetAlsoAddsTheIcon) {
-    Started s = StartProgram(NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(NeverConnectingBook());
     PostMinimise(s.main, SC_MINIMIZE | 0x0002);
-    bool iconic = false;
-    REQUIRE_MSG(WaitHidden(s.main, &iconic), "the window stayed on screen");
-    CHECK(!iconic);
+    RequireHiddenNotIconic(s.main);
     CheckOneIcon(s.main, "after the minimise");
 }
 
 E2E_TEST(Tray, SystemMenuMinimiseHidesTheWindowToOneIcon) {
-    Started s = StartProgram(NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(NeverConnectingBook());
     // Alt+Space opens the system menu; N is the access key of its Minimise item.
     PostMessageA(s.main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
     HWND menu = WaitPopupMenu(s.app.Id());
     REQUIRE_MSG(menu != nullptr, "the system menu did not open");
     PostMessageA(menu, WM_CHAR, 'n', 1);
-    bool iconic = false;
-    REQUIRE_MSG(WaitHidden(s.main, &iconic), "the window stayed on screen");
-    CHECK(!iconic);
+    RequireHiddenNotIconic(s.main);
     CheckOneIcon(s.main, "after the minimise");
 }
 
 E2E_TEST(Tray, MinimiseWhileConnectedKeepsOneIcon) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window to the tray");
+    Started s = StartConnected();
     CheckOneIcon(s.main, "after connecting");
 
     PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
     REQUIRE(WaitShown(s.main));
     PostMinimise(s.main);
-    bool iconic = false;
-    REQUIRE(WaitHidden(s.main, &iconic));
-    CHECK(!iconic);
+    RequireHiddenNotIconic(s.main);
     CheckOneIcon(s.main, "after minimising while connected");
 }
 
@@ -183,9 +167,7 @@ E2E_TEST(Tray, RightButtonOpensTheIdleMenuWhoseThirdItemShowsTheWindowThenDials)
 }
 
 E2E_TEST(Tray, RightButtonWhileConnectedOpensTheConnectedMenuWhoseThirdItemHangsUp) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE(ConnectAndWait(s));
+    Started s = StartConnected();
 
     RequireSafeMenuChoice();
     HWND menu = OpenTrayMenu(s);
@@ -215,8 +197,7 @@ E2E_TEST(Tray, NoTaskbarTheWindowStillHidesAndShows) {
     const bool ran = RunOnDesktopWithoutTaskbar(
         [] {
             REQUIRE_MSG(FindWindowA("Shell_TrayWnd", nullptr) == nullptr, "there is a taskbar");
-            Started s = StartProgram(NeverConnectingBook());
-            REQUIRE(s.main != nullptr);
+            Started s = StartShown(NeverConnectingBook());
             bool iconic = false;
             for (int round = 1; round <= 2; ++round) {
                 const std::string when = " (round " + std::to_string(round) + ")";
@@ -228,8 +209,7 @@ E2E_TEST(Tray, NoTaskbarTheWindowStillHidesAndShows) {
                 CHECK(!iconic);
             }
             // The show command of the menu takes the same way.
-            PostMinimise(s.main);
-            REQUIRE(WaitHidden(s.main));
+            HideToTray(s);
             PostMessageA(s.main, WM_COMMAND, tray_ids::kShowMain, 0);
             CHECK_MSG(WaitShown(s.main), "the show command did not show the window");
             CHECK(s.app.Running());
@@ -251,8 +231,7 @@ void CheckItemsReachTheirHandlers(Started& s) {
 
     for (const int position : {kStatistics, kHelp}) {
         const std::string item = "item " + std::to_string(position);
-        PostMinimise(s.main);
-        REQUIRE(WaitHidden(s.main));
+        HideToTray(s);
         ChooseTrayItem(s, position);
         HWND dialog = WaitOwnedDialog(s.app, s.main);
         REQUIRE_MSG(dialog != nullptr, item + " opened no window");
@@ -272,19 +251,14 @@ void CheckItemsReachTheirHandlers(Started& s) {
 } // namespace
 
 E2E_TEST(Tray, IdleMenuItemsReachTheirHandlers) {
-    Started s = StartProgram(NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
-    PostMinimise(s.main);
-    REQUIRE(WaitHidden(s.main));
+    Started s = StartHidden();
     CheckItemsReachTheirHandlers(s);
     CHECK_EQ(RasCalls(s.app, "RasDialA"), 0);
     CHECK(!settings::Exists() || StoredRecordCount() == 0);
 }
 
 E2E_TEST(Tray, ConnectedMenuItemsReachTheirHandlers) {
-    Started s = StartProgram(QuickConnectBook());
-    REQUIRE(s.main != nullptr);
-    REQUIRE(ConnectAndWait(s));
+    Started s = StartConnected();
     CheckItemsReachTheirHandlers(s);
     // The connection went on through all of it.
     CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
@@ -294,10 +268,7 @@ E2E_TEST(Tray, ConnectedMenuItemsReachTheirHandlers) {
 }
 
 E2E_TEST(Tray, DoubleClickShowsTheWindowAlsoWhenItIsShown) {
-    Started s = StartProgram(NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
-    PostMinimise(s.main);
-    REQUIRE(WaitHidden(s.main));
+    Started s = StartHidden();
     PostTrayNotify(s.main, WM_LBUTTONDBLCLK);
     REQUIRE_MSG(WaitShown(s.main), "the double-click did not show the hidden window");
 
@@ -322,10 +293,8 @@ namespace {
 // and its click posted; once the settings file holds the name, all before it was handled.
 bool PostMarkerAndWait(const Started& s, const std::string& marker) {
     HWND saveBox = Item(s.main, ids::kSaveBox);
-    DWORD_PTR ignored = 0;
     if (!SetWindowTextTo(Item(s.main, ids::kUser), marker) ||
-        !SendMessageTimeoutA(saveBox, BM_SETCHECK, BST_CHECKED, 0, SMTO_NORMAL, DefaultTimeoutMs(),
-                             &ignored)) {
+        !SendTo(saveBox, BM_SETCHECK, BST_CHECKED)) {
         return false;
     }
     PostMessageA(s.main, WM_COMMAND, MAKEWPARAM(ids::kSaveBox, BN_CLICKED),
@@ -337,10 +306,7 @@ bool PostMarkerAndWait(const Started& s, const std::string& marker) {
 } // namespace
 
 E2E_TEST(Tray, ClicksReleasesMovesAndOtherIconIdsDoNothing) {
-    Started s = StartProgram(NeverConnectingBook());
-    REQUIRE(s.main != nullptr);
-    PostMinimise(s.main);
-    REQUIRE(WaitHidden(s.main));
+    Started s = StartHidden();
 
     struct Notice {
         UINT id;
@@ -389,13 +355,11 @@ E2E_TEST(Tray, ClicksReleasesMovesAndOtherIconIdsDoNothing) {
 E2E_TEST(Tray, IconGoesWhenTheProgramEnds) {
     for (const bool connected : {false, true}) {
         const std::string when = connected ? " (connected)" : " (idle)";
-        Started s = StartProgram(QuickConnectBook());
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(QuickConnectBook());
         if (connected) {
             REQUIRE(ConnectAndWait(s));
         } else {
-            PostMinimise(s.main);
-            REQUIRE(WaitHidden(s.main));
+            HideToTray(s);
         }
         CheckOneIcon(s.main, when);
         PostMessageA(s.main, WM_CLOSE, 0, 0);
@@ -404,8 +368,6 @@ E2E_TEST(Tray, IconGoesWhenTheProgramEnds) {
         REQUIRE(AnswerMessageBox(box->window, IDYES));
         CHECK_MSG(IconGoneWithTheWindow(s.main), "the icon outlived the window" + when);
         REQUIRE_MSG(s.app.WaitExit().has_value(), "the program did not end" + when);
-        CHECK_MSG(!TrayIconPresent(s.main), "the icon stayed" + when);
-        CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 0; }),
-                  "the taskbar still shows an icon" + when);
+        CheckNoIconLeft(s.main, when);
     }
 }

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <set>
 
-#include "store/SettingsKeys.h"
-
 #include "store/ConnectionRecord.h"
 #include "store/SettingsKeys.h"
 
@@ -37,46 +35,14 @@ const std::vector<std::string>& SectionNames() {
 }
 
 const std::vector<std::string>& KeyNames() {
-    static const std::vector<std::string> names = {"SaveUserPwd",
-                                                   "User",
-                                                   "user",
-                                                   "Pwd",
-                                                   "Pos",
-                                                   "MaxDataNumber",
-                                                   "data[1]",
-                                                   "DATA[2]",
-                                                   "data[3]",
-                                                   "data[4]",
-                                                   "Blank",
-                                                   "Spaced",
-                                                   "Quoted",
-                                                   "Single",
-                                                   "Half",
-                                                   "Long",
-                                                   "Hex",
-                                                   "Negative",
-                                                   "Big",
-                                                   "Gbk",
-                                                   "GBK",
-                                                   " Gbk ",
-                                                   "missing",
-                                                   "noeq",
-                                                   ";c",
-                                                   "\xA3\xC1\xA3\xC2",
-                                                   "\xA3\xE1\xA3\xE2",
-                                                   "\xA6\xA1",
-                                                   "\xA6\xC1",
-                                                   "\xA7\xA1",
-                                                   "\xA7\xD1",
-                                                   "\xA2\xF1",
-                                                   "\xA2\xA1",
-                                                   "\xB0\x41",
-                                                   "\xB0\x61",
-                                                   "=",
-                                                   "Record",
-                                                   "Batch",
-                                                   "Gone",
-                                                   "k"};
+    // clang-format off
+    static const std::vector<std::string> names = {
+        "SaveUserPwd", "User", "user", "Pwd", "Pos", "MaxDataNumber", "data[1]", "DATA[2]",
+        "data[3]", "data[4]", "Blank", "Spaced", "Quoted", "Single", "Half", "Long", "Hex",
+        "Negative", "Big", "Gbk", "GBK", " Gbk ", "missing", "noeq", ";c", "\xA3\xC1\xA3\xC2",
+        "\xA3\xE1\xA3\xE2", "\xA6\xA1", "\xA6\xC1", "\xA7\xA1", "\xA7\xD1", "\xA2\xF1", "\xA2\xA1",
+        "\xB0\x41", "\xB0\x61", "=", "Record", "Batch", "Gone", "k"};
+    // clang-format on
     return names;
 }
 

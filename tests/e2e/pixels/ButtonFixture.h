@@ -99,39 +99,34 @@ public:
         }
         return static_cast<const unsigned*>(m_bits)[y * m_width + x] & 0xFFFFFFu;
     }
-    // Every pixel of the rectangle is `rgb`.
-    bool All(const RECT& r, unsigned rgb) const {
+    // Calls f(x, y) for every pixel of the rectangle.
+    template <class F> void Visit(const RECT& r, F f) const {
         for (LONG y = r.top; y < r.bottom; ++y) {
             for (LONG x = r.left; x < r.right; ++x) {
-                if (At(x, y) != rgb) {
-                    return false;
-                }
+                f(x, y);
             }
         }
-        return true;
+    }
+    // Every pixel of the rectangle is `rgb`.
+    bool All(const RECT& r, unsigned rgb) const {
+        bool all = true;
+        Visit(r, [&](LONG x, LONG y) { all = all && At(x, y) == rgb; });
+        return all;
     }
     int Count(const RECT& r, unsigned rgb) const {
         int count = 0;
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            for (LONG x = r.left; x < r.right; ++x) {
-                count += At(x, y) == rgb ? 1 : 0;
-            }
-        }
+        Visit(r, [&](LONG x, LONG y) { count += At(x, y) == rgb ? 1 : 0; });
         return count;
     }
     // The smallest rectangle holding every pixel of `r` that is not `background`.
     RECT Ink(const RECT& r, unsigned background) const {
         RECT ink{r.right, r.bottom, r.left, r.top};
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            for (LONG x = r.left; x < r.right; ++x) {
-                if (At(x, y) != background) {
-                    ink.left = std::min(ink.left, x);
-                    ink.top = std::min(ink.top, y);
-                    ink.right = std::max(ink.right, x + 1);
-                    ink.bottom = std::max(ink.bottom, y + 1);
-                }
+        Visit(r, [&](LONG x, LONG y) {
+            if (At(x, y) != background) {
+                ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+                       std::max(ink.bottom, y + 1)};
             }
-        }
+        });
         return ink;
     }
     // A .bmp of the canvas, for looking at a failing case (PIXELS_DUMP_DIR).
@@ -162,14 +157,9 @@ public:
         }
     }
     bool SameAs(const Canvas& other, const RECT& r) const {
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            for (LONG x = r.left; x < r.right; ++x) {
-                if (At(x, y) != other.At(x, y)) {
-                    return false;
-                }
-            }
-        }
-        return true;
+        bool same = true;
+        Visit(r, [&](LONG x, LONG y) { same = same && At(x, y) == other.At(x, y); });
+        return same;
     }
 
 private:

@@ -264,17 +264,8 @@ E2E_TEST(ImageButtonPixels, SurfaceCoversOnlyTheClipBoxAndLandsWhereTheTargetDre
     Draw(f, whole, kItem, 0);
 
     // Only the right part of the item is open to drawing.
-    DRAWITEMSTRUCT draw{};
-    draw.CtlType = ODT_BUTTON;
-    draw.hwndItem = f.hButton;
-    draw.hDC = part.Dc();
-    draw.rcItem = kItem;
     const RECT open{40, 20, 100, 46};
-    HRGN clip = CreateRectRgnIndirect(&open);
-    SelectClipRgn(part.Dc(), clip);
-    DeleteObject(clip);
-    f.button.DrawItem(&draw);
-    SelectClipRgn(part.Dc(), nullptr);
+    Draw(f, part, kItem, 0, &open);
 
     CHECK(part.SameAs(whole, open));
     CHECK(part.All({0, 0, 130, 20}, kUntouched));

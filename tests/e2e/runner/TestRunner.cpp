@@ -217,31 +217,18 @@ void Note(const std::string& message) {
 std::string Describe(const std::string& value) {
     std::string text = "\"";
     for (char c : value) {
-        switch (c) {
-        case '\n':
-            text += "\\n";
-            break;
-        case '\r':
-            text += "\\r";
-            break;
-        case '\t':
-            text += "\\t";
-            break;
-        case '"':
-            text += "\\\"";
-            break;
-        case '\\':
-            text += "\\\\";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
-                text += hex;
-            } else {
-                text += c;
-            }
+        const char* named = c == '\n'   ? "\\n"
+                            : c == '\r' ? "\\r"
+                            : c == '\t' ? "\\t"
+                            : c == '"'  ? "\\\""
+                            : c == '\\' ? "\\\\"
+                                        : nullptr;
+        char hex[8] = {};
+        if (!named && static_cast<unsigned char>(c) < 0x20) {
+            std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+            named = hex;
         }
+        text += named ? std::string(named) : std::string(1, c);
     }
     return text + "\"";
 }

@@ -54,6 +54,20 @@ bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal
     return true;
 }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        lines.push_back(text.substr(start, end - start));
+        if (!lines.back().empty() && lines.back().back() == '\r') {
+            lines.back().pop_back();
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::string UniqueName(const std::string& prefix) {
     static int counter = 0;
     return prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);

@@ -4,6 +4,7 @@
 // literals of these tests (they are compiled with that execution character set).
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -18,6 +19,8 @@ std::string Utf8ToAnsi(const std::string& utf8);
 // none), and a literal at `at`; both move `at` past what they read.
 bool ReadNumber(const std::string& text, size_t& at, int& value);
 bool ReadLiteral(const std::string& text, size_t& at, const std::string& literal);
+// The lines of a text ("\n" or "\r\n" line ends); a final line end starts no further line.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // "prefix-PROCESS-N", a name no other object of this run or of another driver has.
 std::string UniqueName(const std::string& prefix);

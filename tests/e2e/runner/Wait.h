@@ -20,4 +20,11 @@ inline unsigned CaseTimeLimitMs() {
 // Polls until the condition holds or the deadline passes; returns whether it held.
 bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs = DefaultTimeoutMs());
 
+// Polls `get` until what it gives counts as true (a window, a value); returns the last of it.
+template <class Get> auto WaitFor(Get get, unsigned timeoutMs = DefaultTimeoutMs()) {
+    decltype(get()) value{};
+    WaitUntil([&] { return static_cast<bool>(value = get()); }, timeoutMs);
+    return value;
+}
+
 } // namespace e2e

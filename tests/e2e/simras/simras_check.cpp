@@ -42,34 +42,19 @@ void UsePhoneBook(const char* caseName, const std::string& config) {
 }
 
 std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    std::string text = e2e::ReadFileBytes(g_log);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    return e2e::SplitLines(e2e::ReadFileBytes(g_log));
+}
+
+// Lines of the log that are `line`, or with `prefix` that start with it.
+int LogCount(const std::string& text, bool prefix = true) {
+    int n = 0;
+    for (const std::string& l : LogLines())
+        n += (prefix ? l.compare(0, text.size(), text) == 0 : l == text) ? 1 : 0;
+    return n;
 }
 
 bool LogHas(const std::string& line) {
-    for (const std::string& l : LogLines()) {
-        if (l == line)
-            return true;
-    }
-    return false;
-}
-
-int LogCount(const std::string& prefix) {
-    int n = 0;
-    for (const std::string& l : LogLines()) {
-        if (l.compare(0, prefix.size(), prefix) == 0)
-            ++n;
-    }
-    return n;
+    return LogCount(line, false) > 0;
 }
 
 std::string ToAnsi(const std::string& utf8) {
@@ -93,21 +78,16 @@ public:
         signal_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     }
     void Add(const Received& r) {
-        EnterCriticalSection(&cs_);
-        items_.push_back(r);
-        LeaveCriticalSection(&cs_);
+        Locked([&] { items_.push_back(r); });
         SetEvent(signal_);
     }
     std::vector<Received> Items() {
-        EnterCriticalSection(&cs_);
-        std::vector<Received> copy = items_;
-        LeaveCriticalSection(&cs_);
+        std::vector<Received> copy;
+        Locked([&] { copy = items_; });
         return copy;
     }
     void Clear() {
-        EnterCriticalSection(&cs_);
-        items_.clear();
-        LeaveCriticalSection(&cs_);
+        Locked([&] { items_.clear(); });
     }
     // Waits until `pred` holds for the received items; false at the deadline.
     bool WaitUntil(const std::function<bool(const std::vector<Received>&)>& pred) {
@@ -136,6 +116,11 @@ public:
     }
 
 private:
+    template <class F> void Locked(F f) {
+        EnterCriticalSection(&cs_);
+        f();
+        LeaveCriticalSection(&cs_);
+    }
     CRITICAL_SECTION cs_;
     HANDLE signal_;
     std::vector<Received> items_;
@@ -175,6 +160,25 @@ DWORD Dial(const std::string& ansiName, DWORD type, LPVOID notifier, HRASCONN* c
     ras::DialParams p = Params(ansiName);
     return RasDialA(nullptr, nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&p), type, notifier, conn);
 }
+// Dials told through the type 1 notifier (with the handle) and the type 0 one.
+DWORD Dial1(const std::string& ansiName, HRASCONN* conn) {
+    return Dial(ansiName, 1, reinterpret_cast<LPVOID>(Notify1), conn);
+}
+DWORD Dial0(const std::string& ansiName, HRASCONN* conn) {
+    return Dial(ansiName, 0, reinterpret_cast<LPVOID>(Notify0), conn);
+}
+
+// The sizes of the phone book's records with no buffer given: ERROR_BUFFER_TOO_SMALL expected.
+struct Sizes {
+    DWORD bytes = 0;
+    DWORD count = 0;
+};
+Sizes EnumeratedSizes() {
+    Sizes sizes;
+    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &sizes.bytes, &sizes.count),
+             DWORD(ERROR_BUFFER_TOO_SMALL));
+    return sizes;
+}
 
 std::string HandleNum(HRASCONN conn) {
     return std::to_string(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(conn)));
@@ -184,7 +188,7 @@ std::string HandleNum(HRASCONN conn) {
 // earlier on other dials has been delivered once it arrives.
 bool MarkerArrived() {
     HRASCONN marker = nullptr;
-    if (Dial("marker", 1, reinterpret_cast<LPVOID>(Notify1), &marker) != 0)
+    if (Dial1("marker", &marker) != 0)
         return false;
     bool arrived = g_sink.WaitFor(marker, 0x4D);
     RasHangUpA(marker);
@@ -248,11 +252,9 @@ E2E_TEST(SimRas, EnumerationTwoCallPattern) {
 
 E2E_TEST(SimRas, EnumerationCurrentRecordSize) {
     UsePhoneBook("enum532", kThreeEntries);
-    DWORD bytes = 0;
-    DWORD count = 0;
     // No buffer: the size of the current record version is reported.
-    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &bytes, &count),
-             DWORD(ERROR_BUFFER_TOO_SMALL));
+    DWORD bytes = EnumeratedSizes().bytes;
+    DWORD count = 0;
     CHECK_EQ(bytes, DWORD(3 * 532));
     std::vector<unsigned char> buffer(bytes, 0xCC);
     reinterpret_cast<RASENTRYNAMEA*>(buffer.data())->dwSize = 532;
@@ -297,11 +299,7 @@ E2E_TEST(SimRas, EnumerationEmptyAndBadSize) {
 E2E_TEST(SimRas, DemoPhoneBookBesideDll) {
     UsePhoneBook("demo", "");
     SetEnvironmentVariableA("SIMRAS_CONFIG", nullptr); // falls back to simras.cfg beside the DLL
-    DWORD bytes = 0;
-    DWORD count = 0;
-    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &bytes, &count),
-             DWORD(ERROR_BUFFER_TOO_SMALL));
-    CHECK_EQ(count, DWORD(3));
+    CHECK_EQ(EnumeratedSizes().count, DWORD(3));
     CHECK_EQ(LogCount("config error"), 0);
 }
 
@@ -311,15 +309,13 @@ E2E_TEST(SimRas, RefusedAndUnknownDials) {
                                kMarker);
     g_sink.Clear();
     HRASCONN conn = reinterpret_cast<HRASCONN>(0x1234);
-    CHECK_EQ(Dial(ToAnsi(u8"宽带连接"), 1, reinterpret_cast<LPVOID>(Notify1), &conn), DWORD(651));
+    CHECK_EQ(Dial1(ToAnsi(u8"宽带连接"), &conn), DWORD(651));
     CHECK(conn == reinterpret_cast<HRASCONN>(0x1234));
-    CHECK_EQ(Dial("nobody", 1, reinterpret_cast<LPVOID>(Notify1), &conn),
-             DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
+    CHECK_EQ(Dial1("nobody", &conn), DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
     CHECK(conn == reinterpret_cast<HRASCONN>(0x1234));
     // The ANSI name must match exactly: the UTF-8 bytes of the same name are another name.
     if (GetACP() == 936)
-        CHECK_EQ(Dial(u8"宽带连接", 1, reinterpret_cast<LPVOID>(Notify1), &conn),
-                 DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
+        CHECK_EQ(Dial1(u8"宽带连接", &conn), DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
 
     ras::DialParams bad = Params("ok");
     bad.dwSize = 1000;
@@ -330,7 +326,7 @@ E2E_TEST(SimRas, RefusedAndUnknownDials) {
 
     // Only the accepted dial and the marker produce events.
     HRASCONN ok = nullptr;
-    CHECK_EQ(Dial("ok", 1, reinterpret_cast<LPVOID>(Notify1), &ok), DWORD(0));
+    CHECK_EQ(Dial1("ok", &ok), DWORD(0));
     CHECK(MarkerArrived());
     std::vector<Received> got = g_sink.Items();
     CHECK_EQ(got.size(), std::size_t(2));
@@ -355,7 +351,7 @@ E2E_TEST(SimRas, ScriptedDialDeliversInOrder) {
                                  kMarker);
     g_sink.Clear();
     HRASCONN conn = nullptr;
-    CHECK_EQ(Dial("a", 0, reinterpret_cast<LPVOID>(Notify0), &conn), DWORD(0));
+    CHECK_EQ(Dial0("a", &conn), DWORD(0));
     CHECK(conn != nullptr);
     CHECK(g_sink.WaitCount(4));
     CHECK(MarkerArrived()); // the connected event after the error must not come
@@ -385,7 +381,7 @@ E2E_TEST(SimRas, ScriptedDialDeliversInOrder) {
     // b has no section of its own and takes the common one.
     g_sink.Clear();
     HRASCONN other = nullptr;
-    CHECK_EQ(Dial("b", 0, reinterpret_cast<LPVOID>(Notify0), &other), DWORD(0));
+    CHECK_EQ(Dial0("b", &other), DWORD(0));
     CHECK(other != conn && other != nullptr);
     CHECK(g_sink.WaitCount(1));
     CHECK_EQ(g_sink.Items()[0].state, DWORD(0x2000));
@@ -396,7 +392,7 @@ E2E_TEST(SimRas, DefaultScriptConnects) {
     UsePhoneBook("default_script", "entry = plain\n");
     g_sink.Clear();
     HRASCONN conn = nullptr;
-    CHECK_EQ(Dial("plain", 0, reinterpret_cast<LPVOID>(Notify0), &conn), DWORD(0));
+    CHECK_EQ(Dial0("plain", &conn), DWORD(0));
     CHECK(g_sink.WaitCount(8));
     std::vector<Received> got = g_sink.Items();
     const DWORD states[] = {0, 1, 2, 3, 4, 5, 14, 0x2000};
@@ -416,7 +412,7 @@ E2E_TEST(SimRas, HangUpStopsPendingEvents) {
                                kMarker);
     g_sink.Clear();
     HRASCONN conn = nullptr;
-    CHECK_EQ(Dial("slow", 1, reinterpret_cast<LPVOID>(Notify1), &conn), DWORD(0));
+    CHECK_EQ(Dial1("slow", &conn), DWORD(0));
     CHECK(g_sink.WaitFor(conn, 0));
     CHECK_EQ(RasHangUpA(conn), DWORD(0));
     CHECK(MarkerArrived()); // 600 ms later than the dropped event would have come
@@ -446,8 +442,8 @@ E2E_TEST(SimRas, ConnectStatusFollowsTheLine) {
     HRASCONN up = nullptr;
     HRASCONN halfway = nullptr;
     HRASCONN drops = nullptr;
-    CHECK_EQ(Dial("up", 1, reinterpret_cast<LPVOID>(Notify1), &up), DWORD(0));
-    CHECK_EQ(Dial("halfway", 1, reinterpret_cast<LPVOID>(Notify1), &halfway), DWORD(0));
+    CHECK_EQ(Dial1("up", &up), DWORD(0));
+    CHECK_EQ(Dial1("halfway", &halfway), DWORD(0));
     CHECK(g_sink.WaitFor(up, RASCS_Connected));
     CHECK(g_sink.WaitFor(halfway, RASCS_DeviceConnected));
 
@@ -469,7 +465,7 @@ E2E_TEST(SimRas, ConnectStatusFollowsTheLine) {
     CHECK_EQ(Status(halfway, ras::kConnStatusSize, &st), DWORD(0));
     CHECK_EQ(DWORD(st.rasconnstate), DWORD(RASCS_DeviceConnected));
 
-    CHECK_EQ(Dial("drops", 1, reinterpret_cast<LPVOID>(Notify1), &drops), DWORD(0));
+    CHECK_EQ(Dial1("drops", &drops), DWORD(0));
     CHECK(g_sink.WaitFor(drops, RASCS_Connected));
     DWORD start = GetTickCount();
     DWORD rc = 0;
@@ -541,11 +537,7 @@ E2E_TEST(SimRas, SynchronousDial) {
 
 E2E_TEST(SimRas, ConfigErrorsAreLogged) {
     UsePhoneBook("config_errors", "entry = fine\nbogus line\n[dial]\nevent = x 10\n");
-    DWORD bytes = 0;
-    DWORD count = 0;
-    CHECK_EQ(RasEnumEntriesA(nullptr, nullptr, nullptr, &bytes, &count),
-             DWORD(ERROR_BUFFER_TOO_SMALL));
-    CHECK_EQ(count, DWORD(1));
+    CHECK_EQ(EnumeratedSizes().count, DWORD(1));
     CHECK_EQ(LogCount("config error path="), 2);
     bool lineTwo = false;
     for (const std::string& l : LogLines())
