@@ -18,6 +18,9 @@ int CDialerDlg::Mode() const {
 }
 
 void CDialerDlg::OnDial() {
+    if (!ConfirmDialWithinPlan()) {
+        return;
+    }
     dialer::DialRequest request;
     request.entry = GetDlgItemText(IDC_ENTRY_COMBO).Str();
     request.user = GetDlgItemText(IDC_USER_EDIT).Str();
@@ -86,6 +89,7 @@ void CDialerDlg::ShowStageText(unsigned stringId) {
 void CDialerDlg::ShowTickStatus(const std::string& text) {
     m_strStatus = CString(text);
     UpdateData(FALSE);
+    OnPlanTick();
 }
 
 void CDialerDlg::StartSecondsTimer() {
@@ -97,6 +101,7 @@ void CDialerDlg::StopSecondsTimer() {
 }
 
 void CDialerDlg::ShowConnected() {
+    OnPlanConnected();
     AddTrayIcon();
     ShowWindow(SW_HIDE);
 }
