@@ -222,6 +222,23 @@ E2E_TEST(PlanDialer, AtTheLimitNoGoesOnWithoutAskingAgain) {
     });
 }
 
+// Hung up from the tray menu while the question is up: the answer finds no connection of its
+// own, and Yes stores nothing more.
+E2E_TEST(PlanDialer, AtTheLimitAHangUpWhileAskingLeavesYesNothingToDo) {
+    OnOwnShell([](SimulatedShell&) {
+        Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
+        const MessageBoxView box = WaitLimitQuestion(s);
+        PostMessageA(s.main, WM_COMMAND, ids::kHangUp, 0);
+        REQUIRE(WaitUntil([] { return StoredRecordCount() == 2; }));
+        REQUIRE(AnswerMessageBox(box.window, IDYES));
+        CHECK(WaitGone(box.window));
+        CHECK(Responds(s.main, DefaultTimeoutMs()));
+        CHECK_EQ(ReadMainWindow(s.main).status, texts::kHungUp);
+        CHECK_EQ(StoredRecordCount(), 2);
+        CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 1);
+    });
+}
+
 E2E_TEST(PlanDialer, AWarningIsNotGivenAgainAfterARestart) {
     OnOwnShell([](SimulatedShell& shell) {
         {
