@@ -5,6 +5,8 @@
 //
 // Most cases run on a desktop without a taskbar whose notification area is the driver's own
 // (SimulatedShell): it sees each request the program makes of the shell, balloons included.
+// The questions are looked at on the screen of Wine's own desktop, where the box's icon is told
+// by its pixels.
 
 #include "AppProcess.h"
 #include "MainWindowView.h"
@@ -160,6 +162,34 @@ MessageBoxView WaitLimitQuestion(const Started& s) {
     return *box;
 }
 
+// A balloon Wine's own taskbar shows: a tooltip window of its shell, whose text is the
+// balloon's text (the title is drawn, not held as text).
+struct BalloonSearch {
+    DWORD programId;
+    HWND found;
+};
+
+BOOL CALLBACK FindBalloon(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<BalloonSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->programId && IsWindowVisible(window) &&
+        ClassNameOf(window) == "tooltips_class32" && WindowText(window).rfind("本期套餐", 0) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ShownBalloon(DWORD programId, std::string* text) {
+    BalloonSearch search{programId, nullptr};
+    EnumWindows(&FindBalloon, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+        *text = WindowText(search.found);
+    }
+    return search.found;
+}
+
 } // namespace
 
 E2E_TEST(PlanDialer, ABalloonAt80PercentSaysWhatRemains) {
@@ -193,50 +223,45 @@ E2E_TEST(PlanDialer, AtTheLimitWithoutAskingABalloonSaysItIsUsedUp) {
 }
 
 E2E_TEST(PlanDialer, AtTheLimitYesHangsUpAndStoresTheRecord) {
-    OnOwnShell([](SimulatedShell& shell) {
-        Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
-        const MessageBoxView box = WaitLimitQuestion(s);
-        CHECK_EQ(box.owner, s.main);
-        CHECK(shell.Balloons(s.main).empty());
-        REQUIRE(AnswerMessageBox(box.window, IDYES));
-        CHECK(WaitUntil([&] { return ReadMainWindow(s.main).status == texts::kHungUp; }));
-        CHECK(WaitUntil([] { return StoredRecordCount() == 2; }));
-        CHECK(StoredRecordSeconds(2).value_or(0) >= kShortOf);
-        CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 1);
-        CHECK(TrayIconPresent(s.main));
-        CHECK_EQ(settings::Stored(plan_keys::kSection, plan_keys::kWarnedLevel),
-                 std::optional<std::string>("100"));
-    });
+    Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
+    const MessageBoxView box = WaitLimitQuestion(s);
+    CHECK_EQ(box.owner, s.main);
+    std::string balloon;
+    CHECK_MSG(ShownBalloon(s.app.Id(), &balloon) == nullptr, "a balloon beside the question");
+    REQUIRE(AnswerMessageBox(box.window, IDYES));
+    CHECK(WaitUntil([&] { return ReadMainWindow(s.main).status == texts::kHungUp; }));
+    CHECK(WaitUntil([] { return StoredRecordCount() == 2; }));
+    CHECK(StoredRecordSeconds(2).value_or(0) >= kShortOf);
+    CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 1);
+    CHECK(TrayIconPresent(s.main));
+    CHECK_EQ(settings::Stored(plan_keys::kSection, plan_keys::kWarnedLevel),
+             std::optional<std::string>("100"));
 }
 
 E2E_TEST(PlanDialer, AtTheLimitNoGoesOnWithoutAskingAgain) {
-    OnOwnShell([](SimulatedShell&) {
-        Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
-        const MessageBoxView box = WaitLimitQuestion(s);
-        // The box runs its own loop: the seconds count on while it is up.
-        CHECK(SecondsKeepCounting(s.main));
-        REQUIRE(AnswerMessageBox(box.window, IDNO));
-        CHECK(CountsOnWithoutABox(s, 3));
-        CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
-        CHECK_EQ(StoredRecordCount(), 1);
-    });
+    Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
+    const MessageBoxView box = WaitLimitQuestion(s);
+    // The box runs its own loop: the seconds count on while it is up.
+    CHECK(SecondsKeepCounting(s.main));
+    REQUIRE(AnswerMessageBox(box.window, IDNO));
+    CHECK(CountsOnWithoutABox(s, 3));
+    CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
+    CHECK_EQ(StoredRecordCount(), 1);
 }
 
 // Hung up from the tray menu while the question is up: the answer finds no connection of its
 // own, and Yes stores nothing more.
 E2E_TEST(PlanDialer, AtTheLimitAHangUpWhileAskingLeavesYesNothingToDo) {
-    OnOwnShell([](SimulatedShell&) {
-        Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
-        const MessageBoxView box = WaitLimitQuestion(s);
-        PostMessageA(s.main, WM_COMMAND, ids::kHangUp, 0);
-        REQUIRE(WaitUntil([] { return StoredRecordCount() == 2; }));
-        REQUIRE(AnswerMessageBox(box.window, IDYES));
-        CHECK(WaitGone(box.window));
-        CHECK(Responds(s.main, DefaultTimeoutMs()));
-        CHECK_EQ(ReadMainWindow(s.main).status, texts::kHungUp);
-        CHECK_EQ(StoredRecordCount(), 2);
-        CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 1);
-    });
+    Started s = StartConnected(PlanFile(kAllowance - kShortOf, true, WarnedLine(90)));
+    const MessageBoxView box = WaitLimitQuestion(s);
+    PostMessageA(s.main, WM_COMMAND, ids::kHangUp, 0);
+    REQUIRE(WaitUntil([] { return StoredRecordCount() == 2; }));
+    REQUIRE(AnswerMessageBox(box.window, IDYES));
+    CHECK(WaitGone(box.window));
+    CHECK(Responds(s.main, DefaultTimeoutMs()));
+    CHECK_EQ(ReadMainWindow(s.main).status, texts::kHungUp);
+    CHECK_EQ(StoredRecordCount(), 2);
+    CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 1);
 }
 
 E2E_TEST(PlanDialer, AWarningIsNotGivenAgainAfterARestart) {
@@ -341,38 +366,6 @@ E2E_TEST(PlanDialer, APlanChangeRefreshesTheTip) {
         CHECK(shell.WaitTip(s.main, kTrayIconId, texts::kTrayTip));
     });
 }
-
-namespace {
-
-// A balloon Wine's own taskbar shows: a tooltip window of its shell, whose text is the
-// balloon's text (the title is drawn, not held as text).
-struct BalloonSearch {
-    DWORD programId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBalloon(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<BalloonSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->programId && IsWindowVisible(window) &&
-        ClassNameOf(window) == "tooltips_class32" && WindowText(window).rfind("本期套餐", 0) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND ShownBalloon(DWORD programId, std::string* text) {
-    BalloonSearch search{programId, nullptr};
-    EnumWindows(&FindBalloon, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-        *text = WindowText(search.found);
-    }
-    return search.found;
-}
-
-} // namespace
 
 E2E_TEST(PlanDialer, WinesTaskbarShowsTheBalloon) {
     Started s = StartConnected(PlanFile(kLevel80 - kShortOf));
