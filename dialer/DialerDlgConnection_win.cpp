@@ -19,6 +19,9 @@ int CDialerDlg::Mode() const {
 }
 
 void CDialerDlg::OnDial() {
+    if (!ConfirmDialWithinPlan()) {
+        return;
+    }
     dialer::DialRequest request;
     request.entry = GetDlgItemText(IDC_ENTRY_COMBO).Str();
     request.user = GetDlgItemText(IDC_USER_EDIT).Str();
@@ -85,6 +88,7 @@ void CDialerDlg::ShowStageText(unsigned stringId) {
 void CDialerDlg::ShowTickStatus(const std::string& text) {
     m_strStatus = CString(text);
     UpdateData(FALSE);
+    OnPlanTick();
 }
 
 void CDialerDlg::StartSecondsTimer() {
@@ -96,6 +100,7 @@ void CDialerDlg::StopSecondsTimer() {
 }
 
 void CDialerDlg::ShowConnected() {
+    OnPlanConnected();
     AddTrayIcon();
     ShowWindow(SW_HIDE);
 }

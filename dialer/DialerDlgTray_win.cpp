@@ -16,8 +16,6 @@ static_assert(WM_TRAYNOTIFY == WM_APP + 100);
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
 
 namespace {
-constexpr const char* kTrayTip = "拨号网络计时器";
-
 bool IsMinimizeCommand(WPARAM wParam) {
     return (wParam & 0xFFF0) == SC_MINIMIZE;
 }
@@ -39,14 +37,14 @@ void CDialerDlg::FillTrayIconRecord() {
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_nid.uCallbackMessage = WM_TRAYNOTIFY;
     m_nid.hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    std::strncpy(m_nid.szTip, kTrayTip, sizeof(m_nid.szTip) - 1);
+    std::strncpy(m_nid.szTip, dialer::kTrayTip, sizeof(m_nid.szTip) - 1);
 }
 
 // The tray icon is added again on every minimise and connect; the shell keeps one icon per
 // window and id, so a repeated add changes nothing.
 void CDialerDlg::AddTrayIcon() {
     FillTrayIconRecord();
-    ::Shell_NotifyIconA(NIM_ADD, &m_nid);
+    OnTrayIconAdded(::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE);
 }
 
 LRESULT CDialerDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -23,9 +23,9 @@ constexpr const char* kNoEntriesText =
 
 CDialerDlg::CDialerDlg(const DialerServices& services, CWnd* pParent)
     : CDialog(IDD, pParent), m_strStatus(kReadyText), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)),
-      m_ras(services.ras), m_settings(services.settings), m_protector(services.protector),
-      m_connection(services.ras, services.clock, services.settings,
-                   static_cast<dialer::ConnectionView&>(*this)) {}
+      m_ras(services.ras), m_clock(services.clock), m_settings(services.settings),
+      m_protector(services.protector), m_connection(services.ras, services.clock, services.settings,
+                                                    static_cast<dialer::ConnectionView&>(*this)) {}
 
 CDialerDlg::~CDialerDlg() = default;
 
@@ -61,6 +61,12 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
         return TRUE;
     case WM_ENDSESSION:
         OnEndSession(static_cast<BOOL>(wParam));
+        return TRUE;
+    case WM_PLANCHANGED:
+        OnPlanChanged();
+        return TRUE;
+    case WM_PLANASKLIMIT:
+        OnPlanAskLimit(wParam);
         return TRUE;
     default:
         return CDialog::OnWndMsg(message, wParam, lParam, pResult);

@@ -7,6 +7,7 @@
 #include "controls/ImageButton_win.h"
 #include "dialer/Connection.h"
 #include "dialer/Messages.h"
+#include "dialer/PlanWatch.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
@@ -69,6 +70,10 @@ protected:
     bool GetTrayAreaRect(RECT* rect) const;
     static BOOL CALLBACK EnumTrayChildProc(HWND hwnd, LPARAM lParam);
 
+    // The monthly allowance (DialerDlgPlan_win.cpp).
+    void OnPlanChanged();
+    void OnPlanAskLimit(WPARAM connection);
+
     // Leaving the program, restart and shut-down.
     void OnExit();
     void OnClose();
@@ -110,6 +115,23 @@ private:
     // Hangs up a running connection, stores its record and ends the main window.
     void EndProgram();
 
+    // The allowance: the watch of a connection, the tray tip and the warnings.
+    plan::PlanSettings LoadPlan() const;
+    plan::Cycle CurrentCycle(const plan::PlanSettings& plan) const;
+    void OnPlanConnected();
+    void OnPlanTick();
+    // False when the allowance is used up and the user chose not to dial.
+    bool ConfirmDialWithinPlan();
+    void LoadPlanWatch(const plan::PlanSettings& plan);
+    // The plan in force: while connected the watch's, else the stored one.
+    plan::PlanSettings PlanNow() const;
+    // The cycle's time now: while connected the watch's, else what the records hold.
+    long long PlanUsedSeconds(const plan::PlanSettings& plan) const;
+    long long RunningSecondsIn(const plan::Cycle& cycle) const;
+    void RefreshPlanTip(const plan::PlanSettings& plan, long long usedSeconds);
+    void WarnWithBalloon(int level, const plan::PlanSettings& plan, long long usedSeconds);
+    void OnTrayIconAdded(bool added);
+
     // What the connection shows of itself.
     void ApplyControls(const dialer::ControlStates& states) override;
     void ShowStatus(const std::string& text) override;
@@ -121,7 +143,13 @@ private:
     void ReportUnsavedRecord(const std::string& message) override;
 
     dialer::RasPort& m_ras;
+    dialer::Clock& m_clock;
     store::ProfileStore& m_settings;
     const store::SecretProtector& m_protector;
     dialer::Connection m_connection;
+
+    dialer::PlanWatch m_planWatch; // the running connection's cycle
+    std::string m_strPlanTip;      // the tip last set by a modify; empty: the record's own
+    int m_nPlanConnection = 0;     // counts connections, so an answer finds its own
+    bool m_bAskingAtLimit = false; // the hang-up question is due or up
 };

@@ -9,3 +9,7 @@
 // Posted to the main window when the plan settings were saved: the tray tip and the warnings
 // follow the new allowance.
 #define WM_PLANCHANGED 0x8065
+// Posted by the main window to itself when the allowance is used up while connected: the
+// question to hang up is asked from its own message, outside the tick that found it due.
+// wParam: the number of the connection it is asked for.
+#define WM_PLANASKLIMIT 0x8066

@@ -68,6 +68,8 @@ inline constexpr unsigned kDialIcon = 131;
 inline constexpr unsigned kTrayIconId = 128;
 inline constexpr unsigned kTrayNotifyMessage = 0x8064; // WM_APP + 100
 inline constexpr unsigned kRasDialEventMessage = 0xCCCD;
+// Posted to the main window when the plan settings were saved.
+inline constexpr unsigned kPlanChangedMessage = 0x8065;
 inline constexpr unsigned kIdleTrayMenu = 136;
 inline constexpr unsigned kConnectedTrayMenu = 138;
 
@@ -122,6 +124,18 @@ inline const std::vector<TrayMenuItem> kConnectedTrayItems = {
     {tray_ids::kExit, "退出程序(&Q)"},
 };
 
+// ---- the settings file ----
+
+// The monthly allowance's section and keys.
+namespace plan_keys {
+inline constexpr const char* kSection = "Plan";
+inline constexpr const char* kHours = "Hours";
+inline constexpr const char* kFirstDay = "FirstDay";
+inline constexpr const char* kAskAtLimit = "AskAtLimit";
+inline constexpr const char* kWarnedCycle = "WarnedCycle"; // "Y-M-D", the cycle's first day
+inline constexpr const char* kWarnedLevel = "WarnedLevel";
+} // namespace plan_keys
+
 // ---- texts ----
 
 namespace texts {
@@ -154,6 +168,37 @@ inline std::string TotalText(const char* seconds, const char* minutes, const cha
     return std::string("截至目前，总共上网时间为：") + seconds + " 秒，即" + minutes +
            "分钟！大约：" + hours + "小时！";
 }
+
+// The tray icon's tip, and with an allowance what remains of the billing cycle.
+inline constexpr const char* kTrayTip = "拨号网络计时器";
+// "H小时M分", minutes rounded down.
+inline std::string HoursMinutes(long long seconds) {
+    return std::to_string(seconds / 3600) + "小时" + std::to_string(seconds / 60 % 60) + "分";
+}
+inline std::string TrayTipWithPlan(long long leftSeconds) {
+    return std::string(kTrayTip) + "\n本期剩余 " + HoursMinutes(leftSeconds);
+}
+// The balloons at 80 % and 90 % of an allowance of whole hours, and at 100 % when the user
+// chose not to be asked.
+inline std::string BalloonTitle(int level) {
+    return level >= 100 ? std::string("本期套餐时间已经用完")
+                        : "本期套餐时间已用 " + std::to_string(level) + "%";
+}
+inline std::string BalloonText(int level, int hours, long long usedSeconds) {
+    const std::string plan = "本期套餐 " + std::to_string(hours) + "小时";
+    if (level >= 100) {
+        return plan + "已经用完，已上网 " + HoursMinutes(usedSeconds) + "，继续上网将超出套餐。";
+    }
+    return plan + "，已上网 " + HoursMinutes(usedSeconds) + "，剩余 " +
+           HoursMinutes(hours * 3600LL - usedSeconds) + "。";
+}
+// The questions at the limit while connected, and before dialing with the allowance used up.
+inline std::string LimitQuestion(int hours, long long usedSeconds, const char* ask) {
+    return "本期套餐时间已经用完（套餐 " + std::to_string(hours) + "小时，已上网 " +
+           HoursMinutes(usedSeconds) + "）。" + ask;
+}
+inline constexpr const char* kAskHangUp = "现在挂断连接吗？";
+inline constexpr const char* kAskDial = "仍然要拨号上网吗？";
 
 // The help window's whole text: six lines joined by "\r\n", two of them bare line feeds.
 // clang-format off
