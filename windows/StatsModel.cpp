@@ -27,6 +27,57 @@ std::optional<Row> RowFromRecord(const std::string& record) {
     return Row{std::move(parts->date), std::move(parts->seconds), std::move(parts->time)};
 }
 
+bool RowTable::AddRecord(const std::string& record) {
+    const std::optional<Row> row = RowFromRecord(record);
+    if (!row) {
+        return false;
+    }
+    for (const std::string* cell : {&row->date, &row->seconds, &row->time}) {
+        m_cells.push_back(static_cast<std::uint32_t>(m_text.size()));
+        m_text.append(*cell);
+        m_text.push_back('\0');
+    }
+    return true;
+}
+
+void RowTable::AddRecords(const std::vector<std::string>& records) {
+    m_cells.reserve(m_cells.size() + 3 * records.size());
+    for (const std::string& record : records) {
+        AddRecord(record);
+    }
+}
+
+void RowTable::Clear() {
+    std::string().swap(m_text);
+    std::vector<std::uint32_t>().swap(m_cells);
+}
+
+std::string_view RowTable::Cell(std::size_t row, int column) const {
+    if (row >= Size() || column < 0 || column > 2) {
+        return {};
+    }
+    // The newest row was added last.
+    const std::size_t cell = (Size() - 1 - row) * 3 + static_cast<std::size_t>(column);
+    const std::size_t end = cell + 1 < m_cells.size() ? m_cells[cell + 1] - 1 : m_text.size() - 1;
+    return std::string_view(m_text).substr(m_cells[cell], end - m_cells[cell]);
+}
+
+long long RowTable::TotalSeconds() const {
+    stats::SecondsTotal total;
+    for (std::size_t row = 0; row < Size(); ++row) {
+        total.Add(Cell(row, kSecondsColumn));
+    }
+    return total.Value();
+}
+
+ResetOutcome ResetRecords(store::ProfileStore& settings) {
+    if (settings.State() != store::FileState::Readable) {
+        return ResetOutcome::FileUnusable;
+    }
+    return store::ClearConnectionRecords(settings) ? ResetOutcome::Cleared
+                                                   : ResetOutcome::WriteFailed;
+}
+
 long long SecondsValue(std::string_view cell) {
     std::size_t pos = 0;
     while (pos < cell.size() && IsAtoiBlank(cell[pos])) {
