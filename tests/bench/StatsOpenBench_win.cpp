@@ -104,6 +104,26 @@ protected:
     }
 };
 
+// Answers the reset question Yes as soon as it is up: a timer of the thread, which the
+// question's own modal loop runs.
+double g_answeredAt = 0;
+
+BOOL CALLBACK AnswerYesIfAsked(HWND window, LPARAM) {
+    HWND yes = ::GetDlgItem(window, IDYES);
+    if (g_answeredAt == 0 && yes != nullptr && IsWindowVisible(window)) {
+        g_answeredAt = NowMs();
+        ::PostMessageA(yes, BM_CLICK, 0, 0);
+    }
+    return g_answeredAt == 0;
+}
+
+void CALLBACK LookForQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), AnswerYesIfAsked, 0);
+    if (g_answeredAt != 0) {
+        KillTimer(nullptr, timer);
+    }
+}
+
 // Owner of the window under test. The dialog's modal loop tells it when the queue has run dry
 // (WM_ENTERIDLE): once the window is shown with nothing left to paint, the opening is over.
 class COwner : public CWnd {
@@ -129,11 +149,11 @@ protected:
                     m_rows = rows;
                     if (m_pressReset) {
                         ::PostMessageA(::GetDlgItem(dialog, IDC_RESET_BUTTON), BM_CLICK, 0, 0);
+                        ::SetTimer(nullptr, 0, 5, LookForQuestion);
                     } else {
                         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
                     }
-                } else if (m_pressReset && m_resetDoneAt == 0 && m_answeredAt != nullptr &&
-                           *m_answeredAt != 0) {
+                } else if (m_pressReset && m_resetDoneAt == 0 && g_answeredAt != 0) {
                     m_resetDoneAt = now;
                     m_rowsAfterReset = rows;
                     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -143,32 +163,6 @@ protected:
             return TRUE;
         }
         return CWnd::OnWndMsg(message, wParam, lParam, pResult);
-    }
-
-public:
-    const double* m_answeredAt = nullptr; // when the reset's question was answered Yes
-};
-
-// The statistics window answering its own reset question Yes once the question is up (the
-// question's modal loop tells its owner, this window, when it is idle).
-class CConfirmingStatsDlg : public CStatsDlg {
-public:
-    explicit CConfirmingStatsDlg(CWnd* pParent) : CStatsDlg(pParent) {}
-    double m_answeredAt = 0;
-
-protected:
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
-        if (message == WM_ENTERIDLE && wParam == MSGF_DIALOGBOX && m_answeredAt == 0) {
-            HWND box = reinterpret_cast<HWND>(lParam);
-            HWND yes = ::GetDlgItem(box, IDYES);
-            if (yes != nullptr && IsWindowVisible(box)) {
-                m_answeredAt = NowMs();
-                ::PostMessageA(yes, BM_CLICK, 0, 0);
-            }
-            *pResult = 0;
-            return TRUE;
-        }
-        return CStatsDlg::OnWndMsg(message, wParam, lParam, pResult);
     }
 };
 
@@ -186,15 +180,14 @@ Reset ResetOnce(COwner& owner, const std::string& path) {
     owner.m_pressReset = true;
     owner.m_resetDoneAt = 0;
     owner.m_rowsAfterReset = -1;
+    g_answeredAt = 0;
     const double start = NowMs();
-    CConfirmingStatsDlg dialog(&owner);
-    owner.m_answeredAt = &dialog.m_answeredAt;
+    CStatsDlg dialog(&owner);
     dialog.DoModal();
     owner.m_pressReset = false;
-    owner.m_answeredAt = nullptr;
     Reset reset;
     reset.openMs = owner.m_shownAt - start;
-    reset.resetMs = owner.m_resetDoneAt - dialog.m_answeredAt;
+    reset.resetMs = owner.m_resetDoneAt - g_answeredAt;
     reset.rowsBefore = owner.m_rows;
     reset.rowsAfter = owner.m_rowsAfterReset;
     return reset;
