@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "store/ConnectionRecord.h"
+#include "store/ProfileRules.h"
 
 namespace stats {
 
@@ -28,19 +29,32 @@ std::optional<Row> RowFromRecord(const std::string& record) {
 }
 
 bool RowTable::AddRecord(const std::string& record) {
-    const std::optional<Row> row = RowFromRecord(record);
-    if (!row) {
+    // The split of RowFromRecord, without its copies: only the three cells are kept.
+    if (!store::IsRecordText(record)) {
         return false;
     }
-    for (const std::string* cell : {&row->date, &row->seconds, &row->time}) {
+    const std::size_t comma = store::rules::FindChar(record, ',');
+    const std::size_t at =
+        comma == std::string::npos ? comma : store::rules::FindChar(record, '@', comma + 1);
+    if (at == std::string::npos) {
+        return false;
+    }
+    const std::string_view text(record);
+    for (const std::string_view cell :
+         {text.substr(0, comma), text.substr(comma + 1, at - comma - 1), text.substr(at + 1)}) {
         m_cells.push_back(static_cast<std::uint32_t>(m_text.size()));
-        m_text.append(*cell);
+        m_text.append(cell);
         m_text.push_back('\0');
     }
     return true;
 }
 
 void RowTable::AddRecords(const std::vector<std::string>& records) {
+    std::size_t bytes = m_text.size();
+    for (const std::string& record : records) {
+        bytes += record.size() + 1; // three cells less two separators, plus three NULs
+    }
+    m_text.reserve(bytes);
     m_cells.reserve(m_cells.size() + 3 * records.size());
     for (const std::string& record : records) {
         AddRecord(record);
