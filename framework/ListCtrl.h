@@ -84,6 +84,11 @@ public:
     }
 
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    // The number of rows of a list that holds none itself (LVS_OWNERDATA): it asks its parent
+    // for each cell it shows (LVN_GETDISPINFO). The whole list is drawn again.
+    BOOL SetItemCount(int nItems) const {
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems), 0));
+    }
     BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
 
     // Repainting off while many rows change, then on again (the control repaints itself once).

@@ -1,7 +1,9 @@
 #include "windows/StatsDlg_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "store/ConnectionRecord.h"
 #include "store/SettingsFile.h"
@@ -37,13 +39,62 @@ BOOL CStatsDlg::OnButtonClicked(UINT nID) {
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
 
-BOOL CStatsDlg::OnNotify(const NMHDR* pHeader, LRESULT* pResult) {
-    // Clearing or closing the list: no notice per row wanted (see LoadRecords).
-    if (pHeader->idFrom == IDC_STATS_LIST && pHeader->code == LVN_DELETEALLITEMS) {
-        *pResult = TRUE;
+BOOL CStatsDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    switch (message) {
+    case WM_STATSFILENOTICE:
+        OnFileStateNotice();
+        *pResult = 0;
         return TRUE;
+    default:
+        return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+    }
+}
+
+BOOL CStatsDlg::OnNotify(const NMHDR* pHeader, LRESULT* pResult) {
+    if (pHeader->idFrom == IDC_STATS_LIST) {
+        // The list owns nothing but asks: its notices carry records of the caller's to fill.
+        NMHDR* header = const_cast<NMHDR*>(pHeader);
+        switch (pHeader->code) {
+        case LVN_GETDISPINFOA:
+            OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+            *pResult = 0;
+            return TRUE;
+        case LVN_GETDISPINFOW:
+            OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+            *pResult = 0;
+            return TRUE;
+        default:
+            break;
+        }
     }
     return CDialog::OnNotify(pHeader, pResult);
+}
+
+void CStatsDlg::OnGetDispInfo(LVITEMA& item) const {
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0) {
+        return;
+    }
+    const std::string_view cell =
+        item.iItem < 0 ? std::string_view()
+                       : m_rows.Cell(static_cast<std::size_t>(item.iItem), item.iSubItem);
+    const std::size_t length = std::min(cell.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    std::memcpy(item.pszText, cell.data(), length);
+    item.pszText[length] = '\0';
+}
+
+void CStatsDlg::OnGetDispInfo(LVITEMW& item) const {
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0) {
+        return;
+    }
+    const std::string_view cell =
+        item.iItem < 0 ? std::string_view()
+                       : m_rows.Cell(static_cast<std::size_t>(item.iItem), item.iSubItem);
+    const int length =
+        cell.empty() || item.cchTextMax < 2
+            ? 0
+            : ::MultiByteToWideChar(CP_ACP, 0, cell.data(), static_cast<int>(cell.size()),
+                                    item.pszText, item.cchTextMax - 1);
+    item.pszText[length] = L'\0';
 }
 
 BOOL CStatsDlg::OnInitDialog() {
@@ -63,51 +114,58 @@ BOOL CStatsDlg::OnInitDialog() {
     DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, IDI_CLEAR, "清空表格数据");
 
     LoadRecords();
+    if (m_nFileState != store::FileState::Readable) {
+        PostMessage(WM_STATSFILENOTICE);
+    }
     return TRUE;
 }
 
 void CStatsDlg::LoadRecords() {
-    // One read of the section instead of one read of the file per key; and one repaint for
-    // the whole list instead of one per row.
+    // One read of the file; the list is given the count once and asks for the rows it shows.
     const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
-    const std::vector<std::string> records = store::ReadConnectionRecords(settings);
-    m_list.SetRedraw(FALSE);
-    for (const std::string& record : records) {
-        AddRecordRow(record.c_str());
-    }
-    m_list.SetRedraw(TRUE);
+    m_nFileState = settings.State();
+    m_rows.AddRecords(store::ReadConnectionRecords(settings));
+    m_list.SetItemCount(static_cast<int>(m_rows.Size()));
 }
 
 void CStatsDlg::AddRecordRow(const char* pszRecord) {
-    const std::optional<stats::Row> row = stats::RowFromRecord(pszRecord);
-    if (!row) {
-        return;
+    m_rows.AddRecord(pszRecord);
+}
+
+void CStatsDlg::OnFileStateNotice() {
+    // Posted from the opening: the window is on the screen before its notice.
+    if (!::IsWindowVisible(m_hWnd)) {
+        ::ShowWindow(m_hWnd, SW_SHOW);
+        ::UpdateWindow(m_hWnd);
     }
-    if (m_list.InsertItem(0, row->date.c_str()) < 0) {
-        return;
-    }
-    m_list.SetItemText(0, 1, row->seconds.c_str());
-    m_list.SetItemText(0, 2, row->time.c_str());
+    ShowNotice(*this, store::FileStateNotice(m_nFileState).c_str());
 }
 
 void CStatsDlg::OnTotal() {
-    CListCtrl list;
-    list.Attach(GetDlgItem(IDC_STATS_LIST));
-    const int rows = list.GetItemCount();
-    stats::SecondsTotal total;
-    for (int row = 0; row < rows; ++row) {
-        total.Add(list.GetItemText(row, stats::kSecondsColumn).Str());
-    }
-    list.Detach();
-    m_nTotalSeconds = total.Value();
+    m_nTotalSeconds = m_rows.TotalSeconds();
     ShowNotice(*this, stats::TotalMessage(m_nTotalSeconds).c_str());
 }
 
 void CStatsDlg::OnReset() {
+    store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    // A file that cannot be used is not asked about: nothing will be written to it.
+    if (settings.State() != store::FileState::Readable) {
+        ShowNotice(*this, stats::kResetRefused);
+        return;
+    }
     if (!AskYesNo(*this, kResetQuestion)) {
         return;
     }
-    store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
-    store::ClearConnectionRecords(settings);
-    m_list.DeleteAllItems();
+    switch (stats::ResetRecords(settings)) {
+    case stats::ResetOutcome::Cleared:
+        m_rows.Clear();
+        m_list.SetItemCount(0);
+        break;
+    case stats::ResetOutcome::FileUnusable:
+        ShowNotice(*this, stats::kResetRefused);
+        break;
+    case stats::ResetOutcome::WriteFailed:
+        ShowNotice(*this, stats::kResetFailed);
+        break;
+    }
 }

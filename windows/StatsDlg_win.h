@@ -8,9 +8,17 @@
 #include "framework/Dialog.h"
 #include "framework/ListCtrl.h"
 #include "res/resource.h"
+#include "store/ProfileStore.h"
+#include "windows/StatsModel.h"
+
+// Posted by the statistics window to itself when it opens over a settings file it cannot use:
+// the notice comes once the window is up.
+#define WM_STATSFILENOTICE 0x8070
 
 // The statistics window: every stored connection as a row (newest on top), their total, and
 // clearing them. Each opening reads the settings file afresh; nothing is kept between openings.
+// The rows are held here (m_rows) and the list asks for the cells it shows (owner data): what
+// the list costs to fill, scroll and clear does not grow with the number of records.
 class CStatsDlg : public CDialog {
 public:
     explicit CStatsDlg(CWnd* pParent = nullptr);
@@ -21,7 +29,9 @@ public:
     // The list view's window class is registered before the template is created.
     INT_PTR DoModal() override;
 
+    // Reads the records into m_rows and gives the list their count.
     void LoadRecords();
+    // The record's row on top of m_rows (LoadRecords gives the list the count afterwards).
     void AddRecordRow(const char* pszRecord);
     void OnTotal();
     void OnReset();
@@ -34,10 +44,18 @@ public:
     CImageButton m_btnTotal;
     CImageButton m_btnReturn;
     CListCtrl m_list;
+    stats::RowTable m_rows;
+    // The settings file as the opening found it; an unusable one gets its notice once.
+    store::FileState m_nFileState = store::FileState::Readable;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnButtonClicked(UINT nID) override;
     BOOL OnNotify(const NMHDR* pHeader, LRESULT* pResult) override;
+    // A cell the list is about to show or was asked for (LVN_GETDISPINFO).
+    void OnGetDispInfo(LVITEMA& item) const;
+    void OnGetDispInfo(LVITEMW& item) const;
+    void OnFileStateNotice();
 };

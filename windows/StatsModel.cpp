@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "store/ConnectionRecord.h"
+#include "store/ProfileRules.h"
 
 namespace stats {
 
@@ -25,6 +26,70 @@ std::optional<Row> RowFromRecord(const std::string& record) {
         return std::nullopt;
     }
     return Row{std::move(parts->date), std::move(parts->seconds), std::move(parts->time)};
+}
+
+bool RowTable::AddRecord(const std::string& record) {
+    // The split of RowFromRecord, without its copies: only the three cells are kept.
+    if (!store::IsRecordText(record)) {
+        return false;
+    }
+    const std::size_t comma = store::rules::FindChar(record, ',');
+    const std::size_t at =
+        comma == std::string::npos ? comma : store::rules::FindChar(record, '@', comma + 1);
+    if (at == std::string::npos) {
+        return false;
+    }
+    const std::string_view text(record);
+    for (const std::string_view cell :
+         {text.substr(0, comma), text.substr(comma + 1, at - comma - 1), text.substr(at + 1)}) {
+        m_cells.push_back(static_cast<std::uint32_t>(m_text.size()));
+        m_text.append(cell);
+        m_text.push_back('\0');
+    }
+    return true;
+}
+
+void RowTable::AddRecords(const std::vector<std::string>& records) {
+    std::size_t bytes = m_text.size();
+    for (const std::string& record : records) {
+        bytes += record.size() + 1; // three cells less two separators, plus three NULs
+    }
+    m_text.reserve(bytes);
+    m_cells.reserve(m_cells.size() + 3 * records.size());
+    for (const std::string& record : records) {
+        AddRecord(record);
+    }
+}
+
+void RowTable::Clear() {
+    std::string().swap(m_text);
+    std::vector<std::uint32_t>().swap(m_cells);
+}
+
+std::string_view RowTable::Cell(std::size_t row, int column) const {
+    if (row >= Size() || column < 0 || column > 2) {
+        return {};
+    }
+    // The newest row was added last.
+    const std::size_t cell = (Size() - 1 - row) * 3 + static_cast<std::size_t>(column);
+    const std::size_t end = cell + 1 < m_cells.size() ? m_cells[cell + 1] - 1 : m_text.size() - 1;
+    return std::string_view(m_text).substr(m_cells[cell], end - m_cells[cell]);
+}
+
+long long RowTable::TotalSeconds() const {
+    stats::SecondsTotal total;
+    for (std::size_t row = 0; row < Size(); ++row) {
+        total.Add(Cell(row, kSecondsColumn));
+    }
+    return total.Value();
+}
+
+ResetOutcome ResetRecords(store::ProfileStore& settings) {
+    if (settings.State() != store::FileState::Readable) {
+        return ResetOutcome::FileUnusable;
+    }
+    return store::ClearConnectionRecords(settings) ? ResetOutcome::Cleared
+                                                   : ResetOutcome::WriteFailed;
 }
 
 long long SecondsValue(std::string_view cell) {

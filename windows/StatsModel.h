@@ -2,9 +2,14 @@
 
 // What the statistics window shows and adds up, apart from the window itself.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "store/ProfileStore.h"
 
 namespace stats {
 
@@ -46,6 +51,45 @@ public:
 private:
     long long m_total = 0;
 };
+
+// The rows of the list, newest on top, held for a list that asks for each cell as it shows it:
+// the cells of all rows in one block of text, so that a row costs a few bytes beyond its cells
+// and a cell is found in the same time at any row count.
+class RowTable {
+public:
+    // The record's row, when RowFromRecord gives one, goes on top of the others.
+    bool AddRecord(const std::string& record);
+    // The records in stored order (data[1] first): the last one ends on top.
+    void AddRecords(const std::vector<std::string>& records);
+    void Clear();
+
+    std::size_t Size() const { return m_cells.size() / 3; }
+    // Row 0 is the top row; columns 0 to 2. The text ends in a NUL and lives until the table
+    // changes. Empty for a cell outside the table.
+    std::string_view Cell(std::size_t row, int column) const;
+    // The sum of the seconds column, each cell counted as SecondsValue reads it.
+    long long TotalSeconds() const;
+
+private:
+    std::string m_text;                 // every cell's text followed by a NUL, oldest row first
+    std::vector<std::uint32_t> m_cells; // where each cell starts in m_text, three per row
+};
+
+// The texts of "数据复位" when the records stay as they are.
+inline constexpr const char* kResetRefused =
+    "设置文件 corvantile.ini 太大或无法读取，数据复位没有进行：这个文件没有被改动。";
+inline constexpr const char* kResetFailed =
+    "设置文件 corvantile.ini 无法写入，数据复位没有完成：上网记录仍然保存在文件中。";
+
+// What a confirmed reset did to the settings file.
+enum class ResetOutcome {
+    Cleared,      // the records are emptied (or there were none)
+    FileUnusable, // too large or unreadable: nothing was written
+    WriteFailed,  // the write did not reach the file: it holds the records as before
+};
+
+// Empties the records unless the file cannot be used; never writes over an unusable file.
+ResetOutcome ResetRecords(store::ProfileStore& settings);
 
 // "截至目前，总共上网时间为：T 秒，即T/60分钟！大约：T/3600小时！", divisions truncating toward
 // zero. The total is shown whole even beyond the 32-bit range.

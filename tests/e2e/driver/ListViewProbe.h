@@ -63,16 +63,21 @@ inline std::optional<std::string> ListCell(HWND list, int row, int column) {
     return block.ReadText(sizeof item, kListTextChars - 1);
 }
 
+// The texts of one row's first `columns` cells.
+inline std::vector<std::string> ListRow(HWND list, int row, int columns) {
+    std::vector<std::string> cells;
+    for (int column = 0; column < columns; ++column) {
+        cells.push_back(ListCell(list, row, column).value_or("(no answer)"));
+    }
+    return cells;
+}
+
 // Every row top to bottom, each with the texts of its first `columns` cells.
 inline std::vector<std::vector<std::string>> ListRows(HWND list, int columns) {
     std::vector<std::vector<std::string>> rows;
     const int count = ListRowCount(list);
     for (int row = 0; row < count; ++row) {
-        std::vector<std::string> cells;
-        for (int column = 0; column < columns; ++column) {
-            cells.push_back(ListCell(list, row, column).value_or("(no answer)"));
-        }
-        rows.push_back(std::move(cells));
+        rows.push_back(ListRow(list, row, columns));
     }
     return rows;
 }

@@ -164,6 +164,15 @@ inline constexpr const char* kNoEntries =
 inline constexpr const char* kAlreadyRunning = "拨号网络计时已经在运行，请勿重复运行！";
 inline constexpr const char* kResetQuestion =
     "注意：该操作将删除所有拨号上网记录，删除后将无法恢复，继续吗？";
+// A settings file the program does not read (above 64 MiB), at the opening of the statistics
+// window; and "数据复位" on such a file, or when the file could not be written.
+inline constexpr const char* kFileTooLarge =
+    "设置文件 corvantile.ini 太大（超过 64 MB 或四百万行），无法读取。为了不毁掉其中的上网记录，"
+    "程序不会写入这个文件：新的上网记录和设置都无法保存。";
+inline constexpr const char* kResetRefused =
+    "设置文件 corvantile.ini 太大或无法读取，数据复位没有进行：这个文件没有被改动。";
+inline constexpr const char* kResetFailed =
+    "设置文件 corvantile.ini 无法写入，数据复位没有完成：上网记录仍然保存在文件中。";
 inline std::string TotalText(const char* seconds, const char* minutes, const char* hours) {
     return std::string("截至目前，总共上网时间为：") + seconds + " 秒，即" + minutes +
            "分钟！大约：" + hours + "小时！";

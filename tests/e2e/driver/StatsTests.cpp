@@ -33,6 +33,22 @@ std::string RecordsFile(const std::string& count,
     return text;
 }
 
+// Record i of a long log: i seconds, the date and time running with i.
+std::string RecordOf(int i) {
+    return "20" + std::to_string(10 + i % 90) + "-" + std::to_string(1 + i % 12) + "-" +
+           std::to_string(1 + i % 28) + "," + std::to_string(i) + "@" + std::to_string(i % 24) +
+           ":" + std::to_string(i % 60) + ":" + std::to_string(i / 60 % 60);
+}
+
+// The cells of RecordOf(i) as a row.
+std::vector<std::string> RowOf(int i) {
+    const std::string record = RecordOf(i);
+    const size_t comma = record.find(',');
+    const size_t at = record.find('@', comma);
+    return {record.substr(0, comma), record.substr(comma + 1, at - comma - 1),
+            record.substr(at + 1)};
+}
+
 // The focus starts on the first tab stop.
 const DialogLayout kLayout{
     kStatsTemplate,
@@ -71,15 +87,47 @@ std::vector<MessageBoxView> MessageBoxesOf(const App& app) {
     return boxes;
 }
 
-// Presses "数据统计", reads the notice it shows and closes it with OK.
-std::optional<MessageBoxView> PressTotal(const App& app, HWND stats) {
-    PressButton(Item(stats, ids::kTotal));
+// Waits for a message box, reads it and answers it (OK for a notice).
+std::optional<MessageBoxView> Answered(const App& app, int answer = IDOK) {
     std::optional<MessageBoxView> box = app.WaitMessageBox();
     if (box) {
-        AnswerMessageBox(box->window, IDOK);
+        AnswerMessageBox(box->window, answer);
         WaitGone(box->window);
     }
     return box;
+}
+
+// Presses "数据统计", reads the notice it shows and closes it with OK.
+std::optional<MessageBoxView> PressTotal(const App& app, HWND stats) {
+    PressButton(Item(stats, ids::kTotal));
+    return Answered(app);
+}
+
+// Presses "数据复位" and answers its question; the box, or none when no box came.
+std::optional<MessageBoxView> PressReset(const App& app, HWND stats, int answer) {
+    PressButton(Item(stats, ids::kReset));
+    return Answered(app, answer);
+}
+
+// A notice of the statistics window with the text given, answered with OK.
+void CheckNotice(const App& app, HWND stats, const std::string& text) {
+    const std::optional<MessageBoxView> box = Answered(app);
+    if (CHECK_MSG(box.has_value(), "no notice: expected " + text)) {
+        CHECK_EQ(box->text, text);
+        CHECK_EQ(box->caption, texts::kNotice);
+        CHECK_EQ(box->icon, BoxIcon::Information);
+        CHECK_EQ(box->owner, stats);
+    }
+}
+
+// [Memory] and [Data] with `count` records in "\r\n" lines; record i holds i seconds.
+std::string ManyRecordsFile(int count) {
+    std::string text = "[Memory]\r\nMaxDataNumber=" + std::to_string(count) + "\r\n[Data]\r\n";
+    text.reserve(text.size() + static_cast<size_t>(count) * 34);
+    for (int i = 1; i <= count; ++i) {
+        text += "data[" + std::to_string(i) + "]=" + RecordOf(i) + "\r\n";
+    }
+    return text;
 }
 
 // The text of the total's notice, after checking the rest of it.
@@ -394,8 +442,7 @@ E2E_TEST(Stats, ResetAnsweredYesEmptiesTheRecordsAndTheNextHangUpIsNumberOne) {
     Value record;
     REQUIRE(WaitUntil([&] {
         record = settings::Record(1);
-        return settings::RecordCounter() == Value("1") && record.has_value() &&
-               record->size() > 10;
+        return settings::RecordCounter() == Value("1") && record.has_value() && record->size() > 10;
     }));
     CHECK_EQ(settings::Record(2), Value(""));
 
@@ -421,4 +468,120 @@ E2E_TEST(Stats, EndsByItsButtonEscAndTheCloseBox) {
     // The main window is back and nothing was written.
     CHECK(s.app.Running());
     CHECK_EQ(settings::Bytes(), before);
+}
+
+// Owner data: the list holds no rows but answers for them as a list that holds them does.
+E2E_TEST(Stats, AHundredThousandRecordsOpenTotalAndReset) {
+    constexpr int kCount = 100000;
+    Started s = StartProgram(OneEntryBook(), ManyRecordsFile(kCount));
+    REQUIRE(s.main != nullptr);
+    HWND stats = OpenStats(s.app, s.main);
+    REQUIRE(stats != nullptr);
+    HWND list = Item(stats, ids::kStatsList);
+    CHECK_EQ(ListRowCount(list), kCount);
+    CHECK_EQ(ListRow(list, 0, 3), RowOf(kCount));
+    CHECK_EQ(ListRow(list, 1, 3), RowOf(kCount - 1));
+    CHECK_EQ(ListRow(list, kCount / 2, 3), RowOf(kCount - kCount / 2));
+    CHECK_EQ(ListRow(list, kCount - 1, 3), RowOf(1));
+    CHECK_MSG(ScreenshotTaken("stats-100000", stats), "no screenshot of the statistics window");
+    // 1 + 2 + ... + 100000 seconds.
+    CHECK_EQ(TotalShown(s.app, stats), TotalText("5000050000", "83334166", "1388902"));
+
+    const std::optional<MessageBoxView> question = PressReset(s.app, stats, IDYES);
+    REQUIRE(question.has_value());
+    CHECK_EQ(question->text, texts::kResetQuestion);
+    CHECK(WaitUntil([&] { return ListRowCount(list) == 0; }));
+    using Value = std::optional<std::string>;
+    const std::string bytes = settings::Bytes();
+    CHECK_EQ(settings::ValueInText(bytes, "Memory", "MaxDataNumber"), Value(""));
+    CHECK_EQ(settings::ValueInText(bytes, "Data", "data[1]"), Value(""));
+    CHECK_EQ(settings::ValueInText(bytes, "Data", "data[100000]"), Value(""));
+    CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
+    CHECK(CloseByBackButton(stats));
+}
+
+E2E_TEST(Stats, HandEditedCountersDuplicatesAndGarbageOpenTotalAndReset) {
+    const std::string text = "no section yet\n"
+                             "[Memory]\n"
+                             "MaxDataNumber=2147483647\n"
+                             "MaxDataNumber=5\n" // the first one counts
+                             "[Data]\n"
+                             "data[1]=2003-9-1,100@1:1:1\n"
+                             "data[2]=2003-9-2,200@2:2:2\n"
+                             "data[2]=2099-1-1,999@9:9:9\n" // the first one counts
+                             "a line without an equals sign\n"
+                             "=a value without a key\n"
+                             "\x7f\xfe\xff\x01\x02===\n"
+                             ";data[4]=2003-9-4,400@4:4:4\n"
+                             "data[3]=2003-9-3,-50@3:3:3\n"
+                             "data[x]=2003-9-8,800@8:8:8\n"
+                             "data[7]=2003-9-7,2147483647@7:7:7\n";
+    Started s = StartProgram(OneEntryBook(), text);
+    REQUIRE(s.main != nullptr);
+    HWND stats = OpenStats(s.app, s.main);
+    REQUIRE(stats != nullptr);
+    const Rows expected = {{"2003-9-7", "2147483647", "7:7:7"},
+                           {"2003-9-3", "-50", "3:3:3"},
+                           {"2003-9-2", "200", "2:2:2"},
+                           {"2003-9-1", "100", "1:1:1"}};
+    CHECK_EQ(ListedRows(stats), expected);
+    CHECK_EQ(TotalShown(s.app, stats), TotalText("2147483897", "35791398", "596523"));
+    REQUIRE(PressReset(s.app, stats, IDYES).has_value());
+    HWND list = Item(stats, ids::kStatsList);
+    CHECK(WaitUntil([&] { return ListRowCount(list) == 0; }));
+    CHECK_EQ(settings::Record(7), std::optional<std::string>(""));
+    REQUIRE(CloseByBackButton(stats));
+
+    // A negative counter: no live records, nothing to clear.
+    REQUIRE(settings::Write("[Memory]\nMaxDataNumber=-5\n[Data]\ndata[1]=2003-9-1,100@1:1:1\n"));
+    const std::string before = settings::Bytes();
+    stats = OpenStats(s.app, s.main);
+    REQUIRE(stats != nullptr);
+    CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 0);
+    CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
+    REQUIRE(PressReset(s.app, stats, IDYES).has_value());
+    CHECK(CloseByBackButton(stats));
+    CHECK_EQ(settings::Bytes(), before);
+}
+
+// A file above 64 MiB is never read nor written: the window says so once, totals nothing and
+// refuses to reset.
+E2E_TEST(Stats, ATooLargeFileIsNamedAndLeftAsItIs) {
+    std::string text = ManyRecordsFile(1'750'000);
+    REQUIRE_MSG(text.size() > (size_t{64} << 20), "only " + std::to_string(text.size()));
+    Started s = StartProgram(OneEntryBook(), text);
+    REQUIRE(s.main != nullptr);
+    HWND stats = OpenStats(s.app, s.main);
+    REQUIRE(stats != nullptr);
+    CheckNotice(s.app, stats, texts::kFileTooLarge);
+    CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 0);
+    CHECK_EQ(TotalShown(s.app, stats), TotalText("0", "0", "0"));
+    PressButton(Item(stats, ids::kReset));
+    CheckNotice(s.app, stats, texts::kResetRefused);
+    CHECK_EQ(MessageBoxesOf(s.app).size(), 0u);
+    CHECK(CloseByBackButton(stats));
+    CHECK_MSG(settings::Bytes() == text, "the file was changed");
+}
+
+// While another program holds the file the program writes first, corvantile.ini.tmp (which it
+// then moves over the settings file), the reset's write fails: the window says so and keeps
+// its rows.
+E2E_TEST(Stats, AResetThatCannotWriteSaysSoAndKeepsTheRows) {
+    Started s = StartProgram(OneEntryBook(), RecordsFile("3", kThreeRecords));
+    REQUIRE(s.main != nullptr);
+    const std::string before = settings::Bytes();
+    HWND stats = OpenStats(s.app, s.main);
+    REQUIRE(stats != nullptr);
+    const std::string temporary = settings::Path() + ".tmp";
+    HANDLE held = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    const std::optional<MessageBoxView> question = PressReset(s.app, stats, IDYES);
+    CHECK(question.has_value() && question->text == texts::kResetQuestion);
+    CheckNotice(s.app, stats, texts::kResetFailed);
+    CloseHandle(held);
+    DeleteFileA(temporary.c_str());
+    CHECK_EQ(ListedRows(stats), kThreeRows);
+    CHECK_EQ(settings::Bytes(), before);
+    CHECK(CloseByBackButton(stats));
 }
