@@ -70,7 +70,7 @@ std::string RecordKey(int number) {
     return key;
 }
 
-bool IsRecordText(const std::string& value) {
+bool IsRecordText(std::string_view value) {
     return value.size() >= kRecordMinChars;
 }
 
@@ -112,36 +112,57 @@ AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& e
     return record;
 }
 
-std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings) {
+void VisitConnectionRecords(const ProfileStore& settings, const RecordVisitor& visit) {
     const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
     if (count < 1) {
-        return {};
+        return;
     }
     // Instead of asking for data[1] ... data[count] one by one (one search each), take the
     // section once and keep, for each number, its first key as the key-by-key lookup would
-    // find it. Work grows with the section, not with the counter.
-    std::vector<std::pair<int, std::string>> live;
+    // find it. Work grows with the section, not with the counter. The values as read go into
+    // one block of text: a million records are a million small strings otherwise.
+    struct Live {
+        int number;
+        std::size_t begin;
+        std::size_t size;
+    };
+    std::vector<Live> live;
+    std::string texts;
     bool ascending = true;
     settings.VisitSection(keys::kData, [&](std::string_view key, std::string_view value) {
         const std::optional<int> number = RecordNumber(rules::FoldCase(key));
         if (!number || *number > count) {
             return;
         }
-        ascending = ascending && (live.empty() || live.back().first < *number);
-        live.emplace_back(*number, rules::ValueAsRead(value, kRecordBufferChars));
+        ascending = ascending && (live.empty() || live.back().number < *number);
+        const std::size_t begin = texts.size();
+        // A value without quotes that fits the buffer reads as it stands.
+        const bool asStored = value.size() + 1 < kRecordBufferChars &&
+                              (value.empty() || (value[0] != '"' && value[0] != '\''));
+        if (asStored) {
+            texts.append(value);
+        } else {
+            texts += rules::ValueAsRead(value, kRecordBufferChars);
+        }
+        live.push_back(Live{*number, begin, texts.size() - begin});
     });
     if (!ascending) {
         // Stable: of keys with the same number the first in the file stays first.
         std::stable_sort(live.begin(), live.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+                         [](const Live& a, const Live& b) { return a.number < b.number; });
     }
-    std::vector<std::string> records;
-    records.reserve(live.size());
+    const std::string_view all(texts);
     for (std::size_t i = 0; i < live.size(); ++i) {
-        if ((i == 0 || live[i - 1].first != live[i].first) && IsRecordText(live[i].second)) {
-            records.push_back(std::move(live[i].second));
+        if ((i == 0 || live[i - 1].number != live[i].number) && live[i].size >= kRecordMinChars) {
+            visit(all.substr(live[i].begin, live[i].size));
         }
     }
+}
+
+std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings) {
+    std::vector<std::string> records;
+    VisitConnectionRecords(settings,
+                           [&records](std::string_view record) { records.emplace_back(record); });
     return records;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/ProfileStore.h"
@@ -38,7 +40,7 @@ std::string RecordKey(int number);
 
 // Stored values of 10 characters or fewer are not records (the missing-key default "Error",
 // an emptied value, a damaged one).
-bool IsRecordText(const std::string& value);
+bool IsRecordText(std::string_view value);
 
 inline constexpr std::size_t kRecordBufferChars = 200;
 
@@ -65,6 +67,11 @@ AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& e
 // default "Error" would give them (missing, emptied and short values skipped, each cut to
 // 199 characters), taken from one read of the section.
 std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings);
+
+// The same records in the same order, each handed over as a view that lives until the visitor
+// returns: no string per record.
+using RecordVisitor = std::function<void(std::string_view record)>;
+void VisitConnectionRecords(const ProfileStore& settings, const RecordVisitor& visit);
 
 // Empties the counter and every live record that exists, in one write; keys stay in the file
 // and none is added. True when there was nothing to clear.

@@ -124,7 +124,8 @@ void CStatsDlg::LoadRecords() {
     // One read of the file; the list is given the count once and asks for the rows it shows.
     const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
     m_nFileState = settings.State();
-    m_rows.AddRecords(store::ReadConnectionRecords(settings));
+    store::VisitConnectionRecords(settings,
+                                  [this](std::string_view record) { m_rows.AddRecord(record); });
     m_list.SetItemCount(static_cast<int>(m_rows.Size()));
 }
 

@@ -58,7 +58,7 @@ private:
 class RowTable {
 public:
     // The record's row, when RowFromRecord gives one, goes on top of the others.
-    bool AddRecord(const std::string& record);
+    bool AddRecord(std::string_view record);
     // The records in stored order (data[1] first): the last one ends on top.
     void AddRecords(const std::vector<std::string>& records);
     void Clear();
