@@ -66,6 +66,7 @@ protected:
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnShowMain();
     void OnShowAndDial();
+    void OnPlanSettings();
     bool GetTrayAreaRect(RECT* rect) const;
     static BOOL CALLBACK EnumTrayChildProc(HWND hwnd, LPARAM lParam);
 
