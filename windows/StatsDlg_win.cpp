@@ -3,10 +3,15 @@
 #include <cstring>
 #include <string>
 
+#include "plan/CsvExport.h"
+#include "plan/PlanTexts.h"
 #include "store/ConnectionRecord.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
+#include "windows/CyclesDlg_win.h"
+#include "windows/CsvFile_win.h"
 #include "windows/Notice_win.h"
+#include "windows/PlanDlg_win.h"
 #include "windows/StatsModel.h"
 
 namespace {
@@ -32,7 +37,10 @@ BOOL CStatsDlg::OnButtonClicked(UINT nID) {
     static constexpr CommandEntry<CStatsDlg> kCommands[] = {
         {IDC_RETURN_BUTTON, &CStatsDlg::OnCancel},
         {IDC_TOTAL_BUTTON, &CStatsDlg::OnTotal},
-        {IDC_RESET_BUTTON, &CStatsDlg::OnReset},
+        {IDC_RESET_BUTTON, &CStatsDlg::OnResetAndRecount},
+        {IDC_PLAN_BUTTON, &CStatsDlg::OnPlanSettings},
+        {IDC_CYCLES_BUTTON, &CStatsDlg::OnShowCycles},
+        {IDC_EXPORT_BUTTON, &CStatsDlg::OnExport},
     };
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
@@ -61,8 +69,13 @@ BOOL CStatsDlg::OnInitDialog() {
     DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回程序主界面");
     DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, IDI_HANG_UP, "统计数据，查看使用状况");
     DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, IDI_CLEAR, "清空表格数据");
+    DressImageButton(m_btnPlan, this, IDC_PLAN_BUTTON, IDI_STATISTICS,
+                     "设置每期套餐时数和计费周期");
+    DressImageButton(m_btnCycles, this, IDC_CYCLES_BUTTON, IDI_HANG_UP, "按计费周期查看上网时间");
+    DressImageButton(m_btnExport, this, IDC_EXPORT_BUTTON, IDI_DIAL, "把上网记录导出为 CSV 文件");
 
     LoadRecords();
+    UpdateCycleLine();
     return TRUE;
 }
 
@@ -110,4 +123,67 @@ void CStatsDlg::OnReset() {
     store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
     store::ClearConnectionRecords(settings);
     m_list.DeleteAllItems();
+}
+
+namespace {
+
+// The records as the plan sees them: spans of time, the settings, and today's cycle.
+struct PlanView {
+    plan::PlanSettings settings;
+    plan::ReadRecords records;
+    plan::Cycle current;
+};
+
+PlanView ReadPlanView(const store::ProfileStore& settings) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    PlanView view;
+    view.settings = plan::LoadPlanSettings(settings);
+    view.records = plan::ReadConnections(store::ReadConnectionRecords(settings));
+    view.current =
+        plan::CycleOf(plan::Date{now.wYear, now.wMonth, now.wDay}, view.settings.firstDay);
+    return view;
+}
+
+} // namespace
+
+void CStatsDlg::UpdateCycleLine() {
+    const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    const PlanView view = ReadPlanView(settings);
+    const plan::CycleUsage usage = plan::UsageIn(view.current, view.records.connections);
+    SetDlgItemText(IDC_CYCLE_LINE_STATIC,
+                   plan::CycleLine(view.current, view.settings, usage.seconds).c_str());
+}
+
+void CStatsDlg::OnResetAndRecount() {
+    OnReset();
+    UpdateCycleLine();
+}
+
+void CStatsDlg::OnPlanSettings() {
+    store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    CPlanDlg dlg(settings, this);
+    if (dlg.DoModal() == IDOK) {
+        UpdateCycleLine();
+    }
+}
+
+void CStatsDlg::OnShowCycles() {
+    const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    const PlanView view = ReadPlanView(settings);
+    CCyclesDlg dlg(
+        plan::UsageByCycle(view.records.connections, view.settings.firstDay, view.current),
+        view.settings, this);
+    dlg.DoModal();
+}
+
+void CStatsDlg::OnExport() {
+    const std::optional<std::string> path = AskCsvPath(*this);
+    if (!path) {
+        return;
+    }
+    const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    if (!WriteUtf8File(*path, plan::ExportCsv(store::ReadConnectionRecords(settings)))) {
+        ShowNotice(*this, CsvNotWrittenNotice(*path).c_str());
+    }
 }

@@ -26,6 +26,14 @@ public:
     void OnTotal();
     void OnReset();
 
+    // The plan: the current cycle's line, its settings, the table of cycles, the export.
+    void UpdateCycleLine();
+    void OnPlanSettings();
+    void OnShowCycles();
+    void OnExport();
+    // The reset button: the records cleared (when confirmed), then the cycle's line anew.
+    void OnResetAndRecount();
+
     // Sum of the seconds column at the last press of the total button. 64-bit: hand-edited
     // cells near the 32-bit limit must not wrap the sum.
     long long m_nTotalSeconds = 0;
@@ -33,6 +41,9 @@ public:
     CImageButton m_btnReset;
     CImageButton m_btnTotal;
     CImageButton m_btnReturn;
+    CImageButton m_btnPlan;
+    CImageButton m_btnCycles;
+    CImageButton m_btnExport;
     CListCtrl m_list;
 
 protected:
