@@ -5,6 +5,7 @@
 #include "dialer/TrayArea.h"
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
+#include "windows/PlanDlg_win.h"
 
 // The tray icon, its menus, and the caption animation between the window and the tray.
 
@@ -103,6 +104,13 @@ void CDialerDlg::OnShowMain() {
 void CDialerDlg::OnShowAndDial() {
     OnShowMain();
     OnDial();
+}
+
+// From the tray menus, like the statistics window: over the main window, or over the work area
+// while it is hidden.
+void CDialerDlg::OnPlanSettings() {
+    CPlanDlg dlg(m_settings);
+    dlg.DoModal();
 }
 
 bool CDialerDlg::GetTrayAreaRect(RECT* rect) const {

@@ -86,6 +86,7 @@ BOOL CDialerDlg::OnButtonClicked(UINT nID) {
         {ID_TRAY_EXIT, &CDialerDlg::OnExit},
         {ID_TRAY_RESTART, &CDialerDlg::OnRestart},
         {ID_TRAY_SHUT_DOWN, &CDialerDlg::OnShutDown},
+        {IDC_PLAN_BUTTON, &CDialerDlg::OnPlanSettings},
     };
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }

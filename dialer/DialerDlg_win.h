@@ -67,6 +67,7 @@ protected:
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnShowMain();
     void OnShowAndDial();
+    void OnPlanSettings();
     bool GetTrayAreaRect(RECT* rect) const;
     static BOOL CALLBACK EnumTrayChildProc(HWND hwnd, LPARAM lParam);
 

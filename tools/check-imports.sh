@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a Windows binary imports a DLL that does not ship with Windows.
 set -euo pipefail
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|rasapi32|ws2_32|wsock32|crypt32|msvcrt|ole32|oleaut32)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|rasapi32|comdlg32|ws2_32|wsock32|crypt32|msvcrt|ole32|oleaut32)\.dll$'
 status=0
 for binary in "$@"; do
     while read -r dll; do

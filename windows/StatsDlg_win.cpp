@@ -5,10 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "plan/CsvExport.h"
+#include "plan/PlanTexts.h"
 #include "store/ConnectionRecord.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
+#include "windows/CyclesDlg_win.h"
+#include "windows/CsvFile_win.h"
 #include "windows/Notice_win.h"
+#include "windows/PlanDlg_win.h"
 #include "windows/StatsModel.h"
 
 namespace {
@@ -34,7 +39,10 @@ BOOL CStatsDlg::OnButtonClicked(UINT nID) {
     static constexpr CommandEntry<CStatsDlg> kCommands[] = {
         {IDC_RETURN_BUTTON, &CStatsDlg::OnCancel},
         {IDC_TOTAL_BUTTON, &CStatsDlg::OnTotal},
-        {IDC_RESET_BUTTON, &CStatsDlg::OnReset},
+        {IDC_RESET_BUTTON, &CStatsDlg::OnResetAndRecount},
+        {IDC_PLAN_BUTTON, &CStatsDlg::OnPlanSettings},
+        {IDC_CYCLES_BUTTON, &CStatsDlg::OnShowCycles},
+        {IDC_EXPORT_BUTTON, &CStatsDlg::OnExport},
     };
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
@@ -102,6 +110,7 @@ BOOL CStatsDlg::OnInitDialog() {
 
     const std::string path = store::SettingsFilePath();
     std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
+    m_settings = std::make_unique<store::SettingsFile>(store::SystemFileBytes(), m_szIniPath);
 
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (int column = 0; column < 3; ++column) {
@@ -112,8 +121,13 @@ BOOL CStatsDlg::OnInitDialog() {
     DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回程序主界面");
     DressImageButton(m_btnTotal, this, IDC_TOTAL_BUTTON, IDI_HANG_UP, "统计数据，查看使用状况");
     DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, IDI_CLEAR, "清空表格数据");
+    DressImageButton(m_btnPlan, this, IDC_PLAN_BUTTON, IDI_STATISTICS,
+                     "设置每期套餐时数和计费周期");
+    DressImageButton(m_btnCycles, this, IDC_CYCLES_BUTTON, IDI_HANG_UP, "按计费周期查看上网时间");
+    DressImageButton(m_btnExport, this, IDC_EXPORT_BUTTON, IDI_DIAL, "把上网记录导出为 CSV 文件");
 
     LoadRecords();
+    UpdateCycleLine();
     if (m_nFileState != store::FileState::Readable) {
         PostMessage(WM_STATSFILENOTICE);
     }
@@ -122,10 +136,19 @@ BOOL CStatsDlg::OnInitDialog() {
 
 void CStatsDlg::LoadRecords() {
     // One read of the file; the list is given the count once and asks for the rows it shows.
-    const store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    const store::SettingsFile& settings = *m_settings;
     m_nFileState = settings.State();
-    store::VisitConnectionRecords(settings,
-                                  [this](std::string_view record) { m_rows.AddRecord(record); });
+    m_connections = {};
+    std::string text;
+    store::VisitConnectionRecords(settings, [this, &text](std::string_view record) {
+        m_rows.AddRecord(record);
+        text.assign(record);
+        if (const std::optional<plan::Connection> connection = plan::ReadConnection(text)) {
+            m_connections.connections.push_back(*connection);
+        } else {
+            ++m_connections.unreadable;
+        }
+    });
     m_list.SetItemCount(static_cast<int>(m_rows.Size()));
 }
 
@@ -148,7 +171,7 @@ void CStatsDlg::OnTotal() {
 }
 
 void CStatsDlg::OnReset() {
-    store::SettingsFile settings(store::SystemFileBytes(), m_szIniPath);
+    store::SettingsFile& settings = *m_settings;
     // A file that cannot be used is not asked about: nothing will be written to it.
     if (settings.State() != store::FileState::Readable) {
         ShowNotice(*this, stats::kResetRefused);
@@ -160,6 +183,7 @@ void CStatsDlg::OnReset() {
     switch (stats::ResetRecords(settings)) {
     case stats::ResetOutcome::Cleared:
         m_rows.Clear();
+        m_connections = {};
         m_list.SetItemCount(0);
         break;
     case stats::ResetOutcome::FileUnusable:
@@ -168,5 +192,68 @@ void CStatsDlg::OnReset() {
     case stats::ResetOutcome::WriteFailed:
         ShowNotice(*this, stats::kResetFailed);
         break;
+    }
+}
+
+namespace {
+
+// The records as the plan sees them: spans of time, the settings, and today's cycle.
+struct PlanView {
+    plan::PlanSettings settings;
+    plan::ReadRecords records;
+    plan::Cycle current;
+};
+
+PlanView ReadPlanView(const store::ProfileStore& settings, const plan::ReadRecords& records) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    PlanView view;
+    view.settings = plan::LoadPlanSettings(settings);
+    view.records = records;
+    view.current =
+        plan::CycleOf(plan::Date{now.wYear, now.wMonth, now.wDay}, view.settings.firstDay);
+    return view;
+}
+
+} // namespace
+
+void CStatsDlg::UpdateCycleLine() {
+    const store::SettingsFile& settings = *m_settings;
+    const PlanView view = ReadPlanView(settings, m_connections);
+    const plan::CycleUsage usage = plan::UsageIn(view.current, view.records.connections);
+    SetDlgItemText(IDC_CYCLE_LINE_STATIC,
+                   plan::CycleLine(view.current, view.settings, usage.seconds).c_str());
+}
+
+void CStatsDlg::OnResetAndRecount() {
+    OnReset();
+    UpdateCycleLine();
+}
+
+void CStatsDlg::OnPlanSettings() {
+    store::SettingsFile& settings = *m_settings;
+    CPlanDlg dlg(settings, this);
+    if (dlg.DoModal() == IDOK) {
+        UpdateCycleLine();
+    }
+}
+
+void CStatsDlg::OnShowCycles() {
+    const store::SettingsFile& settings = *m_settings;
+    const PlanView view = ReadPlanView(settings, m_connections);
+    CCyclesDlg dlg(
+        plan::UsageByCycle(view.records.connections, view.settings.firstDay, view.current),
+        view.settings, this);
+    dlg.DoModal();
+}
+
+void CStatsDlg::OnExport() {
+    const std::optional<std::string> path = AskCsvPath(*this);
+    if (!path) {
+        return;
+    }
+    const store::SettingsFile& settings = *m_settings;
+    if (!WriteUtf8File(*path, plan::ExportCsv(store::ReadConnectionRecords(settings)))) {
+        ShowNotice(*this, CsvNotWrittenNotice(*path).c_str());
     }
 }

@@ -8,7 +8,12 @@
 #include "framework/Dialog.h"
 #include "framework/ListCtrl.h"
 #include "res/resource.h"
+#include <memory>
+#include <vector>
+
+#include "plan/Usage.h"
 #include "store/ProfileStore.h"
+#include "store/SettingsFile.h"
 #include "windows/StatsModel.h"
 
 // Posted by the statistics window to itself when it opens over a settings file it cannot use:
@@ -36,6 +41,14 @@ public:
     void OnTotal();
     void OnReset();
 
+    // The plan: the current cycle's line, its settings, the table of cycles, the export.
+    void UpdateCycleLine();
+    void OnPlanSettings();
+    void OnShowCycles();
+    void OnExport();
+    // The reset button: the records cleared (when confirmed), then the cycle's line anew.
+    void OnResetAndRecount();
+
     // Sum of the seconds column at the last press of the total button. 64-bit: hand-edited
     // cells near the 32-bit limit must not wrap the sum.
     long long m_nTotalSeconds = 0;
@@ -43,8 +56,16 @@ public:
     CImageButton m_btnReset;
     CImageButton m_btnTotal;
     CImageButton m_btnReturn;
+    CImageButton m_btnPlan;
+    CImageButton m_btnCycles;
+    CImageButton m_btnExport;
     CListCtrl m_list;
     stats::RowTable m_rows;
+    // The records read as connections at the opening, for the cycle's line and the table.
+    plan::ReadRecords m_connections;
+    // One settings file for the window's life: read once at the opening, and again only when
+    // the file changes.
+    std::unique_ptr<store::SettingsFile> m_settings;
     // The settings file as the opening found it; an unusable one gets its notice once.
     store::FileState m_nFileState = store::FileState::Readable;
 

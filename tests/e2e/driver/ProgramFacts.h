@@ -37,6 +37,18 @@ inline constexpr int kReset = 1032;
 inline constexpr int kTotal = 1041;
 // The help window.
 inline constexpr int kHelpEdit = 1045;
+
+// The plan settings dialog (its back button is 1027 too), the statistics window's cycle line and
+// plan buttons (the plan button is also a tray menu command), the table of cycles.
+inline constexpr int kPlanHours = 1050;
+inline constexpr int kPlanFirstDay = 1051;
+inline constexpr int kPlanAsk = 1052;
+inline constexpr int kPlanSave = 1053;
+inline constexpr int kCycleLine = 1054;
+inline constexpr int kPlan = 1055;
+inline constexpr int kCycles = 1056;
+inline constexpr int kExport = 1057;
+inline constexpr int kCyclesList = 1058;
 } // namespace ids
 
 // The main window's image buttons in the order they are dressed, with their tooltips.
@@ -57,6 +69,10 @@ inline constexpr const char* kStatsTitle = "时间统计";
 inline constexpr const char* kHelpTitle = "使用帮助";
 inline constexpr unsigned kStatsTemplate = 137;
 inline constexpr unsigned kHelpTemplate = 149;
+inline constexpr const char* kPlanTitle = "套餐设置";
+inline constexpr const char* kCyclesTitle = "各期统计";
+inline constexpr unsigned kPlanTemplate = 150;
+inline constexpr unsigned kCyclesTemplate = 151;
 
 // ---- resources ----
 
@@ -90,8 +106,9 @@ inline constexpr int kRestart = 6;
 inline constexpr int kShutDown = 7;
 inline constexpr int kHelp = 9;
 inline constexpr int kExit = 11;
+inline constexpr int kPlan = 13;
 } // namespace tray_positions
-inline const std::vector<int> kTrayMenuSeparators{2, 5, 8, 10};
+inline const std::vector<int> kTrayMenuSeparators{2, 5, 8, 10, 12};
 
 struct TrayMenuItem {
     unsigned id; // 0: separator
@@ -109,6 +126,8 @@ inline const std::vector<TrayMenuItem> kIdleTrayItems = {
     {ids::kHelp, "软件说明(&A)..."},
     {0, ""},
     {tray_ids::kExit, "退出程序(&Q)"},
+    {0, ""},
+    {ids::kPlan, "套餐设置(&P)..."},
 };
 inline const std::vector<TrayMenuItem> kConnectedTrayItems = {
     {tray_ids::kShowMain, "显示主界面(&G)..."},
@@ -122,6 +141,8 @@ inline const std::vector<TrayMenuItem> kConnectedTrayItems = {
     {ids::kHelp, "软件说明(&A)..."},
     {0, ""},
     {tray_ids::kExit, "退出程序(&Q)"},
+    {0, ""},
+    {ids::kPlan, "套餐设置(&P)..."},
 };
 
 // ---- the settings file ----
@@ -173,6 +194,9 @@ inline constexpr const char* kResetRefused =
     "设置文件 corvantile.ini 太大或无法读取，数据复位没有进行：这个文件没有被改动。";
 inline constexpr const char* kResetFailed =
     "设置文件 corvantile.ini 无法写入，数据复位没有完成：上网记录仍然保存在文件中。";
+// The plan settings dialog's answers to a field out of range.
+inline constexpr const char* kHoursRange = "请输入 0 到 744 之间的整数小时数（0 表示不限）。";
+inline constexpr const char* kFirstDayRange = "每期起始日请输入 1 到 28 之间的整数。";
 inline std::string TotalText(const char* seconds, const char* minutes, const char* hours) {
     return std::string("截至目前，总共上网时间为：") + seconds + " 秒，即" + minutes +
            "分钟！大约：" + hours + "小时！";

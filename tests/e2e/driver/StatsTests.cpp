@@ -50,14 +50,19 @@ std::vector<std::string> RowOf(int i) {
 }
 
 // The focus starts on the first tab stop.
+// Under the list the current cycle's line and the plan's buttons, then the record buttons.
 const DialogLayout kLayout{
     kStatsTemplate,
     291,
-    193,
-    {{ids::kReturn, "Button", "返回主界面", {199, 160, 280, 185}, TabStop::Yes},
-     {ids::kReset, "Button", "数据复位", {114, 160, 195, 185}, TabStop::Yes},
-     {ids::kTotal, "Button", "数据统计", {28, 160, 109, 185}, TabStop::Yes},
-     {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes}},
+    241,
+    {{ids::kReturn, "Button", "返回主界面", {199, 209, 280, 234}, TabStop::Yes},
+     {ids::kReset, "Button", "数据复位", {114, 209, 195, 234}, TabStop::Yes},
+     {ids::kTotal, "Button", "数据统计", {28, 209, 109, 234}, TabStop::Yes},
+     {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes},
+     {ids::kCycleLine, "Static", nullptr, {9, 158, 279, 176}, TabStop::No},
+     {ids::kPlan, "Button", "套餐设置", {28, 179, 109, 204}, TabStop::Yes},
+     {ids::kCycles, "Button", "各期统计", {114, 179, 195, 204}, TabStop::Yes},
+     {ids::kExport, "Button", "导出...", {199, 179, 280, 204}, TabStop::Yes}},
     ids::kReturn};
 
 // Presses "时间统计" in the main window and waits for the statistics window.
@@ -166,15 +171,7 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
     CHECK_MSG(ScreenshotTaken("stats-window", stats), "no screenshot of the statistics window");
 
     // The focus starts on the first tab stop.
-    CheckModalLayout(stats, s.main,
-                     {kStatsTemplate,
-                      291,
-                      193,
-                      {{ids::kReturn, "Button", "返回主界面", {199, 160, 280, 185}, TabStop::Yes},
-                       {ids::kReset, "Button", "数据复位", {114, 160, 195, 185}, TabStop::Yes},
-                       {ids::kTotal, "Button", "数据统计", {28, 160, 109, 185}, TabStop::Yes},
-                       {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes}},
-                      ids::kReturn});
+    CheckModalLayout(stats, s.main, kLayout);
 
     HWND list = Item(stats, ids::kStatsList);
     const LONG listStyle = StyleOf(list);

@@ -1,0 +1,80 @@
+#include "windows/PlanDlg_win.h"
+
+#include <string>
+
+#include "dialer/Messages.h"
+#include "framework/WinApp.h"
+#include "plan/PlanSettings.h"
+#include "windows/Notice_win.h"
+
+namespace {
+constexpr const char* kNotSaved = "套餐设置没有保存：设置文件无法写入。";
+// Longer than any number the fields take, short enough to keep typing sane.
+constexpr int kFieldChars = 16;
+} // namespace
+
+CPlanDlg::CPlanDlg(store::ProfileStore& settings, CWnd* pParent)
+    : CDialog(IDD, pParent), m_settings(settings) {}
+
+CPlanDlg::~CPlanDlg() = default;
+
+BOOL CPlanDlg::OnButtonClicked(UINT nID) {
+    static constexpr CommandEntry<CPlanDlg> kCommands[] = {
+        {IDC_PLAN_SAVE_BUTTON, &CPlanDlg::OnSave},
+        {IDC_RETURN_BUTTON, &CPlanDlg::OnCancel},
+    };
+    return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
+}
+
+BOOL CPlanDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    DressImageButton(m_btnSave, this, IDC_PLAN_SAVE_BUTTON, IDI_DIAL, "保存套餐设置");
+    DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "不保存，返回");
+
+    const plan::PlanSettings plan = plan::LoadPlanSettings(m_settings);
+    SendDlgItemMessage(IDC_PLAN_HOURS_EDIT, EM_LIMITTEXT, kFieldChars);
+    SendDlgItemMessage(IDC_PLAN_FIRST_DAY_EDIT, EM_LIMITTEXT, kFieldChars);
+    SetDlgItemText(IDC_PLAN_HOURS_EDIT, std::to_string(plan.hours).c_str());
+    SetDlgItemText(IDC_PLAN_FIRST_DAY_EDIT, std::to_string(plan.firstDay).c_str());
+    SendDlgItemMessage(IDC_PLAN_ASK_CHECK, BM_SETCHECK,
+                       plan.askAtLimit ? BST_CHECKED : BST_UNCHECKED);
+    return TRUE;
+}
+
+void CPlanDlg::OnOK() {
+    OnSave();
+}
+
+void CPlanDlg::OnSave() {
+    const plan::FieldValue hours = plan::ReadHoursField(GetDlgItemText(IDC_PLAN_HOURS_EDIT).Str());
+    if (!hours.valid) {
+        RefuseField(IDC_PLAN_HOURS_EDIT, hours.message);
+        return;
+    }
+    const plan::FieldValue firstDay =
+        plan::ReadFirstDayField(GetDlgItemText(IDC_PLAN_FIRST_DAY_EDIT).Str());
+    if (!firstDay.valid) {
+        RefuseField(IDC_PLAN_FIRST_DAY_EDIT, firstDay.message);
+        return;
+    }
+    plan::PlanSettings plan;
+    plan.hours = hours.value;
+    plan.firstDay = firstDay.value;
+    plan.askAtLimit = SendDlgItemMessage(IDC_PLAN_ASK_CHECK, BM_GETCHECK) == BST_CHECKED;
+    if (!plan::SavePlanSettings(m_settings, plan)) {
+        ShowNotice(*this, kNotSaved);
+        return;
+    }
+    CWnd* pMain = AfxGetApp() != nullptr ? AfxGetApp()->m_pMainWnd : nullptr;
+    if (pMain != nullptr && pMain->GetSafeHwnd() != nullptr) {
+        pMain->PostMessage(WM_PLANCHANGED);
+    }
+    EndDialog(IDOK);
+}
+
+void CPlanDlg::RefuseField(int nID, const std::string& message) const {
+    ShowNotice(*this, message.c_str());
+    HWND field = GetDlgItem(nID);
+    ::SetFocus(field);
+    ::SendMessageA(field, EM_SETSEL, 0, -1);
+}

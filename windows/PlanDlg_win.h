@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include "controls/ImageButton_win.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+#include "store/ProfileStore.h"
+
+// The plan settings: hours per billing cycle, the cycle's first day of the month and whether to
+// ask about hanging up at the limit. Opened from the statistics window and the tray menus.
+// Nothing is stored until every field reads well; a save posts WM_PLANCHANGED to the main
+// window and ends the dialog with IDOK.
+class CPlanDlg : public CDialog {
+public:
+    CPlanDlg(store::ProfileStore& settings, CWnd* pParent = nullptr);
+    ~CPlanDlg() override;
+
+    enum { IDD = IDD_PLAN };
+
+    void OnSave();
+
+    CImageButton m_btnSave;
+    CImageButton m_btnReturn;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL OnButtonClicked(UINT nID) override;
+    // Enter in a field saves, as the save button does.
+    void OnOK() override;
+
+private:
+    // Shows the field's message and puts the focus into it.
+    void RefuseField(int nID, const std::string& message) const;
+
+    store::ProfileStore& m_settings;
+};
