@@ -104,18 +104,27 @@ std::string FormatDate(const Date& date) {
     return text;
 }
 
+std::optional<std::array<std::string_view, 3>> SplitInThree(std::string_view text, char separator) {
+    const std::size_t first = text.find(separator);
+    if (first == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t second = text.find(separator, first + 1);
+    if (second == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return std::array<std::string_view, 3>{
+        text.substr(0, first), text.substr(first + 1, second - first - 1), text.substr(second + 1)};
+}
+
 std::optional<Date> ParseDate(std::string_view text) {
-    const std::size_t dash1 = text.find('-');
-    if (dash1 == std::string_view::npos) {
+    const auto fields = SplitInThree(text, '-');
+    if (!fields) {
         return std::nullopt;
     }
-    const std::size_t dash2 = text.find('-', dash1 + 1);
-    if (dash2 == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const auto year = DigitsField(text.substr(0, dash1), 4);
-    const auto month = DigitsField(text.substr(dash1 + 1, dash2 - dash1 - 1), 2);
-    const auto day = DigitsField(text.substr(dash2 + 1), 2);
+    const auto year = DigitsField((*fields)[0], 4);
+    const auto month = DigitsField((*fields)[1], 2);
+    const auto day = DigitsField((*fields)[2], 2);
     if (!year || !month || !day || !IsRealDate(*year, *month, *day)) {
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 // Dates, wall-clock seconds and billing cycles. The records hold local time without a zone,
 // so time here is the local wall clock with every day 24 hours long.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,10 @@ std::string FormatDate(const Date& date);
 // A real date between kFirstYear and kLastYear written as "Y-M-D": digits only, at most four
 // for the year and two for month and day (so "2026-03-05" reads too); no signs or blanks.
 std::optional<Date> ParseDate(std::string_view text);
+
+// The three fields of "a-b-c" (or "h:m:s"): the text split at the first two separators;
+// nothing when it has fewer than two.
+std::optional<std::array<std::string_view, 3>> SplitInThree(std::string_view text, char separator);
 
 inline constexpr int kMinFirstDay = 1;
 inline constexpr int kMaxFirstDay = 28; // every month has it

@@ -28,17 +28,13 @@ std::optional<int> TwoDigits(std::string_view field, int limit) {
 
 // Seconds of the day for "h:m:s".
 std::optional<int> ParseTimeOfDay(std::string_view text) {
-    const std::size_t colon1 = text.find(':');
-    if (colon1 == std::string_view::npos) {
+    const auto fields = SplitInThree(text, ':');
+    if (!fields) {
         return std::nullopt;
     }
-    const std::size_t colon2 = text.find(':', colon1 + 1);
-    if (colon2 == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const auto hour = TwoDigits(text.substr(0, colon1), 24);
-    const auto minute = TwoDigits(text.substr(colon1 + 1, colon2 - colon1 - 1), 60);
-    const auto second = TwoDigits(text.substr(colon2 + 1), 60);
+    const auto hour = TwoDigits((*fields)[0], 24);
+    const auto minute = TwoDigits((*fields)[1], 60);
+    const auto second = TwoDigits((*fields)[2], 60);
     if (!hour || !minute || !second) {
         return std::nullopt;
     }
