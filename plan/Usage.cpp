@@ -4,6 +4,8 @@
 #include <climits>
 #include <map>
 
+#include "store/ProfileRules.h"
+
 namespace plan {
 
 namespace {
@@ -62,18 +64,22 @@ long long RecordSeconds(std::string_view part) {
     return value;
 }
 
-std::optional<Connection> ReadConnection(const std::string& record) {
-    const std::optional<store::RecordParts> parts = store::ParseConnectionRecord(record);
-    if (!parts) {
+std::optional<Connection> ReadConnection(std::string_view record) {
+    // The parts of store::ParseConnectionRecord, found the same way, without copies: the
+    // statistics window reads every record at its opening.
+    const std::size_t comma = store::rules::FindChar(record, ',');
+    const std::size_t at =
+        comma == std::string_view::npos ? comma : store::rules::FindChar(record, '@', comma + 1);
+    if (at == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::optional<Date> date = ParseDate(parts->date);
-    const std::optional<int> time = ParseTimeOfDay(parts->time);
+    const std::optional<Date> date = ParseDate(record.substr(0, comma));
+    const std::optional<int> time = ParseTimeOfDay(record.substr(at + 1));
     if (!date || !time) {
         return std::nullopt;
     }
     const long long end = DayNumber(*date) * kSecondsPerDay + *time;
-    return Connection{end - RecordSeconds(parts->seconds), end};
+    return Connection{end - RecordSeconds(record.substr(comma + 1, at - comma - 1)), end};
 }
 
 ReadRecords ReadConnections(const std::vector<std::string>& records) {

@@ -26,7 +26,7 @@ long long RecordSeconds(std::string_view part);
 // Nothing when the record cannot be read as a date and a time: a date part that ParseDate
 // refuses, or a time part other than "h:m:s" with hour 0-23, minute and second 0-59 (digits
 // only, at most two each). The seconds part never makes a record unreadable.
-std::optional<Connection> ReadConnection(const std::string& record);
+std::optional<Connection> ReadConnection(std::string_view record);
 
 struct ReadRecords {
     std::vector<Connection> connections; // in file order

@@ -139,11 +139,9 @@ void CStatsDlg::LoadRecords() {
     const store::SettingsFile& settings = *m_settings;
     m_nFileState = settings.State();
     m_connections = {};
-    std::string text;
-    store::VisitConnectionRecords(settings, [this, &text](std::string_view record) {
+    store::VisitConnectionRecords(settings, [this](std::string_view record) {
         m_rows.AddRecord(record);
-        text.assign(record);
-        if (const std::optional<plan::Connection> connection = plan::ReadConnection(text)) {
+        if (const std::optional<plan::Connection> connection = plan::ReadConnection(record)) {
             m_connections.connections.push_back(*connection);
         } else {
             ++m_connections.unreadable;
