@@ -211,6 +211,16 @@ bool SaveAs(HWND dialog, const std::string& path) {
     return true;
 }
 
+// Presses "导出..." and saves to the path through the system's save dialog; returns the dialog,
+// which may still ask about an existing file.
+HWND ExportThroughSaveDialog(const App& app, HWND stats, const std::string& path) {
+    PressButton(Item(stats, ids::kExport));
+    HWND save = WaitSaveDialog(app, stats);
+    REQUIRE_MSG(save != nullptr, "no save dialog");
+    REQUIRE(SaveAs(save, path));
+    return save;
+}
+
 std::string Utf8Of(const std::string& ansi) {
     std::wstring wide(ansi.size(), L'\0');
     wide.resize(
@@ -429,10 +439,7 @@ E2E_TEST(PlanWindows, ExportWritesTheRecordsAsUtf8Csv) {
     DeleteFileA(path.c_str());
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    PressButton(Item(stats, ids::kExport));
-    HWND save = WaitSaveDialog(s.app, stats);
-    REQUIRE_MSG(save != nullptr, "no save dialog");
-    REQUIRE(SaveAs(save, path));
+    HWND save = ExportThroughSaveDialog(s.app, stats, path);
     REQUIRE(WaitGone(save));
     const std::string expected =
         "\xEF\xBB\xBF" + Utf8Of("日期,开始时间,下线时间,秒数,时长\r\n"
@@ -456,10 +463,7 @@ E2E_TEST(PlanWindows, ExportToAFileThatCannotBeWrittenShowsANotice) {
     REQUIRE(held != INVALID_HANDLE_VALUE);
     HWND stats = OpenStats(s.app, s.main);
     REQUIRE(stats != nullptr);
-    PressButton(Item(stats, ids::kExport));
-    HWND save = WaitSaveDialog(s.app, stats);
-    REQUIRE(save != nullptr);
-    REQUIRE(SaveAs(save, path));
+    HWND save = ExportThroughSaveDialog(s.app, stats, path);
     // The file exists: the save dialog asks first.
     std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE(box.has_value());
