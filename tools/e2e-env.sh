@@ -201,11 +201,39 @@ e2e_start_session() {
     e2e_unlocked wine "$E2E_BIN_DIR/e2e_driver.exe" --list >/dev/null 2>&1
 }
 
-# Makes the prefix in the background (a fresh one takes 15-20 s), e.g. while the trees build;
-# e2e_enter waits for it.
+# Gives BUILD_DIR/FOLDER a prefix of its own when it has none: a copy of the build's, made
+# while that one is still clean, then kept like it (copying takes seconds, making one 15-20 s).
+e2e_copy_prefix() {
+    local target=$1/$2
+    if [ ! -f "$target/wineprefix/system.reg" ] && [ -f "$1/wineprefix/system.reg" ]; then
+        mkdir -p "$target"
+        rm -rf "$target/wineprefix" "$target/wineprefix.partial"
+        cp -a "$1/wineprefix" "$target/wineprefix.partial" &&
+            mv "$target/wineprefix.partial" "$target/wineprefix"
+    fi
+}
+
+# A second environment beside a build folder's own, for checks that run side by side:
+# BUILD_DIR/lane-K with the build's programs (bin) and a prefix of its own. Prints the folder.
+e2e_lane_dir() {
+    local build_dir
+    build_dir=$(realpath -- "$1") || return 1
+    e2e_copy_prefix "$build_dir" "lane-$2"
+    mkdir -p "$build_dir/lane-$2"
+    ln -sfn ../bin "$build_dir/lane-$2/bin"
+    printf '%s\n' "$build_dir/lane-$2"
+}
+
+# Makes the prefix in the background (a fresh one takes 15-20 s), e.g. while the trees build,
+# and copies it into the folders named after it (lane-2, setup-test...); e2e_enter waits.
 e2e_prepare_prefix() {
-    mkdir -p "$1"
-    (e2e_setup "$1") >/dev/null 2>&1 &
+    local build_dir=$1 folder
+    shift
+    mkdir -p "$build_dir"
+    (
+        e2e_setup "$build_dir" &&
+            for folder in "$@"; do e2e_copy_prefix "$E2E_BUILD_DIR" "$folder"; done
+    ) >/dev/null 2>&1 &
     E2E_PREPARE_PID=$!
 }
 
@@ -220,6 +248,8 @@ e2e_enter() {
         E2E_ENV_OWNER=0
         return 0
     fi
+    # A shell that inherited another environment's processes (a lane) must not end them.
+    E2E_ENV_OWNER=0 E2E_WATCHER_PID= E2E_DESKTOP_PID= E2E_XVFB_PID=
     trap e2e_leave EXIT
     trap 'exit 130' INT TERM
     if [ -n "${E2E_PREPARE_PID:-}" ]; then
@@ -227,6 +257,8 @@ e2e_enter() {
         E2E_PREPARE_PID=
     fi
     e2e_setup "$build_dir" || return 2
+    # From here on what starts is this environment's, ended with it also when a step fails.
+    E2E_ENV_OWNER=1
     if [ ! -f "$E2E_BIN_DIR/e2e_driver.exe" ]; then
         e2e_log "$E2E_BIN_DIR/e2e_driver.exe is missing: build the Win32 tree first (tools/build.sh)"
         return 2
@@ -235,7 +267,6 @@ e2e_enter() {
     e2e_start_shot_watcher "$E2E_BUILD_DIR/e2e-shots"
     e2e_start_session
     export E2E_ENV_READY=$E2E_BUILD_DIR
-    E2E_ENV_OWNER=1
 }
 
 # Ends the environment if e2e_enter started it; one joined stays for its owner.

@@ -2,8 +2,9 @@
 # Runs every test: installs what is missing, builds both trees, then the native unit tests
 # (with AddressSanitizer and UBSan), a fuzzing run (about a million inputs a target, beside the
 # other stages at the lowest priority), the import check of the Windows binaries, and the Win32
-# checks and end-to-end tests under Wine, which share one Xvfb display, Wine session and desktop. Ends with each stage's time and the sum of
-# all cases as "N passed, N failed"; the exit code is non-zero when anything failed.
+# checks and end-to-end tests under Wine in two lanes side by side, each lane's stages sharing
+# one Xvfb display, Wine session and desktop. Ends with each stage's time and the sum of all
+# cases as "N passed, N failed"; the exit code is non-zero when anything failed.
 #
 # A stage is one line: stage NAME COMMAND [ARGS...]. Its closing "N passed, N failed" line is
 # added up; a stage without one counts as one case, judged by its exit code.
@@ -16,7 +17,7 @@ bash tools/setup.sh || exit 1
 # shellcheck source=e2e-env.sh
 source tools/e2e-env.sh
 # The Wine prefix is made while the trees build.
-e2e_prepare_prefix build/win32
+e2e_prepare_prefix build/win32 lane-2 setup-test
 bash tools/build.sh || exit 1
 
 passed=0
@@ -56,32 +57,44 @@ stage() {
     account "$name" "${PIPESTATUS[0]}" $((SECONDS - began))
 }
 
-# A stage that needs no display and only the processor runs beside the others, at the lowest
-# priority so that the Wine stages keep their pace; its output is shown when it is joined.
-beside_pids=()
-beside_names=()
-stage_beside() {
+# A stage of a lane beside the main one: its output goes to its log, shown when joined.
+quiet_stage() {
     local name=$1
     shift
-    echo "== $name (beside the other stages)"
+    local began=$SECONDS
+    e2e_unlocked "$@" >"$log_dir/$name.log" 2>&1
+    echo "$? $((SECONDS - began))" >"$log_dir/$name.status"
+}
+
+# beside LANE STAGE...: runs the function LANE (quiet_stage calls, one after the other) beside
+# the main line of stages; join_beside shows and counts the stages it names.
+beside_pids=()
+beside_stages=()
+beside() {
+    local run_lane=$1
+    shift
+    echo "== ${*} (beside the other stages)"
     (
-        began=$SECONDS
-        nice -n 19 "$@" >"$log_dir/$name.log" 2>&1
-        echo "$? $((SECONDS - began))" >"$log_dir/$name.status"
+        e2e_drop_lock
+        "$run_lane"
     ) &
     beside_pids+=($!)
-    beside_names+=("$name")
+    beside_stages+=("$*")
 }
 
 join_beside() {
     local i name status seconds
     for i in "${!beside_pids[@]}"; do
-        name=${beside_names[$i]}
         wait "${beside_pids[$i]}"
-        echo "== $name"
-        cat "$log_dir/$name.log"
-        read -r status seconds <"$log_dir/$name.status"
-        account "$name" "$status" "$seconds"
+        for name in ${beside_stages[$i]}; do
+            echo "== $name"
+            # A lane that stopped early leaves no log for its later stages: one failure each.
+            [ -f "$log_dir/$name.log" ] || echo "the stage did not run" >"$log_dir/$name.log"
+            cat "$log_dir/$name.log"
+            status=1 seconds=0
+            read -r status seconds <"$log_dir/$name.status"
+            account "$name" "$status" "$seconds"
+        done
     done
     beside_pids=()
 }
@@ -108,22 +121,35 @@ unit_tests() {
     return "${PIPESTATUS[0]}"
 }
 
-stage_beside fuzz bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
+# Only the processor: at the lowest priority, so that the Wine stages keep their pace.
+fuzz_lane() {
+    quiet_stage fuzz nice -n 19 bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
+}
+beside fuzz_lane fuzz
 stage unit unit_tests
 stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 
-# Every stage from here on runs in the one environment.
+# The Wine stages run in two lanes, each with a display, Wine session and desktop of its own
+# (a second prefix: one program copy and one settings file per session); the end-to-end cases
+# are split between them. Mostly they wait on the programs under test, not on the processor.
 e2e_enter build/win32 || exit 1
 trap 'stop_beside; e2e_leave' EXIT
+lane=$(e2e_lane_dir build/win32 2) || exit 1
+second_lane() {
+    unset E2E_ENV_READY
+    e2e_enter "$lane" || return
+    quiet_stage e2e-2 bash tests/e2e/run.sh "$lane" -- --shard 2/2
+    quiet_stage kill-trials bash tests/e2e/kill-trials.sh "$lane" -- 15
+    quiet_stage setup bash tests/setup/run.sh build/win32
+}
+beside second_lane e2e-2 kill-trials setup
 stage simras wine build/win32/bin/simras_check.exe
 stage interop bash tests/e2e/interop/run.sh build/native build/win32
 for check in build/win32/bin/*_pixels.exe; do
     [ -e "$check" ] || continue
     stage "$(basename "$check" .exe)" wine "$check"
 done
-stage e2e bash tests/e2e/run.sh build/win32
-stage kill-trials bash tests/e2e/kill-trials.sh build/win32 -- 15
-stage setup bash tests/setup/run.sh build/win32
+stage e2e-1 bash tests/e2e/run.sh build/win32 -- --shard 1/2
 join_beside
 
 echo

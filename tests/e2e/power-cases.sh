@@ -107,6 +107,7 @@ e2e_power_cases() {
         case $1 in
             --list) list=1 ;;
             --repeat) repeat=${2:-1}; shift ;;
+            --shard) patterns+=("$1" "${2:-}"); shift ;;
             -*) ;;
             *) patterns+=("$1") ;;
         esac

@@ -5,7 +5,8 @@
 #   tests/e2e/run.sh [BUILD_DIR] [-- DRIVER_ARGS...]
 #
 # BUILD_DIR is the Win32 build (default build/win32); DRIVER_ARGS select cases by name
-# ("Startup", "*Restores*") or list them (--list). The restart and shut-down cases that end
+# ("Startup", "*Restores*"), list them (--list) or take a share of them (--shard K/N: the
+# K-th of every N, power cases included, for runs side by side in separate prefixes). The restart and shut-down cases that end
 # the Wine session run afterwards, each alone (power-cases.sh); the closing "N passed,
 # N failed" line and the exit code count them too. Started by tools/test.sh it joins that
 # run's environment.

@@ -244,6 +244,8 @@ E2E_TEST(PlanDialer, AtTheLimitNoGoesOnWithoutAskingAgain) {
     // The box runs its own loop: the seconds count on while it is up.
     CHECK(SecondsKeepCounting(s.main));
     REQUIRE(AnswerMessageBox(box.window, IDNO));
+    // The answered box may linger a moment; only a box after it is a second question.
+    REQUIRE(WaitGone(box.window));
     CHECK(CountsOnWithoutABox(s, 3));
     CHECK_EQ(RasCalls(s.app, "RasHangUpA"), 0);
     CHECK_EQ(StoredRecordCount(), 1);

@@ -179,8 +179,9 @@ private:
 };
 
 void PrintUsage() {
-    Print("usage: e2e_driver [--list] [--repeat N] [PATTERN...]\n"
-          "  PATTERN selects cases by name: a substring, or a pattern with * and ?\n");
+    Print("usage: e2e_driver [--list] [--repeat N] [--shard K/N] [PATTERN...]\n"
+          "  PATTERN selects cases by name: a substring, or a pattern with * and ?\n"
+          "  --shard K/N keeps the K-th of every N selected cases (runs side by side)\n");
 }
 
 } // namespace
@@ -252,11 +253,19 @@ int RunTests(const std::vector<std::string>& args) {
     std::vector<std::string> patterns;
     bool list = false;
     int repeat = 1;
+    int shard = 1;
+    int shards = 1;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--list") {
             list = true;
         } else if (args[i] == "--repeat" && i + 1 < args.size()) {
             repeat = std::max(1, std::atoi(args[++i].c_str()));
+        } else if (args[i] == "--shard" && i + 1 < args.size()) {
+            if (std::sscanf(args[++i].c_str(), "%d/%d", &shard, &shards) != 2 || shards < 1 ||
+                shard < 1 || shard > shards) {
+                Print("--shard takes K/N with 1 <= K <= N\n");
+                return 2;
+            }
         } else if (args[i] == "--help" || args[i] == "-h") {
             PrintUsage();
             return 0;
@@ -271,8 +280,10 @@ int RunTests(const std::vector<std::string>& args) {
 
     const auto& registry = Registry::Instance();
     std::vector<const TestCase*> selected;
+    int position = 0;
     for (const auto& test : registry.Tests()) {
-        if (Selected(patterns, test.name)) {
+        // Every N-th case: cases of one kind sit together, so the shards take alike shares.
+        if (Selected(patterns, test.name) && position++ % shards == shard - 1) {
             selected.push_back(&test);
         }
     }
