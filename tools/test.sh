@@ -121,6 +121,21 @@ unit_tests() {
     return "${PIPESTATUS[0]}"
 }
 
+# The Wine stages run in two lanes, each with a display, Wine session and desktop of its own
+# (a second prefix: one program copy and one settings file per session); the end-to-end cases
+# are split between them. Mostly they wait on the programs under test, not on the processor,
+# so the second lane starts at once, beside the unit tests.
+if [ -n "${E2E_PREPARE_PID:-}" ]; then
+    wait "$E2E_PREPARE_PID"
+    E2E_PREPARE_PID=
+fi
+lane=$(e2e_lane_dir build/win32 2) || exit 1
+second_lane() {
+    e2e_enter "$lane" || return
+    quiet_stage e2e-2 bash tests/e2e/run.sh "$lane" -- --shard 2/2
+    quiet_stage kill-trials bash tests/e2e/kill-trials.sh "$lane" -- 15
+}
+beside second_lane e2e-2 kill-trials
 # Only the processor: at the lowest priority, so that the Wine stages keep their pace.
 fuzz_lane() {
     quiet_stage fuzz nice -n 19 bash tools/fuzz.sh "${FUZZ_SECONDS:-420}"
@@ -129,20 +144,8 @@ beside fuzz_lane fuzz
 stage unit unit_tests
 stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 
-# The Wine stages run in two lanes, each with a display, Wine session and desktop of its own
-# (a second prefix: one program copy and one settings file per session); the end-to-end cases
-# are split between them. Mostly they wait on the programs under test, not on the processor.
 e2e_enter build/win32 || exit 1
 trap 'stop_beside; e2e_leave' EXIT
-lane=$(e2e_lane_dir build/win32 2) || exit 1
-second_lane() {
-    unset E2E_ENV_READY
-    e2e_enter "$lane" || return
-    quiet_stage e2e-2 bash tests/e2e/run.sh "$lane" -- --shard 2/2
-    quiet_stage kill-trials bash tests/e2e/kill-trials.sh "$lane" -- 15
-    quiet_stage setup bash tests/setup/run.sh build/win32
-}
-beside second_lane e2e-2 kill-trials setup
 stage simras wine build/win32/bin/simras_check.exe
 stage interop bash tests/e2e/interop/run.sh build/native build/win32
 for check in build/win32/bin/*_pixels.exe; do
@@ -150,6 +153,8 @@ for check in build/win32/bin/*_pixels.exe; do
     stage "$(basename "$check" .exe)" wine "$check"
 done
 stage e2e-1 bash tests/e2e/run.sh build/win32 -- --shard 1/2
+# A prefix, display and desktop of its own, fresh for each run.
+stage setup bash tests/setup/run.sh build/win32
 join_beside
 
 echo
