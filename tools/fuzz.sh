@@ -26,9 +26,11 @@ fuzz_target() {
     local corpus=$build/corpus/$target
     mkdir -p "$corpus" "$build/findings/$target"
     cp -n "$root/tests/fuzz/corpus/$target/"* "$corpus/" 2>/dev/null || true
-    local options=()
+    # The entropic schedule's bookkeeping over the thousands of features the settings parser
+    # has took two thirds of the time; the classic schedule runs twice as many inputs.
+    local options=(-entropic=0)
     if [ -f "$root/tests/fuzz/$target.dict" ]; then
-        options=(-dict="$root/tests/fuzz/$target.dict")
+        options+=(-dict="$root/tests/fuzz/$target.dict")
     fi
     # A kilobyte of settings text holds dozens of lines, forty records at most: every rule the
     # checks exercise, at twice the pace of the four kilobytes inputs otherwise grow to.
