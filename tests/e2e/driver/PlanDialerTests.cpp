@@ -96,8 +96,7 @@ void OnOwnShell(void (*body)(SimulatedShell&)) {
 
 // Started with the settings text and connected: the window hidden, the icon added.
 Started StartConnected(const std::string& settingsText) {
-    Started s = StartProgram(QuickConnectBook(), settingsText);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook(), settingsText);
     REQUIRE_MSG(ConnectAndWait(s), "the program did not connect");
     return s;
 }
@@ -283,8 +282,7 @@ E2E_TEST(PlanDialer, AWarningIsNotGivenAgainAfterARestart) {
 }
 
 E2E_TEST(PlanDialer, DialingWithTheAllowanceUsedUpAsksAndNoDoesNotDial) {
-    Started s = StartProgram(QuickConnectBook(), PlanFile(kAllowance + 100));
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook(), PlanFile(kAllowance + 100));
     PressButton(Item(s.main, ids::kDial));
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "no question before dialing");
@@ -301,8 +299,7 @@ E2E_TEST(PlanDialer, DialingWithTheAllowanceUsedUpAsksAndNoDoesNotDial) {
 }
 
 E2E_TEST(PlanDialer, DialingWithTheAllowanceUsedUpAsksAndYesDials) {
-    Started s = StartProgram(QuickConnectBook(), PlanFile(kAllowance + 100));
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook(), PlanFile(kAllowance + 100));
     PressButton(Item(s.main, ids::kDial));
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "no question before dialing");
@@ -350,8 +347,7 @@ E2E_TEST(PlanDialer, WithoutAnAllowanceTheIconKeepsItsOwnRecord) {
 
 E2E_TEST(PlanDialer, APlanChangeRefreshesTheTip) {
     OnOwnShell([](SimulatedShell& shell) {
-        Started s = StartProgram(NeverConnectingBook(), PlanFile(kAllowance - 600, false));
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(NeverConnectingBook(), PlanFile(kAllowance - 600, false));
         PostMinimise(s.main);
         REQUIRE(WaitHidden(s.main));
         REQUIRE(shell.WaitTip(s.main, kTrayIconId, texts::kTrayTip));
