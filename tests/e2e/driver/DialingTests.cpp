@@ -180,17 +180,18 @@ std::optional<Record> ParseRecord(const std::string& text) {
     return record;
 }
 
-// Seconds from a to b; empty when either is not a valid time.
-std::optional<long long> SecondsBetween(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+// b lies at most two seconds before or after a; false when either is not a valid time.
+bool WithinTwoSeconds(const SYSTEMTIME& a, const SYSTEMTIME& b) {
     FILETIME fa, fb;
     if (!SystemTimeToFileTime(&a, &fa) || !SystemTimeToFileTime(&b, &fb)) {
-        return std::nullopt;
+        return false;
     }
     auto ticks = [](const FILETIME& f) {
         return static_cast<long long>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) |
                                       f.dwLowDateTime);
     };
-    return (ticks(fb) - ticks(fa)) / 10000000;
+    const long long apart = (ticks(fb) - ticks(fa)) / 10000000;
+    return apart >= -2 && apart <= 2;
 }
 
 std::string TimeText(const SYSTEMTIME& t) {
@@ -220,10 +221,9 @@ void CheckRecord(int number, const SYSTEMTIME& hungUpAt, double seconds, double 
     if (!record) {
         return;
     }
-    const std::optional<long long> apart = SecondsBetween(hungUpAt, record->endedAt);
-    CHECK_MSG(apart && *apart >= -2 && *apart <= 2, where + " " + Describe(text) + " ended at " +
-                                                        TimeText(record->endedAt) +
-                                                        ", hung up at " + TimeText(hungUpAt));
+    CHECK_MSG(WithinTwoSeconds(hungUpAt, record->endedAt),
+              where + " " + Describe(text) + " ended at " + TimeText(record->endedAt) +
+                  ", hung up at " + TimeText(hungUpAt));
     CHECK_MSG(record->seconds >= seconds - tolerance && record->seconds <= seconds + tolerance,
               where + " " + Describe(text) + ": " + std::to_string(record->seconds) +
                   " s, the driver measured " + std::to_string(seconds) + " s");
@@ -363,9 +363,9 @@ size_t StatusCallsBeforeHangUp(const App& app) {
 }
 
 // Changes of the line that must not come: something other than `status`, a tick, the window
-// hidden or a tray icon. Watched for `ms`; returns what came, if anything.
-std::optional<std::string> WatchQuiet(HWND window, const std::string& status, unsigned ms,
-                                      bool windowShown, bool iconExpected) {
+// hidden or a tray icon. Watched for `ms`; a change that came fails the case, named `after`.
+void CheckQuiet(HWND window, const std::string& status, unsigned ms, bool windowShown,
+                bool iconExpected, const std::string& after) {
     std::optional<std::string> change;
     WaitUntil(
         [&] {
@@ -380,7 +380,23 @@ std::optional<std::string> WatchQuiet(HWND window, const std::string& status, un
             return change.has_value();
         },
         ms);
-    return change;
+    CHECK_MSG(!change, after + ": " + change.value_or(""));
+}
+
+// Idle and on screen: the controls unlocked, the window shown and no tray icon.
+void CheckIdleOnScreen(HWND window) {
+    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CHECK(IsWindowVisible(window));
+    CHECK(!TrayIconPresent(window));
+}
+
+// The service was asked to hang up once, with the handle and the result given (empty: any).
+void CheckHungUpOnce(const App& app, const std::optional<std::string>& handle,
+                     const std::optional<long>& result) {
+    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
+    CHECK_MSG(hangUps.size() == 1 && (!handle || hangUps[0].In("handle") == handle) &&
+                  (!result || hangUps[0].result == result),
+              "hang-up calls: " + Describe(app.RasLog()));
 }
 
 // Keeps the settings file open without sharing for as long as it lives, as another program
@@ -482,12 +498,10 @@ E2E_TEST(Dialing, RefusedDialEndsIdleWithTheFailureText) {
     HWND window = StartDialer(app, "[dial]\nrefuse = 633\n");
     REQUIRE(Dial(app, window));
     CHECK_MSG(WaitStatus(window, texts::kDialFailed), "status " + Describe(Status(window)));
-    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckIdleOnScreen(window);
     const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
     REQUIRE_EQ(dials.size(), 1u);
     CHECK_EQ(dials[0].result, std::optional<long>(633));
-    CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconPresent(window));
     CHECK_MSG(!settings::RecordCounter().has_value(), "a refused dial stored a record");
 
     // Idle indeed: the dial button dials again.
@@ -505,12 +519,8 @@ E2E_TEST(Dialing, DialFailingAtALaterStageEndsIdleAndReleasesTheDial) {
         DefaultTimeoutMs(), kBusy, controlsSeen);
     // The failing stage's own text is replaced at once.
     CHECK_EQ(trail, (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
-    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
-    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
-    CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1"),
-              "the failed dial was not hung up: " + Describe(app.RasLog()));
-    CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconPresent(window));
+    CheckIdleOnScreen(window);
+    CheckHungUpOnce(app, "1", std::nullopt);
     CHECK_MSG(!settings::RecordCounter().has_value(), "a failed dial stored a record");
     CHECK_MSG(Dial(app, window), "the dial button did not dial again");
 }
@@ -526,12 +536,11 @@ E2E_TEST(Dialing, EntryTheServiceDoesNotKnowEndsAsAFailedDial) {
 
     REQUIRE(Dial(app, window));
     CHECK_MSG(WaitStatus(window, texts::kDialFailed), "status " + Describe(Status(window)));
-    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckIdleOnScreen(window);
     const std::vector<RasLogLine> dials = Calls(app, "RasDialA");
     REQUIRE_EQ(dials.size(), 1u);
     CHECK_EQ(dials[0].In("entry"), std::optional<std::string>(kEntryName));
     CHECK_EQ(dials[0].result, std::optional<long>(623)); // no such phone-book entry
-    CHECK(!TrayIconPresent(window));
 }
 
 E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
@@ -549,8 +558,7 @@ E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
     // No timer: a tick would come within a second.
-    const auto change = WatchQuiet(window, texts::kDialFailed, 1500, true, false);
-    CHECK_MSG(!change, "after the disconnected event: " + change.value_or(""));
+    CheckQuiet(window, texts::kDialFailed, 1500, true, false, "after the disconnected event");
     // Only the hang-up's wait for the line to go asks about it, once.
     CHECK_EQ(StatusCallsBeforeHangUp(app), 0u);
     CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), 1u);
@@ -586,12 +594,9 @@ E2E_TEST(Dialing, ConnectHidesTheWindowAddsTheIconAndCountsTheSeconds) {
     CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     CheckRecord(1, hungUpAt, connectedSeconds, 1);
-    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
-    CHECK_MSG(hangUps.size() == 1 && hangUps[0].result == std::optional<long>(0),
-              "hang-up calls: " + Describe(app.RasLog()));
+    CheckHungUpOnce(app, std::nullopt, 0);
     // The icon stays, the window stays hidden, and the timer is off.
-    const auto change = WatchQuiet(window, texts::kHungUp, 1500, false, true);
-    CHECK_MSG(!change, "after hang-up: " + change.value_or(""));
+    CheckQuiet(window, texts::kHungUp, 1500, false, true, "after hang-up");
 }
 
 E2E_TEST(Dialing, SecondConnectionCountsFromOneAndTakesTheNextNumber) {
@@ -640,13 +645,9 @@ E2E_TEST(Dialing, HangingUpWhileDialingWritesAZeroSecondRecord) {
     REQUIRE_MSG(WaitStatus(window, "验证用户名和口令"), "status " + Describe(Status(window)));
     const SYSTEMTIME hungUpAt = PressHangUp(window);
     CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
-    CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
+    CheckIdleOnScreen(window);
     CheckRecord(1, hungUpAt, 0, 0);
-    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
-    CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1"),
-              "hang-up calls: " + Describe(app.RasLog()));
-    CHECK(IsWindowVisible(window));
-    CHECK(!TrayIconPresent(window));
+    CheckHungUpOnce(app, "1", std::nullopt);
 }
 
 E2E_TEST(Dialing, DroppedLineIsNoticedWithinASecondAndRecorded) {
@@ -693,8 +694,7 @@ E2E_TEST(Dialing, DroppedLineIsNoticedWithinASecondAndRecorded) {
     CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
     // The timer is off: no tick overwrites the text, and the line is not asked about again.
     const size_t asked = Calls(app, "RasGetConnectStatusA").size();
-    const auto change = WatchQuiet(window, texts::kLineDropped, 1500, false, true);
-    CHECK_MSG(!change, "after the drop: " + change.value_or(""));
+    CheckQuiet(window, texts::kLineDropped, 1500, false, true, "after the drop");
     CHECK_EQ(Calls(app, "RasGetConnectStatusA").size(), asked);
 }
 
@@ -730,8 +730,7 @@ E2E_TEST(Dialing, RecordThatCannotBeStoredIsShownInANotice) {
     const std::optional<Record> record = ParseRecord(line);
     CHECK_MSG(record.has_value(), "no record in the notice: " + Describe(box->text));
     if (record) {
-        const std::optional<long long> apart = SecondsBetween(hungUpAt, record->endedAt);
-        CHECK_MSG(apart && *apart >= -2 && *apart <= 2,
+        CHECK_MSG(WithinTwoSeconds(hungUpAt, record->endedAt),
                   "the notice's record " + Describe(line) + ", hung up at " + TimeText(hungUpAt));
     }
     CHECK_EQ(Status(window), texts::kHungUp);
@@ -751,9 +750,8 @@ E2E_TEST(Dialing, DialEventsAfterHangUpAreDropped) {
     PressHangUp(window);
     REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
     REQUIRE(MsSince(dialedAt) < 1400);
-    const auto change = WatchQuiet(window, texts::kHungUp,
-                                   static_cast<unsigned>(2500 - MsSince(dialedAt)), true, false);
-    CHECK_MSG(!change, "after hang-up: " + change.value_or(""));
+    CheckQuiet(window, texts::kHungUp, static_cast<unsigned>(2500 - MsSince(dialedAt)), true, false,
+               "after hang-up");
 
     // RAS posts its events from its own thread; one posted just before the hang-up arrives
     // after it. Such late events (sent here, so that each is handled when the call returns)
@@ -764,8 +762,7 @@ E2E_TEST(Dialing, DialEventsAfterHangUpAreDropped) {
         CHECK_MSG(Status(window) == texts::kHungUp,
                   "late event " + Hex(state) + " showed " + Describe(Status(window)));
     }
-    const auto lateChange = WatchQuiet(window, texts::kHungUp, 1500, true, false);
-    CHECK_MSG(!lateChange, "after late events: " + lateChange.value_or(""));
+    CheckQuiet(window, texts::kHungUp, 1500, true, false, "after late events");
     CHECK_EQ(ReadControls(window), kIdle);
     // Nothing asks about the line while dialing; the hang-up waits for it to go, and asks no
     // more once it has gone.
@@ -788,10 +785,7 @@ E2E_TEST(Dialing, DialCommandWhileDialingKeepsTheFirstDial) {
     // The first dial's handle is still the one held: hang-up ends it.
     PressHangUp(window);
     CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
-    const std::vector<RasLogLine> hangUps = Calls(app, "RasHangUpA");
-    CHECK_MSG(hangUps.size() == 1 && hangUps[0].In("handle") == std::optional<std::string>("1") &&
-                  hangUps[0].result == std::optional<long>(0),
-              "hang-up calls: " + Describe(app.RasLog()));
+    CheckHungUpOnce(app, "1", 0);
 }
 
 // --- Events that end a line that is up, and what a kill leaves ------------------------------
@@ -814,8 +808,7 @@ void CheckLineEndedByEvent(const std::string& lateEvent) {
     CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
     CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
     // The timer is off: no tick overwrites the text.
-    const auto change = WatchQuiet(window, texts::kLineDropped, 1500, false, true);
-    CHECK_MSG(!change, "after the drop: " + change.value_or(""));
+    CheckQuiet(window, texts::kLineDropped, 1500, false, true, "after the drop");
 }
 
 // The running connection as stored now, in the record format.
@@ -897,9 +890,9 @@ E2E_TEST(ConnectionLoss, RunningConnectionIsSavedAtConnectAndGoesWithTheHangUp) 
               "no running connection saved; the file holds " + Describe(settings::Bytes()));
     if (const std::optional<Record> running = RunningRecord()) {
         CHECK_EQ(running->seconds, 0);
-        const std::optional<long long> apart = SecondsBetween(connectedAt, running->endedAt);
-        CHECK_MSG(apart && *apart >= -2 && *apart <= 2, "saved at " + TimeText(running->endedAt) +
-                                                            ", connected " + TimeText(connectedAt));
+        CHECK_MSG(WithinTwoSeconds(connectedAt, running->endedAt),
+                  "saved at " + TimeText(running->endedAt) + ", connected " +
+                      TimeText(connectedAt));
     }
     CHECK_EQ(settings::RecordCounter(), std::optional<std::string>());
 
