@@ -163,30 +163,16 @@ MessageBoxView WaitLimitQuestion(const Started& s) {
 
 // A balloon Wine's own taskbar shows: a tooltip window of its shell, whose text is the
 // balloon's text (the title is drawn, not held as text).
-struct BalloonSearch {
-    DWORD programId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBalloon(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<BalloonSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->programId && IsWindowVisible(window) &&
-        ClassNameOf(window) == "tooltips_class32" && WindowText(window).rfind("本期套餐", 0) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND ShownBalloon(DWORD programId, std::string* text) {
-    BalloonSearch search{programId, nullptr};
-    EnumWindows(&FindBalloon, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-        *text = WindowText(search.found);
+    const std::vector<HWND> shown = TopWindows([&](HWND window) {
+        return ProcessOf(window) != programId && IsWindowVisible(window) &&
+               ClassNameOf(window) == "tooltips_class32" &&
+               WindowText(window).rfind("本期套餐", 0) == 0;
+    });
+    if (!shown.empty()) {
+        *text = WindowText(shown.front());
     }
-    return search.found;
+    return shown.empty() ? nullptr : shown.front();
 }
 
 } // namespace

@@ -157,30 +157,17 @@ HWND WaitSaveDialog(const App& app, HWND stats) {
 
 // The file name edit of the system's save dialog: edit 0x480 of older dialogs, or the edit
 // inside combo box 0x47c, or else its first shown edit.
-struct EditSearch {
-    HWND byId = nullptr;
-    HWND first = nullptr;
-};
-
-BOOL CALLBACK VisitEdit(HWND child, LPARAM param) {
-    auto* found = reinterpret_cast<EditSearch*>(param);
-    if (ClassNameOf(child) != "Edit" || !IsWindowVisible(child)) {
-        return TRUE;
-    }
-    if (found->first == nullptr) {
-        found->first = child;
-    }
-    if (ItemId(child) == 0x480 || ItemId(GetParent(child)) == 0x47c) {
-        found->byId = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FileNameEdit(HWND dialog) {
-    EditSearch search;
-    EnumChildWindows(dialog, &VisitEdit, reinterpret_cast<LPARAM>(&search));
-    return search.byId != nullptr ? search.byId : search.first;
+    HWND first = nullptr;
+    for (HWND child : ChildWindowsOf(dialog)) {
+        if (ClassNameOf(child) == "Edit" && IsWindowVisible(child)) {
+            if (ItemId(child) == 0x480 || ItemId(GetParent(child)) == 0x47c) {
+                return child;
+            }
+            first = first != nullptr ? first : child;
+        }
+    }
+    return first;
 }
 
 // Types the path into the save dialog's file name and presses Save.
