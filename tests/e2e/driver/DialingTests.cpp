@@ -271,11 +271,13 @@ struct TickSeen {
     long long elapsedMs; // driver's time since it saw the connection
 };
 
-// Follows the status line from the connection until it shows `untilSeconds`. Every text on
-// the way must be the success text or a tick; `strays` gathers the others.
-std::vector<TickSeen> FollowTicks(HWND window, SteadyClock::time_point connectedAt,
-                                  int untilSeconds, std::vector<std::string>& strays) {
+// Follows the status line from the connection until it shows `until` seconds: every text on
+// the way the success text or a tick, one tick a second from 1 on, each the seconds since the
+// connection as the driver measured them (within one), with hours and minutes that follow
+// from the seconds.
+void CheckCountsTo(HWND window, SteadyClock::time_point connectedAt, int until) {
     std::vector<TickSeen> ticks;
+    std::vector<std::string> strays;
     std::string last;
     WaitUntil(
         [&] {
@@ -286,23 +288,18 @@ std::vector<TickSeen> FollowTicks(HWND window, SteadyClock::time_point connected
             last = text;
             if (const auto tick = ParseTickText(text)) {
                 ticks.push_back({*tick, MsSince(connectedAt)});
-                return tick->seconds >= untilSeconds;
+                return tick->seconds >= until;
             }
             if (text != texts::kConnected) {
                 strays.push_back(text);
             }
             return false;
         },
-        static_cast<unsigned>(untilSeconds) * 1000 + DefaultTimeoutMs());
-    return ticks;
-}
-
-// One tick a second from `first` on, each the seconds since the connection as the driver
-// measured them (within one), with hours and minutes that follow from the seconds.
-void CheckTicks(const std::vector<TickSeen>& ticks, int first, int until) {
+        static_cast<unsigned>(until) * 1000 + DefaultTimeoutMs());
+    CHECK_MSG(strays.empty(), "other texts while connected: " + Describe(strays));
     CHECK_MSG(!ticks.empty() && ticks.back().tick.seconds == until,
               "the count did not reach " + std::to_string(until));
-    int expected = first;
+    int expected = 1;
     for (const TickSeen& seen : ticks) {
         const TickText& t = seen.tick;
         const std::string what = "tick " + std::to_string(t.seconds) + " s seen after " +
@@ -325,6 +322,15 @@ SYSTEMTIME PressHangUp(HWND window) {
     GetLocalTime(&now);
     PressButton(Item(window, ids::kHangUp));
     return now;
+}
+
+// Hangs up the connection that came up at `connectedAt`: it is stored as record `number`, as
+// long as the driver measured it (within a second).
+void HangUpAndCheckRecord(HWND window, SteadyClock::time_point connectedAt, int number) {
+    const double seconds = MsSince(connectedAt) / 1000.0;
+    const SYSTEMTIME hungUpAt = PressHangUp(window);
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
+    CheckRecord(number, hungUpAt, seconds, 1);
 }
 
 // Dials and waits until the line is up: the window hidden and the icon in the tray.
@@ -578,10 +584,7 @@ E2E_TEST(Dialing, ConnectHidesTheWindowAddsTheIconAndCountsTheSeconds) {
     }
 
     constexpr int kCountTo = 3;
-    std::vector<std::string> strays;
-    const std::vector<TickSeen> ticks = FollowTicks(window, *connectedAt, kCountTo, strays);
-    CHECK_MSG(strays.empty(), "other texts while connected: " + Describe(strays));
-    CheckTicks(ticks, 1, kCountTo);
+    CheckCountsTo(window, *connectedAt, kCountTo);
     CHECK(!IsWindowVisible(window));
     CHECK_EQ(ReadControls(window), kBusy);
     // Each tick asks the service whether the line is still up.
@@ -589,11 +592,8 @@ E2E_TEST(Dialing, ConnectHidesTheWindowAddsTheIconAndCountsTheSeconds) {
               "the line was not watched");
 
     // Hang-up while the window is hidden.
-    const double connectedSeconds = MsSince(*connectedAt) / 1000.0;
-    const SYSTEMTIME hungUpAt = PressHangUp(window);
-    CHECK_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
+    HangUpAndCheckRecord(window, *connectedAt, 1);
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
-    CheckRecord(1, hungUpAt, connectedSeconds, 1);
     CheckHungUpOnce(app, std::nullopt, 0);
     // The icon stays, the window stays hidden, and the timer is off.
     CheckQuiet(window, texts::kHungUp, 1500, false, true, "after hang-up");
@@ -608,10 +608,7 @@ E2E_TEST(Dialing, SecondConnectionCountsFromOneAndTakesTheNextNumber) {
     // The first connection ends before its first tick.
     const auto firstAt = DialAndConnect(app, window);
     REQUIRE(firstAt.has_value());
-    const double firstSeconds = MsSince(*firstAt) / 1000.0;
-    SYSTEMTIME hungUpAt = PressHangUp(window);
-    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
-    CheckRecord(6, hungUpAt, firstSeconds, 1);
+    HangUpAndCheckRecord(window, *firstAt, 6);
 
     // Back from the tray, and dial again.
     PostMessageA(window, kTrayNotifyMessage, kTrayIconId, WM_LBUTTONDBLCLK);
@@ -620,14 +617,8 @@ E2E_TEST(Dialing, SecondConnectionCountsFromOneAndTakesTheNextNumber) {
     REQUIRE_EQ(ReadControls(window), kIdle);
     const auto secondAt = DialAndConnect(app, window);
     REQUIRE(secondAt.has_value());
-    std::vector<std::string> strays;
-    const std::vector<TickSeen> ticks = FollowTicks(window, *secondAt, 2, strays);
-    CHECK_MSG(strays.empty(), "other texts while connected: " + Describe(strays));
-    CheckTicks(ticks, 1, 2);
-    const double secondSeconds = MsSince(*secondAt) / 1000.0;
-    hungUpAt = PressHangUp(window);
-    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
-    CheckRecord(7, hungUpAt, secondSeconds, 1);
+    CheckCountsTo(window, *secondAt, 2);
+    HangUpAndCheckRecord(window, *secondAt, 7);
 
     CHECK_EQ(settings::Record(5), std::optional<std::string>(earlier));
     CHECK_MSG(TrayIconPresent(window), "the icon went away");

@@ -7,7 +7,6 @@
 #include "MessageBoxProbe.h"
 #include "Screenshot.h"
 #include "SettingsFile.h"
-#include "StatsSteps.h"
 #include "TestRunner.h"
 #include "Text.h"
 #include "TraySteps.h"
