@@ -253,10 +253,6 @@ FollowStatus(HWND window, const std::function<bool(const std::vector<std::string
     return trail;
 }
 
-bool ShowsConnection(const std::string& status) {
-    return status == texts::kConnected || ParseTickText(status).has_value();
-}
-
 // Waits for the connection (the success text, or already a tick); the driver's time of it.
 std::optional<SteadyClock::time_point> WaitConnected(HWND window) {
     std::optional<SteadyClock::time_point> at;
