@@ -328,6 +328,17 @@ std::optional<MessageBoxView> AnsweredAfter(const App& app, HWND button, int ans
     return Answered(app, answer);
 }
 
+void CheckNotice(const App& app, HWND owner, const std::string& text) {
+    const std::optional<MessageBoxView> box = Answered(app);
+    if (CHECK_MSG(box.has_value(), "no notice: expected " + text)) {
+        CHECK_EQ(box->text, text);
+        CHECK_EQ(box->caption, texts::kNotice);
+        CHECK_EQ(box->buttons, std::vector<int>{IDOK});
+        CHECK_EQ(box->icon, BoxIcon::Information);
+        CHECK_EQ(box->owner, owner);
+    }
+}
+
 std::vector<DWORD> RunningCopies() {
     std::vector<DWORD> ids;
     const std::string path = AppPath();

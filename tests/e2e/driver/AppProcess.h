@@ -115,6 +115,10 @@ std::optional<MessageBoxView> Answered(const App& app, int answer = IDOK);
 // Presses the button, then Answered.
 std::optional<MessageBoxView> AnsweredAfter(const App& app, HWND button, int answer = IDOK);
 
+// Answered, and the box a notice of `owner` with the text: the caption "提示", OK its only
+// button, the information icon.
+void CheckNotice(const App& app, HWND owner, const std::string& text);
+
 // Presses "时间统计" in the main window and waits for the statistics window; nullptr when none
 // came. RequireStats ends the case instead.
 HWND OpenStats(const App& app, HWND main);
