@@ -109,6 +109,21 @@ Started StartProgramReading(const std::string& phoneBookPath);
 // StartProgram for the cases that need the window: ends the case when it did not appear.
 Started StartShown(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
 
+// Waits for a message box, reads it, answers it (OK for a notice) and waits until it has gone
+// (ends the case when it cannot be answered or stays); empty when no box came.
+std::optional<MessageBoxView> Answered(const App& app, int answer = IDOK);
+// Presses the button, then Answered.
+std::optional<MessageBoxView> AnsweredAfter(const App& app, HWND button, int answer = IDOK);
+
+// Answered, and the box a notice of `owner` with the text: the caption "提示", OK its only
+// button, the information icon.
+void CheckNotice(const App& app, HWND owner, const std::string& text);
+
+// Presses "时间统计" in the main window and waits for the statistics window; nullptr when none
+// came. RequireStats ends the case instead.
+HWND OpenStats(const App& app, HWND main);
+HWND RequireStats(const Started& s);
+
 // Process ids of running copies of AppPath().
 std::vector<DWORD> RunningCopies();
 // Kills every running copy (a case that failed half-way can leave one behind) and waits

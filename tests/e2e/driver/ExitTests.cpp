@@ -19,6 +19,8 @@
 #include "TraySteps.h"
 #include "WindowProbe.h"
 
+#include <functional>
+
 namespace {
 
 using namespace e2e;
@@ -313,25 +315,35 @@ E2E_TEST(Exit, EndingSessionWhileIdleStoresNothing) {
 }
 
 // Here the system refuses (the run script keeps this session from ending), so what the program
-// does up to its request, and after a refusal, can be seen.
-E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWithoutAsking) {
+// does up to its request, and after a refusal, can be seen: restart and shut-down, each from a
+// fresh start, show no problem up to the pause and the program answers again after it; `after`
+// checks the rest.
+static void CheckRefusedPowerCommands(
+    bool connected, const std::function<void(const Started&, const PowerObservation&,
+                                             int secondsBefore, const std::string& where)>& after) {
     RequireSafeMenuChoice();
     for (const int position : {tray_positions::kRestart, tray_positions::kShutDown}) {
         const std::string where =
             position == tray_positions::kRestart ? " (restart)" : " (shut-down)";
         REQUIRE(settings::Remove());
         int secondsBefore = 0;
-        Started s = StartForPowerCommand(true, &secondsBefore);
+        Started s = StartForPowerCommand(connected, &secondsBefore);
         ChooseTrayItem(s, position);
-        const PowerObservation seen = ObservePowerCommand(s, true);
-        CHECK_MSG(seen.Problems(true).empty(), seen.Problems(true) + where);
+        const PowerObservation seen = ObservePowerCommand(s, connected);
+        CHECK_MSG(seen.Problems(connected).empty(), seen.Problems(connected) + where);
+        REQUIRE_MSG(WaitUntil([&] { return Responds(s.main, 200); }),
+                    "the program did not come back after the pause" + where);
+        after(s, seen, secondsBefore, where);
+    }
+}
+
+E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWithoutAsking) {
+    CheckRefusedPowerCommands(true, [](const Started& s, const PowerObservation& seen,
+                                       int secondsBefore, const std::string& where) {
         CHECK_MSG(seen.recordSeconds && *seen.recordSeconds >= secondsBefore,
                   "the record holds " + Describe(seen.recordSeconds) + " s, the status showed " +
                       std::to_string(secondsBefore) + where);
-
         // Refused: the program goes on, idle, its window as it was (hidden), the icon there.
-        REQUIRE_MSG(WaitUntil([&] { return Responds(s.main, 200); }),
-                    "the program did not come back after the pause" + where);
         CHECK_MSG(s.app.Running(), "the program ended" + where);
         CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
         CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kHungUp);
@@ -339,26 +351,16 @@ E2E_TEST(Exit, RestartAndShutDownWhileConnectedStoreTheRecordBeforeThePauseWitho
         CHECK_MSG(TrayIconPresent(s.main), "the icon went" + where);
         CHECK_MSG(StoredRecordCount() == 1, "records: " + std::to_string(StoredRecordCount()));
         CHECK_MSG(RasCalls(s.app, "RasHangUpA") == 1, "not hung up once" + where);
-    }
+    });
 }
 
 E2E_TEST(Exit, RestartAndShutDownWhileIdlePauseWithoutARecordOrAQuestion) {
-    RequireSafeMenuChoice();
-    for (const int position : {tray_positions::kRestart, tray_positions::kShutDown}) {
-        const std::string where =
-            position == tray_positions::kRestart ? " (restart)" : " (shut-down)";
-        REQUIRE(settings::Remove());
-        int secondsBefore = 0;
-        Started s = StartForPowerCommand(false, &secondsBefore);
-        ChooseTrayItem(s, position);
-        const PowerObservation seen = ObservePowerCommand(s, false);
-        CHECK_MSG(seen.Problems(false).empty(), seen.Problems(false) + where);
-        REQUIRE_MSG(WaitUntil([&] { return Responds(s.main, 200); }),
-                    "the program did not come back after the pause" + where);
-        CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
-        CHECK_MSG(NoRecordStored(), "a record was stored" + where);
-        CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kReady);
-        CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
-        CHECK_MSG(s.app.Running(), "the program ended" + where);
-    }
+    CheckRefusedPowerCommands(
+        false, [](const Started& s, const PowerObservation&, int, const std::string& where) {
+            CHECK_MSG(!AnyMessageBox(s.app), "a message box appeared" + where);
+            CHECK_MSG(NoRecordStored(), "a record was stored" + where);
+            CHECK_EQ(WindowText(Item(s.main, ids::kStatus)), texts::kReady);
+            CHECK_MSG(!IsWindowVisible(s.main), "the window was shown" + where);
+            CHECK_MSG(s.app.Running(), "the program ended" + where);
+        });
 }

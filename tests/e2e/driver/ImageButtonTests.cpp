@@ -332,9 +332,7 @@ E2E_TEST(ImageButton, DraggingOffAButtonDropsTheFrameAndTheClick) {
 
 E2E_TEST(ImageButton, StatisticsWindowButtonsAreDressed) {
     Session s;
-    PressButton(Item(s.main, ids::kStatistics));
-    HWND window = s.app.WaitDialog(kStatsTitle, ids::kStatsList);
-    REQUIRE_MSG(window != nullptr, "no statistics window");
+    HWND window = RequireStats(s);
     WaitUntilPainted(window);
     for (int id : {ids::kReturn, ids::kTotal, ids::kReset}) {
         CheckDressed(Item(window, id), "statistics window's button " + std::to_string(id));

@@ -35,17 +35,8 @@ constexpr int kMostSecondsLost = 60;
 
 enum class Phase { Dialing, Connected, HangUp, Reset };
 const char* PhaseName(Phase phase) {
-    switch (phase) {
-    case Phase::Dialing:
-        return "dialing";
-    case Phase::Connected:
-        return "connected";
-    case Phase::HangUp:
-        return "hang-up";
-    case Phase::Reset:
-        return "reset";
-    }
-    return "?";
+    static const char* const names[] = {"dialing", "connected", "hang-up", "reset"};
+    return names[static_cast<int>(phase)];
 }
 
 struct TrialRun {
@@ -154,10 +145,7 @@ HWND StartAndRecover(App& app, std::vector<std::string>& records) {
 }
 
 bool WaitConnected(HWND main) {
-    return WaitUntil([&] {
-        const std::string status = WindowText(Item(main, ids::kStatus));
-        return status == texts::kConnected || ParseTickText(status).has_value();
-    });
+    return WaitUntil([&] { return ShowsConnection(WindowText(Item(main, ids::kStatus))); });
 }
 
 void RunTrial() {
@@ -181,8 +169,7 @@ void RunTrial() {
     std::optional<SteadyClock::time_point> connectedAt;
     unsigned delayMs = 0;
     if (phase == Phase::Reset) {
-        PressButton(Item(main, ids::kStatistics));
-        HWND stats = app.WaitDialog(kStatsTitle, ids::kReset);
+        HWND stats = OpenStats(app, main);
         REQUIRE(stats != nullptr);
         PressButton(Item(stats, ids::kReset));
         const std::optional<MessageBoxView> question = app.WaitMessageBox();

@@ -73,8 +73,9 @@ inline std::vector<std::string> ListRow(HWND list, int row, int columns) {
 }
 
 // Every row top to bottom, each with the texts of its first `columns` cells.
-inline std::vector<std::vector<std::string>> ListRows(HWND list, int columns) {
-    std::vector<std::vector<std::string>> rows;
+using Rows = std::vector<std::vector<std::string>>;
+inline Rows ListRows(HWND list, int columns) {
+    Rows rows;
     const int count = ListRowCount(list);
     for (int row = 0; row < count; ++row) {
         rows.push_back(ListRow(list, row, columns));

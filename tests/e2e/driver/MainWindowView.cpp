@@ -30,4 +30,8 @@ std::optional<TickText> ParseTickText(const std::string& text) {
     return std::nullopt;
 }
 
+bool ShowsConnection(const std::string& status) {
+    return status == texts::kConnected || ParseTickText(status).has_value();
+}
+
 } // namespace e2e

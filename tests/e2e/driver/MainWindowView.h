@@ -31,5 +31,7 @@ struct TickText {
     int minutes = 0;
 };
 std::optional<TickText> ParseTickText(const std::string& text);
+// The status line tells of a connection: the success text, or already a tick.
+bool ShowsConnection(const std::string& status);
 
 } // namespace e2e

@@ -96,8 +96,7 @@ void OnOwnShell(void (*body)(SimulatedShell&)) {
 
 // Started with the settings text and connected: the window hidden, the icon added.
 Started StartConnected(const std::string& settingsText) {
-    Started s = StartProgram(QuickConnectBook(), settingsText);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook(), settingsText);
     REQUIRE_MSG(ConnectAndWait(s), "the program did not connect");
     return s;
 }
@@ -164,30 +163,16 @@ MessageBoxView WaitLimitQuestion(const Started& s) {
 
 // A balloon Wine's own taskbar shows: a tooltip window of its shell, whose text is the
 // balloon's text (the title is drawn, not held as text).
-struct BalloonSearch {
-    DWORD programId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBalloon(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<BalloonSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->programId && IsWindowVisible(window) &&
-        ClassNameOf(window) == "tooltips_class32" && WindowText(window).rfind("本期套餐", 0) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND ShownBalloon(DWORD programId, std::string* text) {
-    BalloonSearch search{programId, nullptr};
-    EnumWindows(&FindBalloon, reinterpret_cast<LPARAM>(&search));
-    if (search.found) {
-        *text = WindowText(search.found);
+    const std::vector<HWND> shown = TopWindows([&](HWND window) {
+        return ProcessOf(window) != programId && IsWindowVisible(window) &&
+               ClassNameOf(window) == "tooltips_class32" &&
+               WindowText(window).rfind("本期套餐", 0) == 0;
+    });
+    if (!shown.empty()) {
+        *text = WindowText(shown.front());
     }
-    return search.found;
+    return shown.empty() ? nullptr : shown.front();
 }
 
 } // namespace
@@ -285,8 +270,7 @@ E2E_TEST(PlanDialer, AWarningIsNotGivenAgainAfterARestart) {
 }
 
 E2E_TEST(PlanDialer, DialingWithTheAllowanceUsedUpAsksAndNoDoesNotDial) {
-    Started s = StartProgram(QuickConnectBook(), PlanFile(kAllowance + 100));
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook(), PlanFile(kAllowance + 100));
     PressButton(Item(s.main, ids::kDial));
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "no question before dialing");
@@ -303,8 +287,7 @@ E2E_TEST(PlanDialer, DialingWithTheAllowanceUsedUpAsksAndNoDoesNotDial) {
 }
 
 E2E_TEST(PlanDialer, DialingWithTheAllowanceUsedUpAsksAndYesDials) {
-    Started s = StartProgram(QuickConnectBook(), PlanFile(kAllowance + 100));
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(QuickConnectBook(), PlanFile(kAllowance + 100));
     PressButton(Item(s.main, ids::kDial));
     const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
     REQUIRE_MSG(box.has_value(), "no question before dialing");
@@ -352,8 +335,7 @@ E2E_TEST(PlanDialer, WithoutAnAllowanceTheIconKeepsItsOwnRecord) {
 
 E2E_TEST(PlanDialer, APlanChangeRefreshesTheTip) {
     OnOwnShell([](SimulatedShell& shell) {
-        Started s = StartProgram(NeverConnectingBook(), PlanFile(kAllowance - 600, false));
-        REQUIRE(s.main != nullptr);
+        Started s = StartShown(NeverConnectingBook(), PlanFile(kAllowance - 600, false));
         PostMinimise(s.main);
         REQUIRE(WaitHidden(s.main));
         REQUIRE(shell.WaitTip(s.main, kTrayIconId, texts::kTrayTip));

@@ -20,13 +20,6 @@ namespace {
 
 using namespace e2e;
 
-using Rows = std::vector<std::vector<std::string>>;
-
-HWND OpenStats(const App& app, HWND main) {
-    PressButton(Item(main, ids::kStatistics));
-    return app.WaitDialog(kStatsTitle, ids::kStatsList);
-}
-
 HWND OpenPlanFromStats(const App& app, HWND stats) {
     PressButton(Item(stats, ids::kPlan));
     return app.WaitDialog(kPlanTitle, ids::kPlanHours);
@@ -34,17 +27,6 @@ HWND OpenPlanFromStats(const App& app, HWND stats) {
 
 std::string CycleLineShown(HWND stats) {
     return WindowText(Item(stats, ids::kCycleLine));
-}
-
-// Presses the button and returns the notice it brings, answered with OK.
-std::optional<MessageBoxView> NoticeAfter(const App& app, HWND button) {
-    PressButton(button);
-    std::optional<MessageBoxView> box = app.WaitMessageBox();
-    if (box) {
-        AnswerMessageBox(box->window, IDOK);
-        WaitGone(box->window);
-    }
-    return box;
 }
 
 // ---- dates relative to today ----
@@ -174,30 +156,17 @@ HWND WaitSaveDialog(const App& app, HWND stats) {
 
 // The file name edit of the system's save dialog: edit 0x480 of older dialogs, or the edit
 // inside combo box 0x47c, or else its first shown edit.
-struct EditSearch {
-    HWND byId = nullptr;
-    HWND first = nullptr;
-};
-
-BOOL CALLBACK VisitEdit(HWND child, LPARAM param) {
-    auto* found = reinterpret_cast<EditSearch*>(param);
-    if (ClassNameOf(child) != "Edit" || !IsWindowVisible(child)) {
-        return TRUE;
-    }
-    if (found->first == nullptr) {
-        found->first = child;
-    }
-    if (ItemId(child) == 0x480 || ItemId(GetParent(child)) == 0x47c) {
-        found->byId = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FileNameEdit(HWND dialog) {
-    EditSearch search;
-    EnumChildWindows(dialog, &VisitEdit, reinterpret_cast<LPARAM>(&search));
-    return search.byId != nullptr ? search.byId : search.first;
+    HWND first = nullptr;
+    for (HWND child : ChildWindowsOf(dialog)) {
+        if (ClassNameOf(child) == "Edit" && IsWindowVisible(child)) {
+            if (ItemId(child) == 0x480 || ItemId(GetParent(child)) == 0x47c) {
+                return child;
+            }
+            first = first != nullptr ? first : child;
+        }
+    }
+    return first;
 }
 
 // Types the path into the save dialog's file name and presses Save.
@@ -221,32 +190,6 @@ HWND ExportThroughSaveDialog(const App& app, HWND stats, const std::string& path
     return save;
 }
 
-std::string Utf8Of(const std::string& ansi) {
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(
-        static_cast<size_t>(MultiByteToWideChar(936, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                                wide.data(), static_cast<int>(wide.size()))));
-    std::string utf8(wide.size() * 3, '\0');
-    utf8.resize(static_cast<size_t>(
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                            static_cast<int>(utf8.size()), nullptr, nullptr)));
-    return utf8;
-}
-
-std::string FileBytesAt(const std::string& path) {
-    std::string bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-            bytes.append(buffer, got);
-        }
-        std::fclose(file);
-    }
-    return bytes;
-}
-
-const char* const kNoPlan = "";
 const char* const kExportFile = "[Memory]\nMaxDataNumber=3\n[Data]\n"
                                 "data[1]=2003-9-3,3725@15:9:51\ndata[2]=2003-9-4,120@0:1:0\n"
                                 "data[3]=2003-9-5,=1+1@8:0:0\n";
@@ -254,10 +197,8 @@ const char* const kExportFile = "[Memory]\nMaxDataNumber=3\n[Data]\n"
 } // namespace
 
 E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
-    Started s = StartProgram(OneEntryBook(), "[Option]\nUser=someone\n");
-    REQUIRE(s.main != nullptr);
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
+    Started s = StartShown(OneEntryBook(), "[Option]\nUser=someone\n");
+    HWND stats = RequireStats(s);
     CHECK_MSG(CycleLineShown(stats).find("套餐") == std::string::npos,
               "without an allowance: " + CycleLineShown(stats));
     HWND plan = OpenPlanFromStats(s.app, stats);
@@ -314,11 +255,9 @@ E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
 }
 
 E2E_TEST(PlanWindows, BadInputIsRefusedWithTheRangeAndNothingStored) {
-    Started s = StartProgram(OneEntryBook(), "[Plan]\nHours=20\nFirstDay=3\n");
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(OneEntryBook(), "[Plan]\nHours=20\nFirstDay=3\n");
     const std::string before = settings::Bytes();
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
+    HWND stats = RequireStats(s);
     HWND plan = OpenPlanFromStats(s.app, stats);
     REQUIRE(plan != nullptr);
     struct Bad {
@@ -334,12 +273,8 @@ E2E_TEST(PlanWindows, BadInputIsRefusedWithTheRangeAndNothingStored) {
         REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "50"));
         REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanFirstDay), "1"));
         REQUIRE(SetWindowTextTo(Item(plan, bad.field), bad.typed));
-        const std::optional<MessageBoxView> box = NoticeAfter(s.app, Item(plan, ids::kPlanSave));
-        REQUIRE_MSG(box.has_value(), std::string("no notice for ") + Describe(bad.typed));
-        CHECK_EQ(box->caption, texts::kNotice);
-        CHECK_EQ(box->text, bad.answer);
-        CHECK_EQ(box->icon, BoxIcon::Information);
-        CHECK_EQ(box->owner, plan);
+        PressButton(Item(plan, ids::kPlanSave));
+        CheckNotice(s.app, plan, bad.answer);
         CHECK_MSG(IsWindow(plan), "the dialog ended on bad input");
         CHECK_EQ(settings::Bytes(), before);
     }
@@ -349,8 +284,7 @@ E2E_TEST(PlanWindows, BadInputIsRefusedWithTheRangeAndNothingStored) {
 }
 
 E2E_TEST(PlanWindows, SettingsOpenFromTheTrayMenuOverTheWorkArea) {
-    Started s = StartProgram(OneEntryBook());
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(OneEntryBook());
     PostMinimise(s.main);
     REQUIRE(WaitHidden(s.main));
     ChooseTrayItem(s, tray_positions::kPlan);
@@ -369,10 +303,8 @@ E2E_TEST(PlanWindows, SettingsOpenFromTheTrayMenuOverTheWorkArea) {
 
 E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
     const CyclesFile file = FileAroundTheCycle(1, "[Plan]\nHours=100\nFirstDay=1\n");
-    Started s = StartProgram(OneEntryBook(), file.text);
-    REQUIRE(s.main != nullptr);
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
+    Started s = StartShown(OneEntryBook(), file.text);
+    HWND stats = RequireStats(s);
     CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 4);
     CHECK_EQ(CycleLineShown(stats),
              LineDates(file.current) + "已上网 2小时30分，套餐 100小时，剩余 97小时30分（2%）");
@@ -402,11 +334,7 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
     REQUIRE(CloseByBackButton(cycles));
 
     // After a reset the cycle has used nothing.
-    PressButton(Item(stats, ids::kReset));
-    const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
-    REQUIRE(box.has_value());
-    REQUIRE(AnswerMessageBox(box->window, IDYES));
-    REQUIRE(WaitGone(box->window));
+    REQUIRE(AnsweredAfter(s.app, Item(stats, ids::kReset), IDYES).has_value());
     CHECK(WaitUntil([&] {
         return CycleLineShown(stats) ==
                LineDates(file.current) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）";
@@ -416,10 +344,8 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
 
 E2E_TEST(PlanWindows, CycleLineAndTableWithoutAnAllowanceFromTheFifteenth) {
     const CyclesFile file = FileAroundTheCycle(15, "[Plan]\nFirstDay=15\n");
-    Started s = StartProgram(OneEntryBook(), file.text);
-    REQUIRE(s.main != nullptr);
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
+    Started s = StartShown(OneEntryBook(), file.text);
+    HWND stats = RequireStats(s);
     CHECK_EQ(CycleLineShown(stats), LineDates(file.current) + "已上网 2小时30分");
     HWND cycles = OpenCycles(s.app, stats);
     REQUIRE(cycles != nullptr);
@@ -432,37 +358,33 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithoutAnAllowanceFromTheFifteenth) {
 }
 
 E2E_TEST(PlanWindows, ExportWritesTheRecordsAsUtf8Csv) {
-    Started s = StartProgram(OneEntryBook(), kExportFile);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(OneEntryBook(), kExportFile);
     const std::string before = settings::Bytes();
     const std::string path = CaseFolder() + "\\导出.csv";
     DeleteFileA(path.c_str());
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
+    HWND stats = RequireStats(s);
     HWND save = ExportThroughSaveDialog(s.app, stats, path);
     REQUIRE(WaitGone(save));
     const std::string expected =
-        "\xEF\xBB\xBF" + Utf8Of("日期,开始时间,下线时间,秒数,时长\r\n"
-                                "2003-09-03,14:07:46,15:09:51,3725,1:02:05\r\n"
-                                "2003-09-04,2003-09-03 23:59:00,00:01:00,120,0:02:00\r\n"
-                                "2003-09-05,08:00:00,08:00:00,0,0:00:00\r\n");
-    CHECK(WaitUntil([&] { return FileBytesAt(path) == expected; }));
-    CHECK_EQ(FileBytesAt(path), expected);
+        "\xEF\xBB\xBF" + AnsiToUtf8("日期,开始时间,下线时间,秒数,时长\r\n"
+                                    "2003-09-03,14:07:46,15:09:51,3725,1:02:05\r\n"
+                                    "2003-09-04,2003-09-03 23:59:00,00:01:00,120,0:02:00\r\n"
+                                    "2003-09-05,08:00:00,08:00:00,0,0:00:00\r\n");
+    CHECK(WaitUntil([&] { return ReadFileBytes(path) == expected; }));
+    CHECK_EQ(ReadFileBytes(path), expected);
     CHECK_EQ(settings::Bytes(), before);
     CHECK(CloseByBackButton(stats));
 }
 
 E2E_TEST(PlanWindows, ExportToAFileThatCannotBeWrittenShowsANotice) {
-    Started s = StartProgram(OneEntryBook(), kExportFile);
-    REQUIRE(s.main != nullptr);
+    Started s = StartShown(OneEntryBook(), kExportFile);
     const std::string before = settings::Bytes();
     const std::string path = CaseFolder() + "\\locked.csv";
     // Held open without sharing: no one else may write it.
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE(stats != nullptr);
+    HWND stats = RequireStats(s);
     HWND save = ExportThroughSaveDialog(s.app, stats, path);
     // The file exists: the save dialog asks first.
     std::optional<MessageBoxView> box = s.app.WaitMessageBox();

@@ -114,36 +114,26 @@ struct TrayMenuItem {
     unsigned id; // 0: separator
     const char* text;
 };
-inline const std::vector<TrayMenuItem> kIdleTrayItems = {
-    {tray_ids::kShowMain, "显示主界面(&G)..."},
-    {0, ""},
-    {tray_ids::kShowAndDial, "开始拨号计时(&S)..."},
-    {ids::kStatistics, "时间统计(&T)..."},
-    {0, ""},
-    {tray_ids::kRestart, "重新启动计算机(&B)"},
-    {tray_ids::kShutDown, "关闭计算机(&D)"},
-    {0, ""},
-    {ids::kHelp, "软件说明(&A)..."},
-    {0, ""},
-    {tray_ids::kExit, "退出程序(&Q)"},
-    {0, ""},
-    {ids::kPlan, "套餐设置(&P)..."},
-};
-inline const std::vector<TrayMenuItem> kConnectedTrayItems = {
-    {tray_ids::kShowMain, "显示主界面(&G)..."},
-    {0, ""},
-    {ids::kHangUp, "断开网络连接(&C)"},
-    {ids::kStatistics, "时间统计(&T)..."},
-    {0, ""},
-    {tray_ids::kRestart, "重新启动计算机(&R)"},
-    {tray_ids::kShutDown, "关闭计算机(&D)"},
-    {0, ""},
-    {ids::kHelp, "软件说明(&A)..."},
-    {0, ""},
-    {tray_ids::kExit, "退出程序(&Q)"},
-    {0, ""},
-    {ids::kPlan, "套餐设置(&P)..."},
-};
+// The two menus differ in the third item and in the restart item's access key.
+inline std::vector<TrayMenuItem> TrayItems(TrayMenuItem third, const char* restart) {
+    return {{tray_ids::kShowMain, "显示主界面(&G)..."},
+            {0, ""},
+            third,
+            {ids::kStatistics, "时间统计(&T)..."},
+            {0, ""},
+            {tray_ids::kRestart, restart},
+            {tray_ids::kShutDown, "关闭计算机(&D)"},
+            {0, ""},
+            {ids::kHelp, "软件说明(&A)..."},
+            {0, ""},
+            {tray_ids::kExit, "退出程序(&Q)"},
+            {0, ""},
+            {ids::kPlan, "套餐设置(&P)..."}};
+}
+inline const std::vector<TrayMenuItem> kIdleTrayItems =
+    TrayItems({tray_ids::kShowAndDial, "开始拨号计时(&S)..."}, "重新启动计算机(&B)");
+inline const std::vector<TrayMenuItem> kConnectedTrayItems =
+    TrayItems({ids::kHangUp, "断开网络连接(&C)"}, "重新启动计算机(&R)");
 
 // ---- the settings file ----
 

@@ -16,27 +16,8 @@ bool SendW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* r
                                result) != 0;
 }
 
-struct EnumState {
-    DWORD processId;
-    std::string className;
-    bool visibleOnly;
-    std::vector<HWND> found;
-};
-
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<EnumState*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != state->processId) {
-        return TRUE;
-    }
-    if (state->visibleOnly && !IsWindowVisible(window)) {
-        return TRUE;
-    }
-    if (!state->className.empty() && ClassNameOf(window) != state->className) {
-        return TRUE;
-    }
-    state->found.push_back(window);
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
 }
 
@@ -60,11 +41,31 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return static_cast<LRESULT>(result);
 }
 
-std::vector<HWND> TopWindowsOf(DWORD processId, const std::string& className, bool visibleOnly) {
-    EnumState state{processId, className, visibleOnly, {}};
+std::vector<HWND> TopWindows(const std::function<bool(HWND)>& which) {
+    std::vector<HWND> all;
     EnumDesktopWindows(GetThreadDesktop(GetCurrentThreadId()), CollectWindow,
-                       reinterpret_cast<LPARAM>(&state));
-    return state.found;
+                       reinterpret_cast<LPARAM>(&all));
+    all.erase(std::remove_if(all.begin(), all.end(), [&](HWND w) { return !which(w); }), all.end());
+    return all;
+}
+
+std::vector<HWND> TopWindowsOf(DWORD processId, const std::string& className, bool visibleOnly) {
+    return TopWindows([&](HWND window) {
+        return ProcessOf(window) == processId && (!visibleOnly || IsWindowVisible(window)) &&
+               (className.empty() || ClassNameOf(window) == className);
+    });
+}
+
+std::vector<HWND> ChildWindowsOf(HWND parent) {
+    std::vector<HWND> all;
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
 }
 
 std::string WindowText(HWND window) {

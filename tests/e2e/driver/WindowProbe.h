@@ -7,15 +7,22 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
+// Top-level windows of the desktop that `which` takes.
+std::vector<HWND> TopWindows(const std::function<bool(HWND)>& which);
 // Top-level windows of the desktop that belong to the process, with the given class
 // ("" for any); visible ones only unless asked otherwise.
 std::vector<HWND> TopWindowsOf(DWORD processId, const std::string& className = "",
                                bool visibleOnly = true);
+// Every descendant of the window, parents before their children.
+std::vector<HWND> ChildWindowsOf(HWND parent);
+// The process the window belongs to.
+DWORD ProcessOf(HWND window);
 
 // A message sent to another process's window and answered in time (it gives up on a hung
 // window); the answer goes to `result` when given.

@@ -297,6 +297,11 @@ inline const RECT kItem{10, 8, 110, 46};
 constexpr int kIconTop = 8 + (38 - 32) / 2; // 11
 constexpr int kIconLeft = 10 + 3;           // 13
 
+// A canvas of 130 x 60 with the button drawn once at kItem in `state`.
+struct Drawn : Canvas {
+    Drawn(Fixture& f, UINT state) : Canvas(130, 60) { Draw(f, *this, kItem, state); }
+};
+
 // Where the caption's box goes: measured in the button's font, centred in `area`.
 inline RECT ExpectedTextBox(const char* text, const RECT& area) {
     Canvas scratch(8, 8);

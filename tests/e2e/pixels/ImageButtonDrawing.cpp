@@ -14,8 +14,7 @@ using namespace pixels;
 E2E_TEST(ImageButtonPixels, IdleButtonPlacesIconThreePixelsInAndCaptionInTheRest) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
-    Canvas c(130, 60);
-    Draw(f, c, kItem, 0);
+    Drawn c(f, 0);
     const unsigned face = Sys(COLOR_BTNFACE);
 
     CheckRulerAt(c, kIconLeft, kIconTop, __LINE__);
@@ -42,8 +41,7 @@ E2E_TEST(ImageButtonPixels, IdleButtonPlacesIconThreePixelsInAndCaptionInTheRest
 E2E_TEST(ImageButtonPixels, PressedShiftsIconAndCaptionOnePixel) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
-    Canvas c(130, 60);
-    Draw(f, c, kItem, ODS_SELECTED);
+    Drawn c(f, ODS_SELECTED);
     CheckRulerAt(c, kIconLeft + 1, kIconTop + 1, __LINE__);
     const RECT area{46, 9, 111, 47};
     const RECT box = ExpectedTextBox(kCaption, area);
@@ -59,8 +57,7 @@ E2E_TEST(ImageButtonPixels, EmptyCaptionOrHiddenTextCentresTheIconBothWays) {
         Fixture f(variant == 0 ? "" : kCaption);
         f.button.m_bShowText = variant == 0 ? TRUE : FALSE;
         f.button.SetIcons(kRulerIcon, 0, 32, 32);
-        Canvas c(130, 60);
-        Draw(f, c, kItem, 0);
+        Drawn c(f, 0);
         CheckRulerAt(c, 10 + (100 - 32) / 2, kIconTop, __LINE__);
         // No caption anywhere: left and right of the icon is face only.
         CHECK(c.All({11, 9, 44, 45}, Sys(COLOR_BTNFACE)));
@@ -110,8 +107,7 @@ E2E_TEST(ImageButtonPixels, CaptionWiderThanItsAreaOverhangsBothSidesAlike) {
 
 E2E_TEST(ImageButtonPixels, NoIconLeavesTheCaptionCentredInTheWholeItem) {
     Fixture f;
-    Canvas c(130, 60);
-    Draw(f, c, kItem, 0);
+    Drawn c(f, 0);
     CHECK_MSG(CaptionMatches(c, kCaption, ExpectedTextBox(kCaption, kItem), kItem),
               "caption in the whole item");
 }
@@ -120,11 +116,9 @@ E2E_TEST(ImageButtonPixels, IdleAndActiveLooksUseTheirOwnIcons) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, kPlainIcon, 32, 32);
     CHECK(f.button.m_hIconIdle != f.button.m_hIconActive);
-    Canvas idle(130, 60), hovered(130, 60), pressed(130, 60);
-    Draw(f, idle, kItem, 0);
-    Draw(f, pressed, kItem, ODS_SELECTED);
+    Drawn idle(f, 0), pressed(f, ODS_SELECTED);
     f.button.m_bHover = TRUE;
-    Draw(f, hovered, kItem, 0);
+    Drawn hovered(f, 0);
     CHECK_PIXEL(idle, kIconLeft, kIconTop, kMagenta);
     CHECK_PIXEL(idle, kIconLeft + 16, kIconTop + 16, kMagenta);
     CheckRulerAt(hovered, kIconLeft, kIconTop, __LINE__);
@@ -138,8 +132,7 @@ E2E_TEST(ImageButtonPixels, HoveredFlatButtonShowsTheRaisedThinFrame) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     f.button.m_bHover = TRUE;
-    Canvas c(130, 60);
-    Draw(f, c, kItem, 0);
+    Drawn c(f, 0);
     CheckRing(c, {10, 8, 109, 45}, Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_BTNSHADOW), __LINE__);
     // One pixel in is face again, and the icon has not moved.
     CheckRing(c, {11, 9, 108, 44}, Sys(COLOR_BTNFACE), Sys(COLOR_BTNFACE), __LINE__);
@@ -149,8 +142,7 @@ E2E_TEST(ImageButtonPixels, HoveredFlatButtonShowsTheRaisedThinFrame) {
 E2E_TEST(ImageButtonPixels, PressedFlatButtonShowsTheSunkenThinFrame) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
-    Canvas c(130, 60);
-    Draw(f, c, kItem, ODS_SELECTED);
+    Drawn c(f, ODS_SELECTED);
     CheckRing(c, {10, 8, 109, 45}, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT), __LINE__);
 }
 
@@ -158,9 +150,7 @@ E2E_TEST(ImageButtonPixels, FlatButtonWithoutBorderDrawsNoFrame) {
     Fixture f;
     f.button.m_bDrawBorder = FALSE;
     f.button.m_bHover = TRUE;
-    Canvas hovered(130, 60), pressed(130, 60);
-    Draw(f, hovered, kItem, 0);
-    Draw(f, pressed, kItem, ODS_SELECTED);
+    Drawn hovered(f, 0), pressed(f, ODS_SELECTED);
     const unsigned face = Sys(COLOR_BTNFACE);
     CheckRing(hovered, {10, 8, 109, 45}, face, face, __LINE__);
     CheckRing(pressed, {10, 8, 109, 45}, face, face, __LINE__);
@@ -169,9 +159,7 @@ E2E_TEST(ImageButtonPixels, FlatButtonWithoutBorderDrawsNoFrame) {
 E2E_TEST(ImageButtonPixels, ThreeDimensionalLookDrawsTwoRingsAndAShadowFrameWhenPressed) {
     Fixture f("");
     f.button.m_bFlat = FALSE;
-    Canvas up(130, 60), down(130, 60);
-    Draw(f, up, kItem, 0);
-    Draw(f, down, kItem, ODS_SELECTED);
+    Drawn up(f, 0), down(f, ODS_SELECTED);
     CheckRing(up, {10, 8, 109, 45}, Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_3DDKSHADOW), __LINE__);
     CheckRing(up, {11, 9, 108, 44}, Sys(COLOR_3DLIGHT), Sys(COLOR_BTNSHADOW), __LINE__);
     CHECK(up.All({12, 10, 108, 44}, Sys(COLOR_BTNFACE)));
@@ -182,8 +170,7 @@ E2E_TEST(ImageButtonPixels, ThreeDimensionalLookDrawsTwoRingsAndAShadowFrameWhen
 E2E_TEST(ImageButtonPixels, ThreeDimensionalFocusAddsBlackFrameAndFocusRectangleFourPixelsIn) {
     Fixture f("");
     f.button.m_bFlat = FALSE;
-    Canvas c(130, 60);
-    Draw(f, c, kItem, ODS_FOCUS);
+    Drawn c(f, ODS_FOCUS);
     const unsigned face = Sys(COLOR_BTNFACE);
     CheckRing(c, {10, 8, 109, 45}, kBlack, kBlack, __LINE__);
     CheckRing(c, {11, 9, 108, 44}, Sys(COLOR_BTNHIGHLIGHT), Sys(COLOR_3DDKSHADOW), __LINE__);
@@ -201,10 +188,9 @@ E2E_TEST(ImageButtonPixels, ThreeDimensionalFocusAddsBlackFrameAndFocusRectangle
 
 E2E_TEST(ImageButtonPixels, FlatFocusRectangleOnlyWhenAskedThreePixelsIn) {
     Fixture f("");
-    Canvas plain(130, 60), asked(130, 60);
-    Draw(f, plain, kItem, ODS_FOCUS);
+    Drawn plain(f, ODS_FOCUS);
     f.button.m_bFlatFocusRect = TRUE;
-    Draw(f, asked, kItem, ODS_FOCUS);
+    Drawn asked(f, ODS_FOCUS);
     const unsigned face = Sys(COLOR_BTNFACE);
     CHECK(plain.All(kItem, face));
     CHECK(asked.All({10, 8, 110, 11}, face));
@@ -215,8 +201,7 @@ E2E_TEST(ImageButtonPixels, FlatFocusRectangleOnlyWhenAskedThreePixelsIn) {
 E2E_TEST(ImageButtonPixels, DisabledButtonDrawsIconAndCaptionEmbossedOnTheFace) {
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
-    Canvas c(130, 60);
-    Draw(f, c, kItem, ODS_DISABLED);
+    Drawn c(f, ODS_DISABLED);
     const RECT icon{kIconLeft, kIconTop, kIconLeft + 32, kIconTop + 32};
     for (unsigned colour : {kBlue, kRed, kYellow, kGreen}) {
         CHECK_MSG(c.Count(icon, colour) == 0, "icon colour " + Hex(colour) + " still there");
@@ -237,8 +222,7 @@ E2E_TEST(ImageButtonPixels, FrameColoursAreReadAtEachDrawFaceColoursAtConstructi
     const COLORREF changed[] = {RGB(0x40, 0x80, 0x20), RGB(0x20, 0x40, 0xC0)};
     const unsigned oldFace = FromColorRef(saved[0]);
     SetSysColors(2, indices, changed);
-    Canvas c(130, 60);
-    Draw(f, c, kItem, 0);
+    Drawn c(f, 0);
     SetSysColors(2, indices, saved);
     CHECK_PIXEL(c, 10, 8, FromColorRef(changed[1]));
     CHECK_PIXEL(c, 50, 20, oldFace);
@@ -260,8 +244,8 @@ E2E_TEST(ImageButtonPixels, SurfaceCoversOnlyTheClipBoxAndLandsWhereTheTargetDre
     Fixture f;
     f.button.SetIcons(kRulerIcon, 0, 32, 32);
     f.button.m_bHover = TRUE;
-    Canvas whole(130, 60), part(130, 60);
-    Draw(f, whole, kItem, 0);
+    Drawn whole(f, 0);
+    Canvas part(130, 60);
 
     // Only the right part of the item is open to drawing.
     const RECT open{40, 20, 100, 46};
@@ -278,8 +262,8 @@ E2E_TEST(ImageButtonPixels, SurfaceHonoursTheTargetsWindowOrigin) {
     // coordinates and copy back to the same device pixels.
     Fixture f;
     f.button.m_bHover = TRUE;
-    Canvas direct(130, 60), moved(130, 60);
-    Draw(f, direct, kItem, 0);
+    Drawn direct(f, 0);
+    Canvas moved(130, 60);
     SetWindowOrgEx(moved.Dc(), -5, -3, nullptr);
     const RECT item{5, 5, 105, 43}; // device (10, 8)-(110, 46)
     Draw(f, moved, item, 0, &kItem);

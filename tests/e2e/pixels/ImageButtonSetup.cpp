@@ -119,8 +119,7 @@ E2E_TEST(ImageButtonPixels, MissingIconsLeaveTheCaptionCentredInTheWholeItem) {
     Fixture f;
     f.button.SetIcons(31999, 0, 32, 32);
     CHECK(f.button.m_hIconActive == nullptr);
-    Canvas c(130, 60);
-    Draw(f, c, kItem, 0);
+    Drawn c(f, 0);
     CHECK(CaptionMatches(c, kCaption, ExpectedTextBox(kCaption, kItem), kItem));
 }
 

@@ -205,6 +205,14 @@ DWORD Status(HRASCONN conn, DWORD size, ras::ConnStatus* out) {
     return rc;
 }
 
+// Polls the line's status until the handle is no longer valid; false at the deadline.
+bool LineGone(HRASCONN conn) {
+    ras::ConnStatus st;
+    return e2e::WaitUntil(
+        [&] { return Status(conn, ras::kConnStatusSize, &st) == ERROR_INVALID_HANDLE; },
+        e2e::ScaledMs(5000));
+}
+
 // ---- cases ----
 
 const char* const kThreeEntries = u8"entry = 宽带连接\n"
@@ -467,12 +475,7 @@ E2E_TEST(SimRas, ConnectStatusFollowsTheLine) {
 
     CHECK_EQ(Dial1("drops", &drops), DWORD(0));
     CHECK(g_sink.WaitFor(drops, RASCS_Connected));
-    DWORD start = GetTickCount();
-    DWORD rc = 0;
-    while ((rc = Status(drops, ras::kConnStatusSize, &st)) == 0 &&
-           GetTickCount() - start < e2e::ScaledMs(5000))
-        Sleep(10); // polling for the drop, bounded by the deadline
-    CHECK_EQ(rc, DWORD(ERROR_INVALID_HANDLE));
+    CHECK(LineGone(drops));
     CHECK(LogHas("drop handle=" + HandleNum(drops)));
     CHECK_EQ(Status(up, ras::kConnStatusSize, &st), DWORD(0)); // unaffected
 
@@ -511,11 +514,7 @@ E2E_TEST(SimRas, HungUpLineGoesAfterItsTimeAndLateEventsStillCome) {
     const std::string h = HandleNum(conn);
     CHECK(LogHas("event handle=" + h + " state=0x5 error=629 after_hangup"));
 
-    DWORD rc = 0;
-    while ((rc = Status(conn, ras::kConnStatusSize, &st)) == 0 &&
-           GetTickCount() - hungUpAt < e2e::ScaledMs(5000))
-        Sleep(10); // polling for the line to go, bounded by the deadline
-    CHECK_EQ(rc, DWORD(ERROR_INVALID_HANDLE));
+    CHECK(LineGone(conn));
     CHECK(GetTickCount() - hungUpAt >= 390);
 }
 
