@@ -319,7 +319,9 @@ E2E_TEST(ImageButton, DraggingOffAButtonDropsTheFrameAndTheClick) {
     REQUIRE(PointAt(CentreOf(help), [&] { return Raised(help); }));
     LeftButton(true);
     REQUIRE(WaitUntil([&] { return Sunken(help); }));
-    CHECK_MSG(PointAt(EmptySpotOf(s.main), [&] { return Flat(help); }),
+    // Released only once the button itself has let go of the press, not just drawn so.
+    CHECK_MSG(PointAt(EmptySpotOf(s.main),
+                      [&] { return Flat(help) && (Ask(help, BM_GETSTATE) & BST_PUSHED) == 0; }),
               "dragged off: " + DescribeEdges(help));
     LeftButton(false);
     // Released away from the button: the pointer is free again (another button lights up),
