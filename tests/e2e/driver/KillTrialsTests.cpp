@@ -100,7 +100,8 @@ void CheckFileReads(const std::string& bytes) {
         return;
     }
     CHECK_MSG(bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0,
-              "the file ends inside a line: " + Describe(bytes.substr(bytes.size() - 40)));
+              "the file ends inside a line: " +
+                  Describe(bytes.substr(bytes.size() - std::min<size_t>(bytes.size(), 40))));
     size_t at = 0;
     while (at < bytes.size()) {
         size_t end = bytes.find("\r\n", at);
