@@ -25,15 +25,16 @@ unsigned Sys(int index) {
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
-// The pointer moves as the mouse moves it: an absolute move of the input queue.
-void MovePointer(POINT screen) {
+// The pointer moves as the mouse moves it: an absolute move of the input queue, with a button
+// press or release of its own when asked.
+void MovePointer(POINT screen, DWORD buttonFlags = 0) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dx = MulDiv(screen.x, 65535, width - 1);
     input.mi.dy = MulDiv(screen.y, 65535, height - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
     SendInput(1, &input, sizeof input);
 }
 
@@ -56,11 +57,10 @@ bool PointAt(POINT target, const std::function<bool()>& condition,
         timeoutMs);
 }
 
-void LeftButton(bool down) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
+// Pressed or released at `where`, not wherever the pointer is by then: under load a late
+// motion event of the virtual desktop can put the pointer back where it was a moment before.
+void LeftButton(POINT where, bool down) {
+    MovePointer(where, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
 }
 
 POINT CentreOf(HWND window) {
@@ -296,9 +296,9 @@ E2E_TEST(ImageButton, PressShowsTheSunkenFrameAndTheClickOpensTheWindow) {
     Session s;
     HWND help = Item(s.main, ids::kHelp);
     REQUIRE(PointAt(CentreOf(help), [&] { return Raised(help); }));
-    LeftButton(true);
+    LeftButton(CentreOf(help), true);
     CHECK_MSG(WaitUntil([&] { return Sunken(help); }), "pressed: " + DescribeEdges(help));
-    LeftButton(false);
+    LeftButton(CentreOf(help), false);
     HWND window = s.app.WaitDialog(kHelpTitle, ids::kHelpEdit);
     REQUIRE_MSG(window != nullptr, "the click did not open the help window");
     CheckDressed(Item(window, ids::kReturn), "help window's back button");
@@ -307,9 +307,9 @@ E2E_TEST(ImageButton, PressShowsTheSunkenFrameAndTheClickOpensTheWindow) {
     // Its own button takes the pointer and a click as well.
     HWND back = Item(window, ids::kReturn);
     CHECK_MSG(PointAt(CentreOf(back), [&] { return Raised(back); }), DescribeEdges(back));
-    LeftButton(true);
+    LeftButton(CentreOf(back), true);
     CHECK_MSG(WaitUntil([&] { return Sunken(back); }), "back pressed: " + DescribeEdges(back));
-    LeftButton(false);
+    LeftButton(CentreOf(back), false);
     CHECK_MSG(WaitGone(window), "the back button did not end the help window");
 }
 
@@ -317,13 +317,13 @@ E2E_TEST(ImageButton, DraggingOffAButtonDropsTheFrameAndTheClick) {
     Session s;
     HWND help = Item(s.main, ids::kHelp);
     REQUIRE(PointAt(CentreOf(help), [&] { return Raised(help); }));
-    LeftButton(true);
+    LeftButton(CentreOf(help), true);
     REQUIRE(WaitUntil([&] { return Sunken(help); }));
     // Released only once the button itself has let go of the press, not just drawn so.
     CHECK_MSG(PointAt(EmptySpotOf(s.main),
                       [&] { return Flat(help) && (Ask(help, BM_GETSTATE) & BST_PUSHED) == 0; }),
               "dragged off: " + DescribeEdges(help));
-    LeftButton(false);
+    LeftButton(EmptySpotOf(s.main), false);
     // Released away from the button: the pointer is free again (another button lights up),
     // and by then a click would have opened the help window.
     HWND dial = Item(s.main, ids::kDial);
