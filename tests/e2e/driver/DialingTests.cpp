@@ -253,6 +253,18 @@ FollowStatus(HWND window, const std::function<bool(const std::vector<std::string
     return trail;
 }
 
+// A failed dial's trail without the failing stage's own text just before the failure text:
+// the program shows that stage and then releases the line, and a reader whose question it
+// answers meanwhile (it drops the dial's queued events) reads the stage text.
+std::vector<std::string> WithoutFailingStage(std::vector<std::string> trail,
+                                             const std::string& stage) {
+    const size_t n = trail.size();
+    if (n >= 2 && trail[n - 2] == stage && trail[n - 1] == texts::kDialFailed) {
+        trail.erase(trail.end() - 2);
+    }
+    return trail;
+}
+
 // Waits for the connection (the success text, or already a tick); the driver's time of it.
 std::optional<SteadyClock::time_point> WaitConnected(HWND window) {
     std::optional<SteadyClock::time_point> at;
@@ -519,8 +531,8 @@ E2E_TEST(Dialing, DialFailingAtALaterStageEndsIdleAndReleasesTheDial) {
         window,
         [](const std::vector<std::string>& seen) { return seen.back() == texts::kDialFailed; },
         DefaultTimeoutMs(), kBusy, controlsSeen);
-    // The failing stage's own text is replaced at once.
-    CHECK_EQ(trail, (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
+    CHECK_EQ(WithoutFailingStage(trail, "验证用户名和口令"),
+             (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
     CheckIdleOnScreen(window);
     CheckHungUpOnce(app, "1", std::nullopt);
     CHECK_MSG(!settings::RecordCounter().has_value(), "a failed dial stored a record");
@@ -556,7 +568,8 @@ E2E_TEST(Dialing, DisconnectedEventWithoutErrorIsAFailedDialNotAConnection) {
             return seen.back() == texts::kDialFailed || ShowsConnection(seen.back());
         },
         DefaultTimeoutMs(), kBusy, controlsSeen);
-    CHECK_EQ(trail, (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
+    CHECK_EQ(WithoutFailingStage(trail, "端开连接"),
+             (std::vector<std::string>{texts::kReady, "正在打开端口", texts::kDialFailed}));
     CHECK_MSG(WaitControls(window, kIdle), "controls " + Describe(ReadControls(window)));
     CHECK_EQ(Calls(app, "RasHangUpA").size(), 1u);
     // No timer: a tick would come within a second.
