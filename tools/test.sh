@@ -26,6 +26,8 @@ failed_stages=()
 timings=("$(printf '%-22s %4d s' "setup and build" $((SECONDS - start)))")
 log_dir=$root/build/test-logs
 mkdir -p "$log_dir"
+# Only this run's logs: a stage that did not run must not be judged by an earlier run's.
+rm -f "$log_dir"/*.log "$log_dir"/*.status
 
 # Adds a stage's closing "N passed, N failed" line (or its exit code) to the run's counts.
 account() {
@@ -92,7 +94,7 @@ join_beside() {
             [ -f "$log_dir/$name.log" ] || echo "the stage did not run" >"$log_dir/$name.log"
             cat "$log_dir/$name.log"
             status=1 seconds=0
-            read -r status seconds <"$log_dir/$name.status"
+            [ -f "$log_dir/$name.status" ] && read -r status seconds <"$log_dir/$name.status"
             account "$name" "$status" "$seconds"
         done
     done
