@@ -6,11 +6,11 @@
 
 #include "controls/ImageButton_win.h"
 #include "dialer/Connection.h"
-#include "dialer/Messages.h"
 #include "dialer/PlanWatch.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "store/ProfileStore.h"
 #include "store/SecretProtector.h"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/Handles.h"
 #include "store/FileBytes.h"
 
 namespace store {
@@ -64,9 +65,9 @@ public:
     ReadStatus ReadAll(const std::string& path, std::size_t limit, std::string* bytes,
                        FileStamp* stamp) const override {
         // Shared for every use, so that reading never stands in the way of a replace.
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const fw::UniqueHandle file(CreateFileA(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file == INVALID_HANDLE_VALUE) {
             return IsMissing(GetLastError()) ? ReadStatus::Missing : ReadStatus::Failed;
         }
@@ -76,15 +77,14 @@ public:
             *stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
             status = ReadOpen(file, stamp->size, limit, bytes);
         }
-        CloseHandle(file);
         return status;
     }
 
     bool ReplaceAll(const std::string& path, const std::string& bytes,
                     std::optional<FileStamp>* stamp) override {
         const std::string temporary = TemporaryPath(path);
-        HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        fw::UniqueHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file == INVALID_HANDLE_VALUE) {
             return false;
         }
@@ -99,7 +99,8 @@ public:
             done += written;
         }
         flushed = flushed && FlushFileBuffers(file);
-        CloseHandle(file);
+        // Closed before the move: the file may not be moved while it is open.
+        file.Reset();
         if (!flushed || !MoveOver(temporary, path)) {
             DeleteFileA(temporary.c_str());
             return false;

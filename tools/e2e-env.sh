@@ -44,6 +44,16 @@ e2e_limit() {
     echo $(($1 * ${E2E_TIMEOUT_MS:-10000} / 10000))
 }
 
+# Wine runs a 32-bit Windows program in a 32-bit Linux process. A kernel without IA-32
+# emulation (some virtual machines run 64-bit user code only) refuses every such process, and
+# then nothing of ours runs under Wine. The 32-bit loader of the C library tells.
+e2e_runs_32bit() {
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+e2e_no_32bit_message="this machine's kernel runs no 32-bit programs (IA-32 emulation is off), \
+and Wine runs a 32-bit Windows program only in a 32-bit process"
+
 e2e_print_summary() {
     printf '%d passed, %d failed\n' "$1" "$2"
 }
@@ -99,6 +109,10 @@ e2e_setup_prefix() {
     export WINEPREFIX=$build_dir/wineprefix
     export WINEARCH=${WINEARCH:-win64}
     export WINEDEBUG=${WINEDEBUG:--all}
+    if ! e2e_runs_32bit; then
+        e2e_log "cannot run the program under Wine: $e2e_no_32bit_message"
+        return 1
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         e2e_log "creating the Wine prefix $WINEPREFIX"
         # No Mono or Gecko: they are not needed and would ask to be downloaded.

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "dialer/Messages.h"
 #include "framework/WinApp.h"
 #include "plan/PlanSettings.h"
+#include "res/messages.h"
 #include "windows/Notice_win.h"
 
 namespace {

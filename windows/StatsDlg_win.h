@@ -7,6 +7,7 @@
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
 #include "framework/ListCtrl.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include <memory>
 #include <vector>
@@ -15,10 +16,6 @@
 #include "store/ProfileStore.h"
 #include "store/SettingsFile.h"
 #include "windows/StatsModel.h"
-
-// Posted by the statistics window to itself when it opens over a settings file it cannot use:
-// the notice comes once the window is up.
-#define WM_STATSFILENOTICE 0x8070
 
 // The statistics window: every stored connection as a row (newest on top), their total, and
 // clearing them. Each opening reads the settings file afresh; nothing is kept between openings.

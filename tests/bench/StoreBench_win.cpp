@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "store/ConnectionRecord.h"
-#include "store/PrivateProfileStore_win.h"
+#include "tests/e2e/interop/PrivateProfileStore.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsKeys.h"
 

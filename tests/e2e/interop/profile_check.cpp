@@ -14,7 +14,7 @@
 #include "store/ConnectionRecord.h"
 #include "store/DataProtection_win.h"
 #include "store/Options.h"
-#include "store/PrivateProfileStore_win.h"
+#include "tests/e2e/interop/PrivateProfileStore.h"
 #include "store/SettingsFile.h"
 #include "tests/e2e/interop/InteropCases.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// The main window's own message numbers and timer ids. The dial events arrive as <ras.h>'s
-// WM_RASDIALEVENT (wParam: RAS connection state, lParam: RAS error code), which the dial
-// callback posts.
+// The program's own message numbers and timer ids, one list for every window. The dial events
+// arrive as <ras.h>'s WM_RASDIALEVENT (wParam: RAS connection state, lParam: RAS error code),
+// which the dial callback posts.
 
 #define WM_TRAYNOTIFY 0x8064  // wParam: icon id, lParam: mouse message
 #define ID_TIMER_SECONDS 1001 // one tick a second while connected
@@ -13,3 +13,6 @@
 // question to hang up is asked from its own message, outside the tick that found it due.
 // wParam: the number of the connection it is asked for.
 #define WM_PLANASKLIMIT 0x8066
+// Posted by the statistics window to itself when it opens over a settings file it cannot use:
+// the notice comes once the window is up.
+#define WM_STATSFILENOTICE 0x8070

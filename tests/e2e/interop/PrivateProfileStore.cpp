@@ -1,4 +1,4 @@
-#include "store/PrivateProfileStore_win.h"
+#include "tests/e2e/interop/PrivateProfileStore.h"
 
 #include <windows.h>
 
