@@ -6,6 +6,7 @@
 #include "probes/Desktop.h"
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
+#include "steps/StartSteps.h"
 #include "TestRunner.h"
 #include "Text.h"
 

@@ -15,7 +15,7 @@
 #include "probes/SettingsFile.h"
 #include "probes/TrayProbe.h"
 #include "probes/WindowProbe.h"
-#include "steps/TraySteps.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -99,16 +99,14 @@ PowerObservation ObservePowerCommand(const Started& s, bool connected) {
 
 // A connected program, counting, hidden in the tray; or an idle one hidden in the tray.
 Started StartForPowerCommand(bool connected, int* secondsBefore) {
-    Started s = StartShown(connected ? QuickConnectBook() : NeverConnectingBook());
     if (connected) {
-        REQUIRE_MSG(ConnectAndWait(s), "the connect step did not hide the window");
+        Started s = StartConnected();
         REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "the seconds did not start counting");
         *secondsBefore = ShownSeconds(s.main).value_or(0);
-    } else {
-        HideToTray(s);
-        *secondsBefore = 0;
+        return s;
     }
-    return s;
+    *secondsBefore = 0;
+    return StartHidden();
 }
 
 // The verdict of a power case, kept in a file the run script reads after the session ended:

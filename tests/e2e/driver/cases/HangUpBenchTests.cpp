@@ -8,6 +8,7 @@
 #include "probes/ProgramFacts.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -45,9 +46,7 @@ void TimeHangUps(int records) {
     std::vector<double> times;
     for (int i = 0; i < repeats; ++i) {
         PressButton(Item(s.main, ids::kDial));
-        REQUIRE_MSG(
-            WaitUntil([&] { return ShowsConnection(WindowText(Item(s.main, ids::kStatus))); }),
-            "no connection");
+        REQUIRE_MSG(WaitConnected(s.main).has_value(), "no connection");
         REQUIRE(WaitUntil([] { return settings::Stored("Running", "Record").has_value(); }));
         HWND button = Item(s.main, ids::kHangUp);
         const double start = NowMs();

@@ -6,6 +6,7 @@
 #include "probes/MainWindowView.h"
 #include "probes/Screenshot.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -22,11 +23,6 @@ const DialogLayout kLayout{
     {{ids::kHelpEdit, "Edit", nullptr, {7, 7, 275, 153}, TabStop::No},
      {ids::kReturn, "Button", "返回主界面", {194, 157, 274, 181}, TabStop::Yes}},
     ids::kReturn};
-
-HWND OpenHelp(const App& app, HWND main) {
-    PressButton(Item(main, ids::kHelp));
-    return app.WaitDialog(kHelpTitle, ids::kHelpEdit);
-}
 
 void CheckHelpText(HWND help, const std::string& context) {
     const std::string shown = WindowText(Item(help, ids::kHelpEdit));

@@ -7,6 +7,7 @@
 #include "probes/MainWindowView.h"
 #include "probes/Screenshot.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 

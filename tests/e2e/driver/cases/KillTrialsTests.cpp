@@ -11,6 +11,7 @@
 #include "probes/ProgramFacts.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -145,10 +146,6 @@ HWND StartAndRecover(App& app, std::vector<std::string>& records) {
     return main;
 }
 
-bool WaitConnected(HWND main) {
-    return WaitUntil([&] { return ShowsConnection(WindowText(Item(main, ids::kStatus))); });
-}
-
 void RunTrial() {
     TrialRun& run = Run();
     const int number = ++run.done;
@@ -182,7 +179,7 @@ void RunTrial() {
         if (phase == Phase::Dialing) {
             delayMs = Between(0, 1000);
         } else {
-            REQUIRE_MSG(WaitConnected(main), "no connection");
+            REQUIRE_MSG(WaitConnected(main).has_value(), "no connection");
             connectedAt = SteadyClock::now();
             delayMs = longConnection ? Between(31000, 65000) : Between(0, 2500);
             if (phase == Phase::HangUp) {

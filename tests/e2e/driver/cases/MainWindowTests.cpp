@@ -5,7 +5,7 @@
 #include "probes/MainWindowView.h"
 #include "probes/Screenshot.h"
 #include "probes/WindowProbe.h"
-#include "steps/TraySteps.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 

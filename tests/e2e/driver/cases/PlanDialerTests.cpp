@@ -16,7 +16,7 @@
 #include "probes/TaskbarlessDesktop.h"
 #include "probes/TrayIconProbe.h"
 #include "probes/WindowProbe.h"
-#include "steps/TraySteps.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -92,13 +92,6 @@ void OnOwnShell(void (*body)(SimulatedShell&)) {
         },
         &error);
     CHECK_MSG(ran, error);
-}
-
-// Started with the settings text and connected: the window hidden, the icon added.
-Started StartConnected(const std::string& settingsText) {
-    Started s = StartShown(QuickConnectBook(), settingsText);
-    REQUIRE_MSG(ConnectAndWait(s), "the program did not connect");
-    return s;
 }
 
 // A text the program shows for the cycle's time at the moment it warned: that moment lies

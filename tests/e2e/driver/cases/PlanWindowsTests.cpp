@@ -8,7 +8,7 @@
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
-#include "steps/TraySteps.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -19,11 +19,6 @@
 namespace {
 
 using namespace e2e;
-
-HWND OpenPlanFromStats(const App& app, HWND stats) {
-    PressButton(Item(stats, ids::kPlan));
-    return app.WaitDialog(kPlanTitle, ids::kPlanHours);
-}
 
 std::string CycleLineShown(HWND stats) {
     return WindowText(Item(stats, ids::kCycleLine));
@@ -128,66 +123,6 @@ CyclesFile FileAroundTheCycle(int firstDay, const std::string& planSection) {
                 "\ndata[3]=" + Record(start, 7200, "12:0:0") + "\ndata[4]=昨天晚上,60@12:0:0\n" +
                 planSection;
     return file;
-}
-
-HWND OpenCycles(const App& app, HWND stats) {
-    PressButton(Item(stats, ids::kCycles));
-    return app.WaitDialog(kCyclesTitle, ids::kCyclesList);
-}
-
-// ---- the save dialog ----
-
-// The system's save dialog of the process: a dialog with the file name box of the system's
-// dialogs (combo box 0x47c, or edit 0x480 in older ones).
-HWND WaitSaveDialog(const App& app, HWND stats) {
-    HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND window : TopWindowsOf(app.Id(), "#32770")) {
-            if (window != stats && !LooksLikeMessageBox(window) &&
-                (Item(window, 0x47c) != nullptr || Item(window, 0x480) != nullptr)) {
-                found = window;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
-// The file name edit of the system's save dialog: edit 0x480 of older dialogs, or the edit
-// inside combo box 0x47c, or else its first shown edit.
-HWND FileNameEdit(HWND dialog) {
-    HWND first = nullptr;
-    for (HWND child : ChildWindowsOf(dialog)) {
-        if (ClassNameOf(child) == "Edit" && IsWindowVisible(child)) {
-            if (ItemId(child) == 0x480 || ItemId(GetParent(child)) == 0x47c) {
-                return child;
-            }
-            first = first != nullptr ? first : child;
-        }
-    }
-    return first;
-}
-
-// Types the path into the save dialog's file name and presses Save.
-bool SaveAs(HWND dialog, const std::string& path) {
-    HWND name = FileNameEdit(dialog);
-    if (!CHECK_MSG(name != nullptr, "the save dialog has no file name edit") ||
-        !SetWindowTextTo(name, path)) {
-        return false;
-    }
-    PressButton(Item(dialog, IDOK));
-    return true;
-}
-
-// Presses "导出..." and saves to the path through the system's save dialog; returns the dialog,
-// which may still ask about an existing file.
-HWND ExportThroughSaveDialog(const App& app, HWND stats, const std::string& path) {
-    PressButton(Item(stats, ids::kExport));
-    HWND save = WaitSaveDialog(app, stats);
-    REQUIRE_MSG(save != nullptr, "no save dialog");
-    REQUIRE(SaveAs(save, path));
-    return save;
 }
 
 const char* const kExportFile = "[Memory]\nMaxDataNumber=3\n[Data]\n"

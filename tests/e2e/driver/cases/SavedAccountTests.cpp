@@ -5,6 +5,7 @@
 #include "probes/MainWindowView.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 
 namespace {
@@ -35,8 +36,7 @@ bool WaitOptionFilled(const char* key) {
 
 // Types the account into the fields and ticks the save box; returns once the file holds it.
 void TypeAndSave(const Started& s, const std::string& user, const std::string& password) {
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kUser), user));
-    REQUIRE(SetWindowTextTo(Item(s.main, ids::kPassword), password));
+    REQUIRE(TypeAccount(s.main, user, password));
     ClickControl(Item(s.main, ids::kSaveBox));
     REQUIRE_MSG(WaitOption("SaveUserPwd", "True"), "the flag was not written");
     REQUIRE_MSG(WaitOptionFilled("Pwd"), "the password was not written");

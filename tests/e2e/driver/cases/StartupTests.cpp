@@ -6,6 +6,7 @@
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 
 namespace {

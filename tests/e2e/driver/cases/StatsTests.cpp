@@ -9,6 +9,7 @@
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -71,13 +72,6 @@ const DialogLayout kLayout{
      {ids::kCycles, "Button", "各期统计", {114, 179, 195, 204}, TabStop::Yes},
      {ids::kExport, "Button", "导出...", {199, 179, 280, 204}, TabStop::Yes}},
     ids::kReturn};
-
-// The same command as the tray menus send it, for a main window that is not on the screen.
-HWND OpenStatsByCommand(const App& app, HWND main) {
-    PostMessageA(main, WM_COMMAND, MAKEWPARAM(ids::kStatistics, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Item(main, ids::kStatistics)));
-    return app.WaitDialog(kStatsTitle, ids::kStatsList);
-}
 
 Rows ListedRows(HWND stats) {
     return ListRows(Item(stats, ids::kStatsList), 3);

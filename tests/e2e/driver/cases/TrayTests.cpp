@@ -10,7 +10,7 @@
 #include "probes/TaskbarlessDesktop.h"
 #include "probes/TrayProbe.h"
 #include "probes/WindowProbe.h"
-#include "steps/TraySteps.h"
+#include "steps/Steps.h"
 #include "TestRunner.h"
 #include "Text.h"
 
@@ -19,30 +19,6 @@ namespace {
 using namespace e2e;
 
 using namespace tray_positions;
-
-// Waits until the window has gone to the tray (ends the case otherwise), never minimised.
-void RequireHiddenNotIconic(HWND main) {
-    bool iconic = false;
-    REQUIRE_MSG(WaitHidden(main, &iconic), "the window stayed on screen");
-    CHECK_MSG(!iconic, "the window was minimised instead of hidden");
-}
-
-void CloseMenuWithEscape(const Started& s, HWND menu) {
-    PressKey(menu, VK_ESCAPE);
-    CHECK_MSG(WaitNoPopupMenu(s.app.Id()), "Esc did not close the tray menu");
-}
-
-// A modal dialog of the program other than the main window and message boxes.
-HWND WaitOwnedDialog(const App& app, HWND main) {
-    return app.WaitDialog([&](HWND w) { return w != main && !LooksLikeMessageBox(w); });
-}
-
-// Exactly one icon on the taskbar, and it is the program's, shown with its window id.
-void CheckOneIcon(HWND main, const std::string& when) {
-    CHECK_MSG(WaitUntil([&] { return TrayIconPresent(main); }), "no tray icon " + when);
-    CHECK_MSG(WaitUntil([] { return VisibleTrayIconCount() == 1; }),
-              "taskbar shows " + std::to_string(VisibleTrayIconCount()) + " icons " + when);
-}
 
 // The item list of a tray menu in the program file, against the expected one.
 void CheckMenuResource(UINT menuId, const std::vector<TrayMenuItem>& expected) {

@@ -1,7 +1,6 @@
 #include "probes/AppProcess.h"
 
 #include "probes/Desktop.h"
-#include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
 #include "TestRunner.h"
 #include "Text.h"
@@ -62,24 +61,6 @@ std::string ImagePath(HANDLE process) {
 
 bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
-// The main window up and the program idle after showing it.
-Started Settled(App app) {
-    Started s;
-    s.app = std::move(app);
-    s.main = s.app.WaitMainWindow();
-    if (!s.main) {
-        return s;
-    }
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, s.app.Id());
-    if (process) {
-        WaitForInputIdle(process, DefaultTimeoutMs());
-        CloseHandle(process);
-    }
-    // Handled after the show that follows the first empty queue.
-    SendTo(s.main, WM_NULL);
-    return s;
 }
 
 } // namespace
@@ -284,59 +265,6 @@ bool App::EndWithCloseBox(unsigned timeoutMs) {
             return false;
         },
         timeoutMs);
-}
-
-Started StartProgram(const PhoneBook& book, const std::string& settingsText) {
-    if (!settingsText.empty()) {
-        CHECK_MSG(settings::Write(settingsText), "cannot write " + settings::Path());
-    }
-    return Settled(App::Start(book));
-}
-
-Started StartProgramReading(const std::string& phoneBookPath) {
-    return Settled(App::StartReading(phoneBookPath));
-}
-
-Started StartShown(const PhoneBook& book, const std::string& settingsText) {
-    Started s = StartProgram(book, settingsText);
-    REQUIRE_MSG(s.main != nullptr, "the main window did not appear");
-    return s;
-}
-
-HWND OpenStats(const App& app, HWND main) {
-    PressButton(Item(main, ids::kStatistics));
-    return app.WaitDialog(kStatsTitle, ids::kStatsList);
-}
-
-HWND RequireStats(const Started& s) {
-    HWND stats = OpenStats(s.app, s.main);
-    REQUIRE_MSG(stats != nullptr, "the statistics window did not open");
-    return stats;
-}
-
-std::optional<MessageBoxView> Answered(const App& app, int answer) {
-    std::optional<MessageBoxView> box = app.WaitMessageBox();
-    if (box) {
-        REQUIRE_MSG(AnswerMessageBox(box->window, answer), "the box has no such button");
-        REQUIRE_MSG(WaitGone(box->window), "the box stayed after the answer");
-    }
-    return box;
-}
-
-std::optional<MessageBoxView> AnsweredAfter(const App& app, HWND button, int answer) {
-    PressButton(button);
-    return Answered(app, answer);
-}
-
-void CheckNotice(const App& app, HWND owner, const std::string& text) {
-    const std::optional<MessageBoxView> box = Answered(app);
-    if (CHECK_MSG(box.has_value(), "no notice: expected " + text)) {
-        CHECK_EQ(box->text, text);
-        CHECK_EQ(box->caption, texts::kNotice);
-        CHECK_EQ(box->buttons, std::vector<int>{IDOK});
-        CHECK_EQ(box->icon, BoxIcon::Information);
-        CHECK_EQ(box->owner, owner);
-    }
 }
 
 std::vector<DWORD> RunningCopies() {

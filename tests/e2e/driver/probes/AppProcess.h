@@ -1,8 +1,8 @@
 #pragma once
 
 // Starting kelvorin.exe on the test desktop with a phone book of the simulated RAS service,
-// watching its windows and its end, and making sure no copy outlives a case; and the start step
-// of the cases (StartProgram).
+// watching its windows and its end, and making sure no copy outlives a case. The cases start it
+// through the start steps (steps/StartSteps.h).
 
 #include "probes/MessageBoxProbe.h"
 #include "probes/ProgramFacts.h"
@@ -93,36 +93,6 @@ private:
     std::string m_phoneBook;
     std::string m_rasLog;
 };
-
-// The start step of the cases: the settings file replaced by `settingsText` (left as it is
-// when that is empty), the program started with the phone book, and its main window up with
-// the program idle. The dialog manager shows a dialog once more when its queue first runs
-// empty, which would undo a hide requested before. `main` is nullptr when the window did not
-// appear; cases about what comes instead of the window start the program with App::Start.
-struct Started {
-    App app;
-    HWND main = nullptr;
-};
-Started StartProgram(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
-// The same with the phone book read from a path of the caller's (a pipe).
-Started StartProgramReading(const std::string& phoneBookPath);
-// StartProgram for the cases that need the window: ends the case when it did not appear.
-Started StartShown(const PhoneBook& book = OneEntryBook(), const std::string& settingsText = {});
-
-// Waits for a message box, reads it, answers it (OK for a notice) and waits until it has gone
-// (ends the case when it cannot be answered or stays); empty when no box came.
-std::optional<MessageBoxView> Answered(const App& app, int answer = IDOK);
-// Presses the button, then Answered.
-std::optional<MessageBoxView> AnsweredAfter(const App& app, HWND button, int answer = IDOK);
-
-// Answered, and the box a notice of `owner` with the text: the caption "提示", OK its only
-// button, the information icon.
-void CheckNotice(const App& app, HWND owner, const std::string& text);
-
-// Presses "时间统计" in the main window and waits for the statistics window; nullptr when none
-// came. RequireStats ends the case instead.
-HWND OpenStats(const App& app, HWND main);
-HWND RequireStats(const Started& s);
 
 // Process ids of running copies of AppPath().
 std::vector<DWORD> RunningCopies();

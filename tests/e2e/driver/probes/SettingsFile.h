@@ -41,3 +41,28 @@ std::optional<std::string> RecordCounter();
 std::optional<std::string> Record(int number);
 
 } // namespace e2e::settings
+
+namespace e2e {
+
+// Keeps the settings file open without sharing for as long as it lives, as another program
+// can: every write to it fails. (Its read-only attribute would not do: Wine maps it to the
+// file's mode bits, which do not stop a process running as root.)
+class LockedSettings {
+public:
+    LockedSettings()
+        : m_file(CreateFileA(settings::Path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~LockedSettings() {
+        if (Held()) {
+            CloseHandle(m_file);
+        }
+    }
+    LockedSettings(const LockedSettings&) = delete;
+    LockedSettings& operator=(const LockedSettings&) = delete;
+    bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_file;
+};
+
+} // namespace e2e
