@@ -2,10 +2,11 @@
 // desktop (E2E_DESKTOP), the screenshot folder (E2E_SHOT_DIR) and the case folders
 // (E2E_WORK_DIR).
 
-#include "AppProcess.h"
-#include "Desktop.h"
-#include "Screenshot.h"
-#include "SettingsFile.h"
+#include "probes/AppProcess.h"
+#include "probes/Desktop.h"
+#include "probes/Screenshot.h"
+#include "probes/SettingsFile.h"
+#include "steps/StartSteps.h"
 #include "TestRunner.h"
 #include "Text.h"
 

@@ -1,0 +1,341 @@
+// The monthly allowance as the windows show it: the plan settings dialog, the statistics
+// window's line for the current cycle, the table of cycles and the CSV export.
+
+#include "probes/AppProcess.h"
+#include "probes/DialogProbe.h"
+#include "probes/ListViewProbe.h"
+#include "probes/MessageBoxProbe.h"
+#include "probes/Screenshot.h"
+#include "probes/SettingsFile.h"
+#include "probes/WindowProbe.h"
+#include "steps/Steps.h"
+#include "TestRunner.h"
+#include "Text.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+using namespace e2e;
+
+std::string CycleLineShown(HWND stats) {
+    return WindowText(Item(stats, ids::kCycleLine));
+}
+
+// ---- dates relative to today ----
+
+struct Day {
+    int year;
+    int month;
+    int day;
+};
+
+Day Today() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay};
+}
+
+Day AddDays(const Day& date, int days) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(date.year);
+    time.wMonth = static_cast<WORD>(date.month);
+    time.wDay = static_cast<WORD>(date.day);
+    FILETIME file{};
+    SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    ticks.QuadPart += static_cast<LONGLONG>(days) * 864000000000LL;
+    file.dwLowDateTime = ticks.LowPart;
+    file.dwHighDateTime = ticks.HighPart;
+    FileTimeToSystemTime(&file, &time);
+    return {time.wYear, time.wMonth, time.wDay};
+}
+
+Day SameDayMonthsOn(const Day& date, int months) {
+    const int index = date.year * 12 + (date.month - 1) + months;
+    return {index / 12, index % 12 + 1, date.day};
+}
+
+// The first day of the cycle that holds `date`, and of the one after it.
+Day CycleStart(const Day& date, int firstDay) {
+    const Day inMonth{date.year, date.month, firstDay};
+    return date.day >= firstDay ? inMonth : SameDayMonthsOn(inMonth, -1);
+}
+
+std::string Format(const char* format, int a, int b, int c = 0, int d = 0, int e = 0, int f = 0) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, a, b, c, d, e, f);
+    return text;
+}
+
+// "Y-M-D,seconds@h:m:s" as the program stores a connection.
+std::string Record(const Day& hungUp, int seconds, const char* time) {
+    return Format("%d-%d-%d,", hungUp.year, hungUp.month, hungUp.day) + std::to_string(seconds) +
+           "@" + time;
+}
+
+struct CycleDays {
+    Day first;
+    Day last;
+};
+
+CycleDays CycleAt(const Day& start, int firstDay) {
+    return {start, AddDays(SameDayMonthsOn({start.year, start.month, firstDay}, 1), -1)};
+}
+
+std::string TableDates(const CycleDays& cycle) {
+    if (cycle.first.year == cycle.last.year) {
+        return Format("%d年%d月%d日—%d月%d日", cycle.first.year, cycle.first.month, cycle.first.day,
+                      cycle.last.month, cycle.last.day);
+    }
+    return Format("%d年%d月%d日—%d年%d月%d日", cycle.first.year, cycle.first.month, cycle.first.day,
+                  cycle.last.year, cycle.last.month, cycle.last.day);
+}
+
+std::string LineDates(const CycleDays& cycle) {
+    return Format("本期（%d月%d日—%d月%d日）", cycle.first.month, cycle.first.day, cycle.last.month,
+                  cycle.last.day);
+}
+
+// Four connections around the current cycle's first day S: one hung up at S 00:30 after an
+// hour (half in each cycle), two hours ending S 12:00, an hour and a half 40 days before S (two
+// cycles back), and a record that is no date, listed but counted nowhere.
+struct CyclesFile {
+    std::string text;
+    CycleDays current;
+    CycleDays previous;
+    CycleDays beforeThat;
+};
+
+CyclesFile FileAroundTheCycle(int firstDay, const std::string& planSection) {
+    const Day start = CycleStart(Today(), firstDay);
+    const Day back40 = AddDays(start, -40);
+    CyclesFile file;
+    file.current = CycleAt(start, firstDay);
+    file.previous = CycleAt(CycleStart(AddDays(start, -1), firstDay), firstDay);
+    file.beforeThat = CycleAt(CycleStart(back40, firstDay), firstDay);
+    file.text = "[Memory]\nMaxDataNumber=4\n[Data]\ndata[1]=" + Record(back40, 5400, "20:0:0") +
+                "\ndata[2]=" + Record(start, 3600, "0:30:0") +
+                "\ndata[3]=" + Record(start, 7200, "12:0:0") + "\ndata[4]=昨天晚上,60@12:0:0\n" +
+                planSection;
+    return file;
+}
+
+const char* const kExportFile = "[Memory]\nMaxDataNumber=3\n[Data]\n"
+                                "data[1]=2003-9-3,3725@15:9:51\ndata[2]=2003-9-4,120@0:1:0\n"
+                                "data[3]=2003-9-5,=1+1@8:0:0\n";
+
+} // namespace
+
+E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
+    Started s = StartShown(OneEntryBook(), "[Option]\nUser=someone\n");
+    HWND stats = RequireStats(s);
+    CHECK_MSG(CycleLineShown(stats).find("套餐") == std::string::npos,
+              "without an allowance: " + CycleLineShown(stats));
+    HWND plan = OpenPlanFromStats(s.app, stats);
+    REQUIRE(plan != nullptr);
+    CheckModalLayout(
+        plan, stats,
+        {kPlanTemplate,
+         250,
+         115,
+         {{ids::kLabel, "Static", "每期上网时数：", {12, 15, 80, 23}},
+          {ids::kPlanHours, "Edit", nullptr, {82, 12, 122, 26}, TabStop::Yes},
+          {ids::kLabel, "Static", "小时（0 表示不限，最多 744）", {127, 15, 245, 23}},
+          {ids::kLabel, "Static", "每期起始日：", {12, 37, 80, 45}},
+          {ids::kPlanFirstDay, "Edit", nullptr, {82, 34, 122, 48}, TabStop::Yes},
+          {ids::kLabel, "Static", "日（每月 1—28 日）", {127, 37, 245, 45}},
+          {ids::kPlanAsk, "Button", "套餐用完时询问是否挂断连接", {12, 58, 212, 69}, TabStop::Yes},
+          {ids::kPlanSave, "Button", "保存设置", {41, 82, 122, 107}, TabStop::Yes},
+          {ids::kReturn, "Button", "返回", {128, 82, 209, 107}, TabStop::Yes}},
+         ids::kPlanHours});
+    // Nothing stored yet: no allowance, cycles from the 1st, asking at the limit.
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanHours)), "0");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanFirstDay)), "1");
+    CHECK_EQ(CheckState(Item(plan, ids::kPlanAsk)), BST_CHECKED);
+    CHECK_MSG(ScreenshotTaken("plan-dialog", plan), "no screenshot of the plan dialog");
+
+    REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "100"));
+    REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanFirstDay), "15"));
+    ClickControl(Item(plan, ids::kPlanAsk));
+    REQUIRE(WaitUntil([&] { return CheckState(Item(plan, ids::kPlanAsk)) == BST_UNCHECKED; }));
+    PressButton(Item(plan, ids::kPlanSave));
+    REQUIRE_MSG(WaitGone(plan), "the dialog stayed after saving");
+
+    using Value = std::optional<std::string>;
+    CHECK_EQ(settings::Stored("Plan", "Hours"), Value("100"));
+    CHECK_EQ(settings::Stored("Plan", "FirstDay"), Value("15"));
+    CHECK_EQ(settings::Stored("Plan", "AskAtLimit"), Value("False"));
+    CHECK_EQ(settings::Stored("Option", "User"), Value("someone"));
+    const CycleDays cycle = CycleAt(CycleStart(Today(), 15), 15);
+    CHECK(WaitUntil([&] {
+        return CycleLineShown(stats) ==
+               LineDates(cycle) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）";
+    }));
+    CHECK_EQ(CycleLineShown(stats),
+             LineDates(cycle) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）");
+
+    // Opened again it shows what is stored.
+    plan = OpenPlanFromStats(s.app, stats);
+    REQUIRE(plan != nullptr);
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanHours)), "100");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanFirstDay)), "15");
+    CHECK_EQ(CheckState(Item(plan, ids::kPlanAsk)), BST_UNCHECKED);
+    CHECK(CloseByBackButton(plan));
+    CHECK(CloseByBackButton(stats));
+}
+
+E2E_TEST(PlanWindows, BadInputIsRefusedWithTheRangeAndNothingStored) {
+    Started s = StartShown(OneEntryBook(), "[Plan]\nHours=20\nFirstDay=3\n");
+    const std::string before = settings::Bytes();
+    HWND stats = RequireStats(s);
+    HWND plan = OpenPlanFromStats(s.app, stats);
+    REQUIRE(plan != nullptr);
+    struct Bad {
+        int field;
+        const char* typed;
+        const char* answer;
+    };
+    for (const Bad& bad : {Bad{ids::kPlanHours, "", texts::kHoursRange},
+                           Bad{ids::kPlanHours, "abc", texts::kHoursRange},
+                           Bad{ids::kPlanHours, "745", texts::kHoursRange},
+                           Bad{ids::kPlanHours, "-1", texts::kHoursRange},
+                           Bad{ids::kPlanFirstDay, "29", texts::kFirstDayRange}}) {
+        REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "50"));
+        REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanFirstDay), "1"));
+        REQUIRE(SetWindowTextTo(Item(plan, bad.field), bad.typed));
+        PressButton(Item(plan, ids::kPlanSave));
+        CheckNotice(s.app, plan, bad.answer);
+        CHECK_MSG(IsWindow(plan), "the dialog ended on bad input");
+        CHECK_EQ(settings::Bytes(), before);
+    }
+    CHECK(CloseByBackButton(plan));
+    CHECK(CloseByBackButton(stats));
+    CHECK_EQ(settings::Bytes(), before);
+}
+
+E2E_TEST(PlanWindows, SettingsOpenFromTheTrayMenuOverTheWorkArea) {
+    Started s = StartShown(OneEntryBook());
+    PostMinimise(s.main);
+    REQUIRE(WaitHidden(s.main));
+    ChooseTrayItem(s, tray_positions::kPlan);
+    HWND plan = s.app.WaitDialog(kPlanTitle, ids::kPlanHours);
+    REQUIRE(plan != nullptr);
+    CheckCentredOver(plan, WorkArea(), "with the main window hidden");
+    REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "50"));
+    PressButton(Item(plan, ids::kPlanSave));
+    REQUIRE(WaitGone(plan));
+    using Value = std::optional<std::string>;
+    CHECK_EQ(settings::Stored("Plan", "Hours"), Value("50"));
+    CHECK_EQ(settings::Stored("Plan", "FirstDay"), Value("1"));
+    CHECK_EQ(settings::Stored("Plan", "AskAtLimit"), Value("True"));
+    CHECK(s.app.Running());
+}
+
+E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
+    const CyclesFile file = FileAroundTheCycle(1, "[Plan]\nHours=100\nFirstDay=1\n");
+    Started s = StartShown(OneEntryBook(), file.text);
+    HWND stats = RequireStats(s);
+    CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 4);
+    CHECK_EQ(CycleLineShown(stats),
+             LineDates(file.current) + "已上网 2小时30分，套餐 100小时，剩余 97小时30分（2%）");
+    CHECK_MSG(ScreenshotTaken("stats-cycle-line", stats), "no screenshot of the cycle line");
+
+    HWND cycles = OpenCycles(s.app, stats);
+    REQUIRE(cycles != nullptr);
+    CheckModalLayout(
+        cycles, stats,
+        {kCyclesTemplate,
+         310,
+         194,
+         {{ids::kReturn, "Button", "返回", {222, 162, 303, 187}, TabStop::Yes},
+          {ids::kCyclesList, "SysListView32", nullptr, {7, 7, 303, 157}, TabStop::Yes}},
+         ids::kReturn});
+    HWND list = Item(cycles, ids::kCyclesList);
+    CHECK_EQ(ListColumnCount(list), 4);
+    CHECK_EQ(ListColumnAt(list, 0)->heading, std::string("计费周期"));
+    CHECK_EQ(ListColumnAt(list, 1)->heading, std::string("连接次数"));
+    CHECK_EQ(ListColumnAt(list, 2)->heading, std::string("上网时间"));
+    CHECK_EQ(ListColumnAt(list, 3)->heading, std::string("占套餐"));
+    const Rows expected = {{TableDates(file.current), "2", "2小时30分", "2%"},
+                           {TableDates(file.previous), "1", "0小时30分", "0%"},
+                           {TableDates(file.beforeThat), "1", "1小时30分", "1%"}};
+    CHECK_EQ(ListRows(list, 4), expected);
+    CHECK_MSG(ScreenshotTaken("cycles-table", cycles), "no screenshot of the table of cycles");
+    REQUIRE(CloseByBackButton(cycles));
+
+    // After a reset the cycle has used nothing.
+    REQUIRE(AnsweredAfter(s.app, Item(stats, ids::kReset), IDYES).has_value());
+    CHECK(WaitUntil([&] {
+        return CycleLineShown(stats) ==
+               LineDates(file.current) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）";
+    }));
+    CHECK(CloseByBackButton(stats));
+}
+
+E2E_TEST(PlanWindows, CycleLineAndTableWithoutAnAllowanceFromTheFifteenth) {
+    const CyclesFile file = FileAroundTheCycle(15, "[Plan]\nFirstDay=15\n");
+    Started s = StartShown(OneEntryBook(), file.text);
+    HWND stats = RequireStats(s);
+    CHECK_EQ(CycleLineShown(stats), LineDates(file.current) + "已上网 2小时30分");
+    HWND cycles = OpenCycles(s.app, stats);
+    REQUIRE(cycles != nullptr);
+    const Rows expected = {{TableDates(file.current), "2", "2小时30分", ""},
+                           {TableDates(file.previous), "1", "0小时30分", ""},
+                           {TableDates(file.beforeThat), "1", "1小时30分", ""}};
+    CHECK_EQ(ListRows(Item(cycles, ids::kCyclesList), 4), expected);
+    REQUIRE(CloseByBackButton(cycles));
+    CHECK(CloseByBackButton(stats));
+}
+
+E2E_TEST(PlanWindows, ExportWritesTheRecordsAsUtf8Csv) {
+    Started s = StartShown(OneEntryBook(), kExportFile);
+    const std::string before = settings::Bytes();
+    const std::string path = CaseFolder() + "\\导出.csv";
+    DeleteFileA(path.c_str());
+    HWND stats = RequireStats(s);
+    HWND save = ExportThroughSaveDialog(s.app, stats, path);
+    REQUIRE(WaitGone(save));
+    const std::string expected =
+        "\xEF\xBB\xBF" + AnsiToUtf8("日期,开始时间,下线时间,秒数,时长\r\n"
+                                    "2003-09-03,14:07:46,15:09:51,3725,1:02:05\r\n"
+                                    "2003-09-04,2003-09-03 23:59:00,00:01:00,120,0:02:00\r\n"
+                                    "2003-09-05,08:00:00,08:00:00,0,0:00:00\r\n");
+    CHECK(WaitUntil([&] { return ReadFileBytes(path) == expected; }));
+    CHECK_EQ(ReadFileBytes(path), expected);
+    CHECK_EQ(settings::Bytes(), before);
+    CHECK(CloseByBackButton(stats));
+}
+
+E2E_TEST(PlanWindows, ExportToAFileThatCannotBeWrittenShowsANotice) {
+    Started s = StartShown(OneEntryBook(), kExportFile);
+    const std::string before = settings::Bytes();
+    const std::string path = CaseFolder() + "\\locked.csv";
+    // Held open without sharing: no one else may write it.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    HWND stats = RequireStats(s);
+    HWND save = ExportThroughSaveDialog(s.app, stats, path);
+    // The file exists: the save dialog asks first.
+    std::optional<MessageBoxView> box = s.app.WaitMessageBox();
+    REQUIRE(box.has_value());
+    if (box->owner == save) {
+        REQUIRE(AnswerMessageBox(box->window, IDYES));
+        REQUIRE(WaitGone(box->window));
+        box = s.app.WaitMessageBox();
+        REQUIRE(box.has_value());
+    }
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_EQ(box->text, "无法写入文件“" + path + "”，记录没有导出。请换一个位置或文件名再试。");
+    CHECK_EQ(box->owner, stats);
+    AnswerMessageBox(box->window, IDOK);
+    WaitGone(box->window);
+    CloseHandle(held);
+    CHECK_EQ(settings::Bytes(), before);
+    CHECK(CloseByBackButton(stats));
+}
