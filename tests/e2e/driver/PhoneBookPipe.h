@@ -6,12 +6,12 @@
 // before it (e.g. whether the window was on screen when the dial started).
 
 #include "AppProcess.h"
+#include "Threads.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <string>
-#include <thread>
 
 namespace e2e {
 
@@ -43,7 +43,7 @@ private:
     std::atomic<int> m_reads{0};
     HANDLE m_held = nullptr;     // set while a reader waits
     HANDLE m_released = nullptr; // set by Release
-    std::thread m_server;
+    Thread m_server;
 };
 
 } // namespace e2e
