@@ -144,7 +144,7 @@ fuzz_lane() {
 }
 beside fuzz_lane fuzz
 stage unit unit_tests
-stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
+stage imports bash tools/check-imports.sh --xp build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 
 e2e_enter build/win32 || exit 1
 trap 'stop_beside; e2e_leave' EXIT
