@@ -1,8 +1,10 @@
-# Cross build of the 32-bit Windows program with MinGW-w64 (posix threads flavour).
+# Cross build of the 32-bit Windows programs with MinGW-w64, win32 threads flavour: the posix
+# flavour links in a thread library that needs Windows Vista (GetTickCount64), and every
+# Win32 program here is built alike, the test programs too (tests/e2e/runner/Threads.h).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

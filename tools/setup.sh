@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake make g++ python3 clang clang-format libclang-rt-14-dev
     googletest libgtest-dev libbenchmark-dev
-    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+    g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
     wine wine32:i386 wine64 xvfb fonts-wqy-zenhei imagemagick locales xauth
     nsis
 )

@@ -161,7 +161,7 @@ fuzz_lane() {
 }
 beside fuzz_lane fuzz
 stage unit unit_tests
-stage imports bash tools/check-imports.sh build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
+stage imports bash tools/check-imports.sh --xp build/win32/bin/kelvorin.exe build/win32/bin/rasapi32.dll
 
 pixel_checks=()
 for check in build/win32/bin/*_pixels.exe; do

@@ -1,5 +1,6 @@
 #include "TestRunner.h"
 
+#include "Threads.h"
 #include "Wait.h"
 
 #include <windows.h>
@@ -10,18 +11,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <mutex>
-#include <thread>
 
 namespace e2e {
 namespace {
 
 // Printing and the run's counts are shared with the watchdog's thread.
-std::recursive_mutex g_lock;
+Lock g_lock;
 std::string g_currentTest;
 std::atomic<int> g_failuresInCase{0};
 int g_passed = 0;
@@ -30,13 +28,13 @@ int g_notRun = 0; // selected cases not yet started
 std::vector<std::string> g_failedNames;
 
 void Print(const std::string& text) {
-    std::lock_guard<std::recursive_mutex> hold(g_lock);
+    std::lock_guard<Lock> hold(g_lock);
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
 
 void PrintSummary() {
-    std::lock_guard<std::recursive_mutex> hold(g_lock);
+    std::lock_guard<Lock> hold(g_lock);
     for (const auto& name : g_failedNames) {
         Print("failed: " + name + "\n");
     }
@@ -98,7 +96,7 @@ void RunHooks(const std::vector<std::function<void()>>& hooks, const char* what)
 // process ends without waiting for the case's thread.
 [[noreturn]] void GiveUp(const std::string& why) {
     {
-        std::lock_guard<std::recursive_mutex> hold(g_lock);
+        std::lock_guard<Lock> hold(g_lock);
         Print("[ FAIL ] " + g_currentTest + " (" + why + ")\n");
         ++g_failed;
         g_failedNames.push_back(g_currentTest);
@@ -124,11 +122,11 @@ public:
     Watchdog() : m_thread([this] { Watch(); }) {}
     ~Watchdog() {
         {
-            std::lock_guard<std::mutex> hold(m_mutex);
+            std::lock_guard<Lock> hold(m_lock);
             m_stop = true;
         }
-        m_changed.notify_all();
-        m_thread.join();
+        m_changed.Notify();
+        m_thread.Join();
     }
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
@@ -139,23 +137,23 @@ public:
 private:
     void Mark(bool running) {
         {
-            std::lock_guard<std::mutex> hold(m_mutex);
+            std::lock_guard<Lock> hold(m_lock);
             m_running = running;
             ++m_serial;
         }
-        m_changed.notify_all();
+        m_changed.Notify();
     }
 
     void Watch() {
-        std::unique_lock<std::mutex> lock(m_mutex);
+        std::unique_lock<Lock> lock(m_lock);
         while (!m_stop) {
             if (!m_running) {
-                m_changed.wait(lock);
+                m_changed.Wait(lock);
                 continue;
             }
             const unsigned long long serial = m_serial;
             const auto moved = [&] { return m_stop || m_serial != serial; };
-            if (m_changed.wait_for(lock, std::chrono::milliseconds(CaseTimeLimitMs()), moved)) {
+            if (m_changed.WaitFor(lock, CaseTimeLimitMs(), moved)) {
                 continue;
             }
             lock.unlock();
@@ -164,18 +162,18 @@ private:
                               " s; ending the programs it started");
             RunHooks(Registry::Instance().OnHang(), "the stop of a hung case");
             lock.lock();
-            if (!m_changed.wait_for(lock, std::chrono::milliseconds(ScaledMs(30000)), moved)) {
+            if (!m_changed.WaitFor(lock, ScaledMs(30000), moved)) {
                 GiveUp("hung");
             }
         }
     }
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    Lock m_lock;
+    Signal m_changed;
     bool m_stop = false;
     bool m_running = false;
     unsigned long long m_serial = 0;
-    std::thread m_thread;
+    Thread m_thread;
 };
 
 void PrintUsage() {
@@ -304,7 +302,7 @@ int RunTests(const std::vector<std::string>& args) {
     for (int round = 0; round < repeat; ++round) {
         for (const TestCase* test : selected) {
             {
-                std::lock_guard<std::recursive_mutex> hold(g_lock);
+                std::lock_guard<Lock> hold(g_lock);
                 g_currentTest = test->name;
                 g_failuresInCase = 0;
                 --g_notRun;
@@ -322,7 +320,7 @@ int RunTests(const std::vector<std::string>& args) {
                                 std::chrono::steady_clock::now() - start)
                                 .count();
             const std::string timing = " (" + std::to_string(ms) + " ms)\n";
-            std::lock_guard<std::recursive_mutex> hold(g_lock);
+            std::lock_guard<Lock> hold(g_lock);
             if (g_failuresInCase == 0) {
                 ++g_passed;
                 Print("[   OK ] " + test->name + timing);

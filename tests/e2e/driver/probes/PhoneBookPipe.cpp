@@ -20,7 +20,7 @@ PhoneBookPipe::PhoneBookPipe(const PhoneBook& book)
       m_released(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     // The first instance exists before any reader can come.
     HANDLE first = NewInstance(m_path);
-    m_server = std::thread([this, first] {
+    m_server.Start([this, first] {
         HANDLE pipe = first;
         while (pipe != INVALID_HANDLE_VALUE && !m_stop) {
             const bool connected =
@@ -44,7 +44,7 @@ PhoneBookPipe::~PhoneBookPipe() {
     SetEvent(m_released);
     // A reader of our own ends the server's wait for one.
     HANDLE wake = CreateFileA(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    m_server.join();
+    m_server.Join();
     if (wake != INVALID_HANDLE_VALUE) {
         CloseHandle(wake);
     }

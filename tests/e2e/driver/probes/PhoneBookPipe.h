@@ -5,13 +5,13 @@
 // that read holds the program inside the call, so a case can see what the program had done
 // before it (e.g. whether the window was on screen when the dial started).
 
+#include "Threads.h"
 #include "probes/AppProcess.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <string>
-#include <thread>
 
 namespace e2e {
 
@@ -43,7 +43,7 @@ private:
     std::atomic<int> m_reads{0};
     HANDLE m_held = nullptr;     // set while a reader waits
     HANDLE m_released = nullptr; // set by Release
-    std::thread m_server;
+    Thread m_server;
 };
 
 } // namespace e2e

@@ -40,9 +40,9 @@ template <size_t N> std::string FieldText(const WCHAR (&field)[N]) {
 
 SimulatedShell::SimulatedShell() {
     const std::string desktop = DesktopName();
-    m_thread = std::thread([this, desktop] {
+    m_thread.Start([this, desktop] {
         if (!JoinDesktop(desktop, DefaultTimeoutMs())) {
-            std::lock_guard<std::mutex> hold(m_lock);
+            std::lock_guard<Lock> hold(m_lock);
             m_error = "the shell cannot join the desktop " + desktop;
             m_ready = true;
             return;
@@ -50,12 +50,12 @@ SimulatedShell::SimulatedShell() {
         Run();
     });
     WaitUntil([this] {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_ready;
     });
     std::string error;
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         error = m_ready ? m_error : "the shell did not start";
     }
     REQUIRE_MSG(error.empty(), error);
@@ -64,15 +64,13 @@ SimulatedShell::SimulatedShell() {
 SimulatedShell::~SimulatedShell() {
     DWORD threadId = 0;
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         threadId = m_threadId;
     }
     if (threadId != 0) {
         PostThreadMessageA(threadId, WM_QUIT, 0, 0);
     }
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
+    m_thread.Join();
 }
 
 void SimulatedShell::Run() {
@@ -87,7 +85,7 @@ void SimulatedShell::Run() {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_hwnd = hwnd;
         m_threadId = GetCurrentThreadId();
         m_error = hwnd ? "" : "cannot make the shell's window";
@@ -133,7 +131,7 @@ BOOL SimulatedShell::Receive(DWORD message, const void* data, DWORD bytes) {
         request.infoFlags = record.dwInfoFlags;
         request.timeoutMs = record.uTimeout;
     }
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::lock_guard<Lock> hold(m_lock);
     m_requests.push_back(request);
     auto icon = std::find_if(m_icons.begin(), m_icons.end(), [&](const Icon& known) {
         return known.window == request.window && known.id == request.id;
@@ -165,7 +163,7 @@ BOOL SimulatedShell::Receive(DWORD message, const void* data, DWORD bytes) {
 }
 
 std::vector<ShellRequest> SimulatedShell::Requests(HWND window) const {
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::lock_guard<Lock> hold(m_lock);
     std::vector<ShellRequest> found;
     std::copy_if(m_requests.begin(), m_requests.end(), std::back_inserter(found),
                  [&](const ShellRequest& request) { return request.window == window; });
@@ -181,7 +179,7 @@ std::vector<ShellRequest> SimulatedShell::Balloons(HWND window) const {
 }
 
 std::optional<std::string> SimulatedShell::Tip(HWND window, UINT id) const {
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::lock_guard<Lock> hold(m_lock);
     for (const Icon& icon : m_icons) {
         if (icon.window == window && icon.id == id) {
             return icon.tip;

@@ -11,14 +11,13 @@
 // SimulatedShell.cpp), followed by the icon's bits. This is Wine's, not the system's, layout:
 // the cases that use it run only under Wine.
 
+#include "Threads.h"
 #include "Wait.h"
 
 #include <windows.h>
 
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -68,14 +67,14 @@ private:
         std::string tip;
     };
 
-    mutable std::mutex m_lock;
+    mutable Lock m_lock;
     std::vector<ShellRequest> m_requests;
     std::vector<Icon> m_icons;
     HWND m_hwnd = nullptr;
     DWORD m_threadId = 0;
     bool m_ready = false;
     std::string m_error;
-    std::thread m_thread;
+    Thread m_thread;
 };
 
 } // namespace e2e

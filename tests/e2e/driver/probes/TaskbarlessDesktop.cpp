@@ -3,11 +3,10 @@
 #include "probes/Desktop.h"
 #include "TestRunner.h"
 #include "Text.h"
+#include "Threads.h"
 #include "Wait.h"
 
 #include <windows.h>
-
-#include <thread>
 
 namespace e2e {
 namespace {
@@ -52,7 +51,7 @@ bool RunOnDesktopWithoutTaskbar(const std::function<void()>& body, std::string* 
     bool prepared = false;
     // A thread that has owned a window cannot change its desktop, so the case runs on a
     // thread of its own, and another one puts the driver's desktop name back afterwards.
-    std::thread worker([&] {
+    Thread worker([&] {
         if (!JoinDesktop(name, kPrepareTimeoutMs)) {
             *error = "cannot join the desktop " + name;
             return;
@@ -63,9 +62,9 @@ bool RunOnDesktopWithoutTaskbar(const std::function<void()>& body, std::string* 
         prepared = true;
         RunGuarded(body, __FILE__, __LINE__);
     });
-    worker.join();
-    std::thread restore([&] { JoinDesktop(previous, kPrepareTimeoutMs); });
-    restore.join();
+    worker.Join();
+    Thread restore([&] { JoinDesktop(previous, kPrepareTimeoutMs); });
+    restore.Join();
     if (DesktopName() != previous) {
         ReportFailure(__FILE__, __LINE__, "cannot return to the desktop " + previous);
     }
