@@ -70,7 +70,7 @@ std::string ReadableRow(const Connection& connection) {
 std::string ExportCsv(const std::vector<std::string>& records) {
     std::string csv = std::string(kCsvHeading) + "\r\n";
     for (const std::string& record : records) {
-        const std::optional<store::RecordParts> parts = store::ParseConnectionRecord(record);
+        const std::optional<store::RecordParts> parts = store::SplitConnectionRecord(record);
         if (!parts) {
             continue;
         }
