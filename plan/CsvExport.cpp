@@ -85,4 +85,9 @@ std::string ExportCsv(const std::vector<std::string>& records) {
     return csv;
 }
 
+bool WriteCsvFile(store::FileBytes& files, const std::string& path, const std::string& utf8Csv) {
+    std::optional<store::FileStamp> written;
+    return files.ReplaceAll(path, "\xEF\xBB\xBF" + utf8Csv, &written);
+}
+
 } // namespace plan
