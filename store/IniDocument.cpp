@@ -320,21 +320,32 @@ void IniDocument::WritePending(std::vector<Pending>& pending) {
     }
     std::sort(pending.begin(), pending.end(),
               [](const Pending& a, const Pending& b) { return a.line < b.line; });
-    std::size_t added = 0;
-    for (const Pending& entry : pending) {
-        added += entry.text.size();
-    }
     std::string out;
-    out.reserve(bytes_.size() + added);
+    out.reserve(bytes_.size());
+    // Each new line reads as the key line it replaces (Apply made sure), so no line parses
+    // differently: the others only move by the bytes added before them.
     std::size_t copied = 0;
-    for (const Pending& entry : pending) {
-        out.append(bytes_, copied, lines_[entry.line].begin - copied);
-        out += entry.text;
-        copied = lines_[entry.line].next;
+    std::size_t shift = 0; // modulo the size type's range
+    auto entry = pending.begin();
+    for (std::size_t i = pending.front().line; i < lines_.size(); ++i) {
+        Line& line = lines_[i];
+        if (entry == pending.end() || entry->line != i) {
+            line.begin += shift;
+            line.next += shift;
+            line.nameBegin += shift;
+            line.valueBegin += shift;
+            continue;
+        }
+        out.append(bytes_, copied, line.begin - copied);
+        copied = line.next;
+        shift += entry->text.size() - (line.next - line.begin);
+        const std::size_t begin = out.size();
+        out += entry->text; // the end of out, so the line parses as it will in the bytes
+        line = ini::ParseLine(out, begin, false);
+        ++entry;
     }
     out.append(bytes_, copied, npos);
     bytes_ = std::move(out);
-    ParseFrom(pending.front().line);
 }
 
 bool IniDocument::SetOne(std::string_view section, std::string_view key, std::string_view value) {

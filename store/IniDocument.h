@@ -4,9 +4,10 @@
 // and edited in place so that every line the program does not change stays as it was. As a
 // ProfileStore it is the settings file in memory (SettingsFile keeps one between calls).
 //
-// The parse is an index of the lines (IniLine.h). An edit changes the bytes, then parses them
-// again from its first changed line on, so the index always matches a fresh parse; a batch of
-// new values is written in one pass and parsed again once.
+// The parse is an index of the lines (IniLine.h) that always matches a fresh parse: an edit
+// that adds or removes lines parses the bytes again from its first changed line on; new values
+// for existing keys, which change no line's parse, are written in one pass that moves the lines
+// after them.
 
 #include <cstddef>
 #include <optional>
@@ -55,8 +56,8 @@ public:
 
     // The edits in order, with the result of Set and Remove one after the other. New values
     // of existing keys are gathered and written in one pass over the bytes, so a batch of any
-    // size costs about one copy and one parse of the document; each added or removed key costs
-    // one more, less the lines before it. False when nothing changed.
+    // size costs about one copy of the document; each added or removed key costs one more, and
+    // a parse of the lines from it on. False when nothing changed.
     bool Apply(const ProfileEdits& edits);
 
 private:
