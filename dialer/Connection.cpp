@@ -134,11 +134,11 @@ std::vector<std::string> StartNotices(store::ProfileStore& settings) {
 }
 
 std::string RecoveredRecordNotice(const store::AppendedRecord& record) {
-    const std::optional<store::RecordParts> parts = store::ParseConnectionRecord(record.text);
+    const std::optional<store::RecordParts> parts = store::SplitConnectionRecord(record.text);
     std::string what = record.text;
     if (parts) {
-        what = "日期 " + parts->date + "，上网 " + parts->seconds + " 秒，挂断时间 " + parts->time +
-               "（程序最后一次记下的时刻）";
+        what = "日期 " + std::string(parts->date) + "，上网 " + std::string(parts->seconds) +
+               " 秒，挂断时间 " + std::string(parts->time) + "（程序最后一次记下的时刻）";
     }
     const std::string intro = "上次运行时程序没有正常结束（可能被强行关闭或突然断电）。";
     if (!record.written) {

@@ -11,21 +11,6 @@ long long FloorDiv(long long a, long long b) {
     return a / b - (a % b < 0 ? 1 : 0);
 }
 
-// A field of 1 to maxDigits decimal digits; nothing for anything else.
-std::optional<int> DigitsField(std::string_view field, std::size_t maxDigits) {
-    if (field.empty() || field.size() > maxDigits) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (char c : field) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 } // namespace
 
 bool operator==(const Date& a, const Date& b) {
@@ -104,31 +89,37 @@ std::string FormatDate(const Date& date) {
     return text;
 }
 
-std::optional<std::array<std::string_view, 3>> SplitInThree(std::string_view text, char separator) {
+std::optional<std::array<int, 3>> ThreeNumbers(std::string_view text, char separator,
+                                               const std::array<std::size_t, 3>& maxDigits) {
     const std::size_t first = text.find(separator);
-    if (first == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::size_t second = text.find(separator, first + 1);
+    const std::size_t second =
+        first == std::string_view::npos ? first : text.find(separator, first + 1);
     if (second == std::string_view::npos) {
         return std::nullopt;
     }
-    return std::array<std::string_view, 3>{
+    const std::array<std::string_view, 3> fields = {
         text.substr(0, first), text.substr(first + 1, second - first - 1), text.substr(second + 1)};
+    std::array<int, 3> numbers{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (fields[i].empty() || fields[i].size() > maxDigits[i]) {
+            return std::nullopt;
+        }
+        for (char c : fields[i]) {
+            if (c < '0' || c > '9') {
+                return std::nullopt;
+            }
+            numbers[i] = numbers[i] * 10 + (c - '0');
+        }
+    }
+    return numbers;
 }
 
 std::optional<Date> ParseDate(std::string_view text) {
-    const auto fields = SplitInThree(text, '-');
-    if (!fields) {
+    const auto numbers = ThreeNumbers(text, '-', {4, 2, 2});
+    if (!numbers || !IsRealDate((*numbers)[0], (*numbers)[1], (*numbers)[2])) {
         return std::nullopt;
     }
-    const auto year = DigitsField((*fields)[0], 4);
-    const auto month = DigitsField((*fields)[1], 2);
-    const auto day = DigitsField((*fields)[2], 2);
-    if (!year || !month || !day || !IsRealDate(*year, *month, *day)) {
-        return std::nullopt;
-    }
-    return Date{*year, *month, *day};
+    return Date{(*numbers)[0], (*numbers)[1], (*numbers)[2]};
 }
 
 long long Cycle::Begin() const {

@@ -44,9 +44,11 @@ std::string FormatDate(const Date& date);
 // for the year and two for month and day (so "2026-03-05" reads too); no signs or blanks.
 std::optional<Date> ParseDate(std::string_view text);
 
-// The three fields of "a-b-c" (or "h:m:s"): the text split at the first two separators;
-// nothing when it has fewer than two.
-std::optional<std::array<std::string_view, 3>> SplitInThree(std::string_view text, char separator);
+// The three numbers of "a-b-c" (or "h:m:s") as records write dates and times: the text split
+// at its first two separators, each field 1 to maxDigits[i] decimal digits and nothing else (no
+// blanks, no sign); nothing for any other text.
+std::optional<std::array<int, 3>> ThreeNumbers(std::string_view text, char separator,
+                                               const std::array<std::size_t, 3>& maxDigits);
 
 inline constexpr int kMinFirstDay = 1;
 inline constexpr int kMaxFirstDay = 28; // every month has it

@@ -70,7 +70,7 @@ std::string ReadableRow(const Connection& connection) {
 std::string ExportCsv(const std::vector<std::string>& records) {
     std::string csv = std::string(kCsvHeading) + "\r\n";
     for (const std::string& record : records) {
-        const std::optional<store::RecordParts> parts = store::ParseConnectionRecord(record);
+        const std::optional<store::RecordParts> parts = store::SplitConnectionRecord(record);
         if (!parts) {
             continue;
         }
@@ -83,6 +83,11 @@ std::string ExportCsv(const std::vector<std::string>& records) {
         csv += "\r\n";
     }
     return csv;
+}
+
+bool WriteCsvFile(store::FileBytes& files, const std::string& path, const std::string& utf8Csv) {
+    std::optional<store::FileStamp> written;
+    return files.ReplaceAll(path, "\xEF\xBB\xBF" + utf8Csv, &written);
 }
 
 } // namespace plan

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "store/FileBytes.h"
+
 namespace plan {
 
 inline constexpr const char* kCsvHeading = "日期,开始时间,下线时间,秒数,时长";
@@ -21,5 +23,11 @@ inline constexpr const char* kCsvHeading = "日期,开始时间,下线时间,秒
 // The text is in the program's code page (936): the Win32 side converts it to UTF-8 and
 // writes the byte-order mark, by which spreadsheets know the encoding.
 std::string ExportCsv(const std::vector<std::string>& records);
+
+// The export, already in UTF-8, as the file at path: the byte-order mark, then the text. Written
+// through the writer that replaces a file whole (a temporary file beside it, then moved over
+// it), so a write that fails leaves the file that was there as it was. False when nothing was
+// written.
+bool WriteCsvFile(store::FileBytes& files, const std::string& path, const std::string& utf8Csv);
 
 } // namespace plan

@@ -1,85 +1,41 @@
 #include "plan/Usage.h"
 
 #include <algorithm>
-#include <climits>
 #include <map>
 
-#include "store/ProfileRules.h"
+#include "store/ConnectionRecord.h"
 
 namespace plan {
 
 namespace {
 
-bool IsAtoiBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::optional<int> TwoDigits(std::string_view field, int limit) {
-    if (field.empty() || field.size() > 2) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (char c : field) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value < limit ? std::optional<int>(value) : std::nullopt;
-}
-
 // Seconds of the day for "h:m:s".
 std::optional<int> ParseTimeOfDay(std::string_view text) {
-    const auto fields = SplitInThree(text, ':');
-    if (!fields) {
+    const auto numbers = ThreeNumbers(text, ':', {2, 2, 2});
+    if (!numbers || (*numbers)[0] >= 24 || (*numbers)[1] >= 60 || (*numbers)[2] >= 60) {
         return std::nullopt;
     }
-    const auto hour = TwoDigits((*fields)[0], 24);
-    const auto minute = TwoDigits((*fields)[1], 60);
-    const auto second = TwoDigits((*fields)[2], 60);
-    if (!hour || !minute || !second) {
-        return std::nullopt;
-    }
-    return *hour * 3600 + *minute * 60 + *second;
+    return (*numbers)[0] * 3600 + (*numbers)[1] * 60 + (*numbers)[2];
 }
 
 } // namespace
 
 long long RecordSeconds(std::string_view part) {
-    std::size_t pos = 0;
-    while (pos < part.size() && IsAtoiBlank(part[pos])) {
-        ++pos;
-    }
-    if (pos < part.size() && (part[pos] == '+' || part[pos] == '-')) {
-        if (part[pos] == '-') {
-            return 0;
-        }
-        ++pos;
-    }
-    long long value = 0;
-    while (pos < part.size() && part[pos] >= '0' && part[pos] <= '9') {
-        value = std::min<long long>(value * 10 + (part[pos] - '0'), INT_MAX);
-        ++pos;
-    }
-    return value;
+    return std::max(store::SecondsAsRead(part), 0);
 }
 
 std::optional<Connection> ReadConnection(std::string_view record) {
-    // The parts of store::ParseConnectionRecord, found the same way, without copies: the
-    // statistics window reads every record at its opening.
-    const std::size_t comma = store::rules::FindChar(record, ',');
-    const std::size_t at =
-        comma == std::string_view::npos ? comma : store::rules::FindChar(record, '@', comma + 1);
-    if (at == std::string_view::npos) {
+    const std::optional<store::RecordParts> parts = store::SplitConnectionRecord(record);
+    if (!parts) {
         return std::nullopt;
     }
-    const std::optional<Date> date = ParseDate(record.substr(0, comma));
-    const std::optional<int> time = ParseTimeOfDay(record.substr(at + 1));
+    const std::optional<Date> date = ParseDate(parts->date);
+    const std::optional<int> time = ParseTimeOfDay(parts->time);
     if (!date || !time) {
         return std::nullopt;
     }
     const long long end = DayNumber(*date) * kSecondsPerDay + *time;
-    return Connection{end - RecordSeconds(record.substr(comma + 1, at - comma - 1)), end};
+    return Connection{end - RecordSeconds(parts->seconds), end};
 }
 
 ReadRecords ReadConnections(const std::vector<std::string>& records) {

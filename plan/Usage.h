@@ -17,10 +17,8 @@ struct Connection {
     long long end = 0;
 };
 
-// The seconds part read as the statistics total reads it (leading blanks, one sign, decimal
-// digits, the rest ignored; beyond the 32-bit range the end of the range), except that a
-// negative count is 0: a connection cannot give time back. The total's reading is its window's
-// own; the plan keeps this one so that it depends on the store alone.
+// The seconds part as store::SecondsAsRead reads it (as the statistics total reads it), except
+// that a negative count is 0: a connection cannot give time back.
 long long RecordSeconds(std::string_view part);
 
 // Nothing when the record cannot be read as a date and a time: a date part that ParseDate

@@ -50,18 +50,44 @@ std::string FormatConnectionRecord(const LocalTime& endedAt, int seconds) {
     return text;
 }
 
-std::optional<RecordParts> ParseConnectionRecord(const std::string& text) {
+std::optional<RecordParts> SplitConnectionRecord(std::string_view text) {
     // By characters: in code page 936 the second byte of a Chinese character can be 0x40, "@".
     const std::size_t comma = rules::FindChar(text, ',');
-    if (comma == std::string::npos) {
+    if (comma == std::string_view::npos) {
         return std::nullopt;
     }
     const std::size_t at = rules::FindChar(text, '@', comma + 1);
-    if (at == std::string::npos) {
+    if (at == std::string_view::npos) {
         return std::nullopt;
     }
     return RecordParts{text.substr(0, comma), text.substr(comma + 1, at - comma - 1),
                        text.substr(at + 1)};
+}
+
+int SecondsAsRead(std::string_view part) {
+    std::size_t pos = 0;
+    // The blanks atoi skips in the "C" locale (not ^Z, which the settings file's rules trim).
+    while (pos < part.size() && (part[pos] == ' ' || (part[pos] >= '\t' && part[pos] <= '\r'))) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < part.size() && (part[pos] == '+' || part[pos] == '-')) {
+        negative = part[pos] == '-';
+        ++pos;
+    }
+    // Accumulated as a magnitude and stopped once past the range: long digit runs cannot overflow.
+    constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    while (pos < part.size() && part[pos] >= '0' && part[pos] <= '9') {
+        if (magnitude <= kLimit) {
+            magnitude = magnitude * 10 + (part[pos] - '0');
+        }
+        ++pos;
+    }
+    if (negative) {
+        return magnitude >= kLimit ? INT_MIN : static_cast<int>(-magnitude);
+    }
+    return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
 std::string RecordKey(int number) {

@@ -23,17 +23,25 @@ struct LocalTime {
 // "year-month-day,seconds@hour:minute:second", plain decimals, no leading zeros.
 std::string FormatConnectionRecord(const LocalTime& endedAt, int seconds);
 
-// The three texts of a stored record: before the first ",", between it and the first "@"
-// after it, and after that "@". Searched by characters of code page 936, so the second byte
-// of a Chinese character is never taken for a separator.
+// The three parts of a stored record, as views into its text: before the first ",", between
+// it and the first "@" after it, and after that "@". Searched by characters of code page 936,
+// so the second byte of a Chinese character is never taken for a separator.
 struct RecordParts {
-    std::string date;
-    std::string seconds;
-    std::string time;
+    std::string_view date;
+    std::string_view seconds;
+    std::string_view time;
 };
 
-// Nothing when the text lacks the "," or the "@" after it.
-std::optional<RecordParts> ParseConnectionRecord(const std::string& text);
+// Nothing when the text lacks the "," or the "@" after it. The parts live as long as the text:
+// every reader of a record (the statistics list, the plan, the export, the notices) splits it
+// here, without copies.
+std::optional<RecordParts> SplitConnectionRecord(std::string_view text);
+
+// The seconds part as atoi reads it: leading blanks (space, \t \n \v \f \r), one optional
+// sign, then decimal digits up to the first other character; no digits read 0. A number beyond
+// the 32-bit range reads as the end of the range it passed, so one hand-edited record can
+// neither wrap nor swamp a sum.
+int SecondsAsRead(std::string_view part);
 
 // "data[n]"
 std::string RecordKey(int number);

@@ -4,18 +4,18 @@
 // and edited in place so that every line the program does not change stays as it was. As a
 // ProfileStore it is the settings file in memory (SettingsFile keeps one between calls).
 //
-// The parse is an index into the bytes (no text is copied per line). An edit changes the
-// bytes and the index of its own lines only, unless it changes how the lines around it parse;
-// then the whole document is parsed again, so the index always matches a fresh parse.
+// The parse is an index of the lines (IniLine.h) that always matches a fresh parse: an edit
+// that adds or removes lines parses the bytes again from its first changed line on; new values
+// for existing keys, which change no line's parse, are written in one pass that moves the lines
+// after them.
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "store/IniLine.h"
 #include "store/ProfileStore.h"
 
 namespace store {
@@ -56,29 +56,12 @@ public:
 
     // The edits in order, with the result of Set and Remove one after the other. New values
     // of existing keys are gathered and written in one pass over the bytes, so a batch of any
-    // size costs about one copy of the document; each added or removed key costs one more.
-    // False when nothing changed.
+    // size costs about one copy of the document; each added or removed key costs one more, and
+    // a parse of the lines from it on. False when nothing changed.
     bool Apply(const ProfileEdits& edits);
 
-    // At least the number of lines the bytes parse into.
-    static std::size_t LineCountBound(std::string_view bytes);
-
 private:
-    struct Line {
-        std::size_t begin = 0; // first byte of the line
-        std::size_t next = 0;  // first byte of the following line
-        std::size_t nameBegin = 0;
-        std::size_t nameSize = 0; // section or key name as stored, up to a NUL
-        std::size_t valueBegin = 0;
-        std::size_t valueSize = 0;  // value without surrounding blanks, up to a NUL
-        std::uint32_t nameHash = 0; // of the case-folded name, for sections and keys
-        bool terminated = false;    // ends in CR, LF or CRLF (the last line may not)
-        bool blank = false;         // nothing but blanks
-        bool isSection = false;
-        bool isKey = false;
-        bool hasValue = false;
-        bool unnamed = false; // a key line whose name is empty
-    };
+    using Line = ini::Line;
     struct SectionSpan {
         std::size_t header = 0;    // index of the header line; npos for keys before any
         std::size_t firstLine = 0; // first line after the header
@@ -87,10 +70,9 @@ private:
     struct Pending; // a new value for an existing key line, not yet in the bytes
     class KeyIndex;
 
-    static Line ParseLine(std::string_view all, std::size_t start, bool previousKeyUnnamed);
-    static bool UnnamedAfter(const Line& line, bool before);
-    void Parse();
-    bool UnnamedBefore(std::size_t lineIndex) const;
+    // Parses the bytes again from the line that starts where the first change is (or the end),
+    // keeping the parse of the lines before it.
+    void ParseFrom(std::size_t changedLine);
 
     std::string_view NameOf(const Line& line) const;
     std::string_view ValueOf(const Line& line) const;
@@ -100,8 +82,8 @@ private:
     std::size_t LastNonBlank(const SectionSpan& span) const;
 
     // Replaces the count lines from first (none: inserts at byte offset at, the start of line
-    // first or the end) with text, and brings the index up to date.
-    void Splice(std::size_t first, std::size_t count, std::size_t at, std::string_view text);
+    // first or the end) with text, and parses again from there.
+    void ReplaceLines(std::size_t first, std::size_t count, std::size_t at, std::string_view text);
     bool SetOne(std::string_view section, std::string_view key, std::string_view value);
     void WritePending(std::vector<Pending>& pending);
 

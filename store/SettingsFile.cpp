@@ -1,5 +1,7 @@
 #include "store/SettingsFile.h"
 
+#include "store/IniLine.h"
+
 namespace store {
 
 SettingsFile::SettingsFile(FileBytes& files, std::string path)
@@ -25,7 +27,7 @@ void SettingsFile::Refresh() const {
     switch (files_.ReadAll(path_, kLargestFileBytes, &bytes, &read)) {
     case ReadStatus::Read:
         stamp_ = read;
-        if (IniDocument::LineCountBound(bytes) > kMostLines) {
+        if (ini::LineCountBound(bytes) > kMostLines) {
             state_ = FileState::TooLarge;
             return;
         }

@@ -5,6 +5,9 @@
 
 #include <vector>
 
+#include "plan/CsvExport.h"
+#include "store/FileBytes.h"
+
 namespace {
 
 constexpr char kFilter[] = "CSV 文件 (*.csv)\0*.csv\0所有文件 (*.*)\0*.*\0";
@@ -55,21 +58,7 @@ std::optional<std::string> AskCsvPath(const CWnd& owner) {
 }
 
 bool WriteUtf8File(const std::string& path, const std::string& text) {
-    const std::string bytes = "\xEF\xBB\xBF" + ToUtf8(text);
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL wrote =
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    const BOOL closed = ::CloseHandle(file);
-    if (!wrote || !closed || written != bytes.size()) {
-        ::DeleteFileA(path.c_str());
-        return false;
-    }
-    return true;
+    return plan::WriteCsvFile(store::SystemFileBytes(), path, ToUtf8(text));
 }
 
 std::string CsvNotWrittenNotice(const std::string& path) {

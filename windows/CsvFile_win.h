@@ -11,8 +11,9 @@
 // nothing when it was cancelled.
 std::optional<std::string> AskCsvPath(const CWnd& owner);
 
-// Replaces the file with the text (code page 936) in UTF-8 behind a byte-order mark, whole;
-// false when it could not be written (a part written is removed).
+// Replaces the file with the text (code page 936) in UTF-8 behind a byte-order mark, whole
+// (plan::WriteCsvFile): a write that fails leaves the old file as it was. False when it could
+// not be written.
 bool WriteUtf8File(const std::string& path, const std::string& text);
 
 // The notice for a file that could not be written.

@@ -150,10 +150,6 @@ void CStatsDlg::LoadRecords() {
     m_list.SetItemCount(static_cast<int>(m_rows.Size()));
 }
 
-void CStatsDlg::AddRecordRow(const char* pszRecord) {
-    m_rows.AddRecord(pszRecord);
-}
-
 void CStatsDlg::OnFileStateNotice() {
     // Posted from the opening: the window is on the screen before its notice.
     if (!::IsWindowVisible(m_hWnd)) {

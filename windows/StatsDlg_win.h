@@ -33,8 +33,6 @@ public:
 
     // Reads the records into m_rows and gives the list their count.
     void LoadRecords();
-    // The record's row on top of m_rows (LoadRecords gives the list the count afterwards).
-    void AddRecordRow(const char* pszRecord);
     void OnTotal();
     void OnReset();
 

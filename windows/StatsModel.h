@@ -4,11 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "store/ConnectionRecord.h"
 #include "store/ProfileStore.h"
 
 namespace stats {
@@ -25,27 +25,11 @@ inline constexpr Column kColumns[3] = {
 };
 inline constexpr int kSecondsColumn = 1;
 
-// One record as a row of the list: its three parts exactly as stored.
-struct Row {
-    std::string date;
-    std::string seconds;
-    std::string time;
-};
-
-// Nothing for a value of 10 characters or fewer (a missing key's "Error", an emptied record, a
-// damaged one) and for a text without the "," or without an "@" after it. Parts longer than any
-// record the program writes are kept whole.
-std::optional<Row> RowFromRecord(const std::string& record);
-
-// A seconds cell as the total counts it: leading blanks, one optional sign, then decimal
-// digits; no digits count 0. A number beyond the 32-bit range counts as the end of the range
-// it passed, so one hand-edited cell can neither wrap nor swamp the sum.
-long long SecondsValue(std::string_view cell);
-
-// Running sum of the seconds cells. 64-bit: even millions of cells at the 32-bit limit fit.
+// Running sum of the seconds cells, each read as store::SecondsAsRead reads it (atoi, clamped
+// to the 32-bit range). 64-bit: even millions of cells at the 32-bit limit fit.
 class SecondsTotal {
 public:
-    void Add(std::string_view cell) { m_total += SecondsValue(cell); }
+    void Add(std::string_view cell) { m_total += store::SecondsAsRead(cell); }
     long long Value() const { return m_total; }
 
 private:
@@ -57,17 +41,18 @@ private:
 // and a cell is found in the same time at any row count.
 class RowTable {
 public:
-    // The record's row, when RowFromRecord gives one, goes on top of the others.
+    // The record's three parts (store::SplitConnectionRecord) as a row on top of the others.
+    // False, and no row, for a value of 10 characters or fewer (a missing key's "Error", an
+    // emptied record, a damaged one) and for a text the split refuses. Parts longer than any
+    // record the program writes are kept whole.
     bool AddRecord(std::string_view record);
-    // The records in stored order (data[1] first): the last one ends on top.
-    void AddRecords(const std::vector<std::string>& records);
     void Clear();
 
     std::size_t Size() const { return m_cells.size() / 3; }
     // Row 0 is the top row; columns 0 to 2. The text ends in a NUL and lives until the table
     // changes. Empty for a cell outside the table.
     std::string_view Cell(std::size_t row, int column) const;
-    // The sum of the seconds column, each cell counted as SecondsValue reads it.
+    // The sum of the seconds column, as SecondsTotal counts it.
     long long TotalSeconds() const;
 
 private:

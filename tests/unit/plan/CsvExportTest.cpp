@@ -1,6 +1,11 @@
 #include "plan/CsvExport.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "tests/unit/store/MemoryFiles.h"
+#include "tests/unit/store/TempDir.h"
 
 namespace plan {
 namespace {
@@ -21,6 +26,26 @@ TEST(CsvExportTest, UnreadableRecordsKeepTheirPartsAsStored) {
               "2024-2-30,,1:2:3,60,\r\n"
               "2024-1-1,,\"1:2:3,\"\"x\"\"\",5,\r\n"
               "'=HYPERLINK(1),,'-2+3,,\r\n");
+}
+
+// A write that fails must not cost the user the export already there.
+TEST(CsvFileTest, AFailedWriteLeavesTheOldFileAsItWas) {
+    store::testing::MemoryFiles files;
+    files.Put("kelvorin.csv", "old export");
+    files.failReplaces = true;
+    EXPECT_FALSE(WriteCsvFile(files, "kelvorin.csv", "new"));
+    EXPECT_EQ(files.files["kelvorin.csv"], "old export");
+    files.failReplaces = false;
+    EXPECT_TRUE(WriteCsvFile(files, "kelvorin.csv", "new"));
+    EXPECT_EQ(files.files["kelvorin.csv"], "\xEF\xBB\xBFnew");
+
+    // The same on disk: the temporary file cannot be made, and the old one stays whole.
+    store::testing::TempDir dir;
+    const std::string path = dir.File("kelvorin.csv");
+    store::testing::WriteBytes(path, "old export");
+    std::filesystem::create_directory(store::TemporaryPath(path));
+    EXPECT_FALSE(WriteCsvFile(store::SystemFileBytes(), path, "new"));
+    EXPECT_EQ(store::testing::ReadBytes(path), "old export");
 }
 
 } // namespace
