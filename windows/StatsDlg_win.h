@@ -44,6 +44,18 @@ public:
     // The reset button: the records cleared (when confirmed), then the cycle's line anew.
     void OnResetAndRecount();
 
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    BOOL OnButtonClicked(UINT nID) override;
+    BOOL OnNotify(const NMHDR* pHeader, LRESULT* pResult) override;
+    // A cell the list is about to show or was asked for (LVN_GETDISPINFO).
+    void OnGetDispInfo(LVITEMA& item) const;
+    void OnGetDispInfo(LVITEMW& item) const;
+    void OnFileStateNotice();
+
+private:
     // Sum of the seconds column at the last press of the total button. 64-bit: hand-edited
     // cells near the 32-bit limit must not wrap the sum.
     long long m_nTotalSeconds = 0;
@@ -63,15 +75,4 @@ public:
     std::unique_ptr<store::SettingsFile> m_settings;
     // The settings file as the opening found it; an unusable one gets its notice once.
     store::FileState m_nFileState = store::FileState::Readable;
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override;
-    BOOL OnInitDialog() override;
-    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
-    BOOL OnButtonClicked(UINT nID) override;
-    BOOL OnNotify(const NMHDR* pHeader, LRESULT* pResult) override;
-    // A cell the list is about to show or was asked for (LVN_GETDISPINFO).
-    void OnGetDispInfo(LVITEMA& item) const;
-    void OnGetDispInfo(LVITEMW& item) const;
-    void OnFileStateNotice();
 };
