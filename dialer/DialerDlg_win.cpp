@@ -62,6 +62,9 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     case WM_ENDSESSION:
         OnEndSession(static_cast<BOOL>(wParam));
         return TRUE;
+    case WM_POWERBROADCAST:
+        *pResult = OnPowerBroadcast(wParam);
+        return TRUE;
     case WM_PLANCHANGED:
         OnPlanChanged();
         return TRUE;

@@ -59,6 +59,7 @@ protected:
     void OnSaveCredentials();
     void OnSelchangeEntry();
     LRESULT OnRasDialEvent(WPARAM state, LPARAM error);
+    LRESULT OnPowerBroadcast(WPARAM event);
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
 
