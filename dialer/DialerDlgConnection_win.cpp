@@ -119,8 +119,10 @@ void CDialerDlg::StopSecondsTimer() {
 
 void CDialerDlg::ShowConnected() {
     OnPlanConnected();
-    AddTrayIcon();
-    ShowWindow(SW_HIDE);
+    // Without an icon the window stays on screen: it is the only way back.
+    if (AddTrayIcon()) {
+        ShowWindow(SW_HIDE);
+    }
 }
 
 void CDialerDlg::ReportUnsavedRecord(const std::string& message) {
