@@ -37,13 +37,13 @@ void Connection::OnDialEvent(unsigned state, unsigned error) {
         m_view.ShowStatus(kConnectedText);
         m_nMode = 2;
         m_nSeconds = 0;
-        m_connectedAtMs = m_clock.MonotonicMs();
+        m_connectedAt = ReadClock();
         SaveRunning();
         m_view.StartSecondsTimer();
         m_view.ShowConnected();
         break;
     case DialEvent::Dropped:
-        m_nSeconds = ElapsedWholeSeconds(m_connectedAtMs, m_clock.MonotonicMs());
+        m_nSeconds = ConnectedSeconds(m_connectedAt, ReadClock());
         EndConnection(kLineDroppedText);
         break;
     default:
@@ -56,7 +56,7 @@ void Connection::OnTick() {
         return;
     }
     // Timer messages merge while the thread is busy: the clock, not their number, counts.
-    m_nSeconds = ElapsedWholeSeconds(m_connectedAtMs, m_clock.MonotonicMs());
+    m_nSeconds = ConnectedSeconds(m_connectedAt, ReadClock());
     if (!m_ras.IsLineUp(m_hRasConn)) {
         EndConnection(kLineDroppedText);
         return;
@@ -65,6 +65,10 @@ void Connection::OnTick() {
         SaveRunning();
     }
     m_view.ShowTickStatus(FormatConnectedStatus(m_nSeconds));
+}
+
+ClockReading Connection::ReadClock() const {
+    return ClockReading{m_clock.MonotonicMs(), m_clock.WallMs()};
 }
 
 void Connection::SaveRunning() {
@@ -81,9 +85,21 @@ void Connection::HangUp() {
         return;
     }
     if (m_nMode == 2) {
-        m_nSeconds = ElapsedWholeSeconds(m_connectedAtMs, m_clock.MonotonicMs());
+        m_nSeconds = ConnectedSeconds(m_connectedAt, ReadClock());
     }
     EndConnection(kHungUpText);
+}
+
+void Connection::OnSuspend() {
+    if (m_nMode == 2) {
+        HangUp();
+    }
+}
+
+void Connection::OnResume() {
+    if (m_nMode == 2) {
+        EndConnection(kLineDroppedText);
+    }
 }
 
 void Connection::ReturnToIdle() {

@@ -36,6 +36,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual std::int64_t MonotonicMs() const = 0;
+    // Milliseconds of the wall clock (UTC): it jumps when the clock is set, but never runs on
+    // while the process is frozen.
+    virtual std::int64_t WallMs() const = 0;
     virtual store::LocalTime LocalNow() const = 0;
 };
 
@@ -69,6 +72,12 @@ public:
     void OnTick();
     // Nothing happens when no dial or connection is held.
     void HangUp();
+    // The system goes to sleep: a connection is hung up and stored as the hang-up button does,
+    // with its seconds up to now. A dial in progress is left to fail on its own.
+    void OnSuspend();
+    // The system woke up: a connection still held (its sleep was not announced) ends with the
+    // seconds of its last tick before the sleep.
+    void OnResume();
 
     RasHandle Handle() const { return m_hRasConn; }
     int Seconds() const { return m_nSeconds; }
@@ -83,6 +92,7 @@ private:
     void EndConnection(const char* statusText);
     // The record a hang-up now would store, kept in the file as the running connection.
     void SaveRunning();
+    ClockReading ReadClock() const;
 
     RasPort& m_ras;
     Clock& m_clock;
@@ -92,7 +102,7 @@ private:
     RasHandle m_hRasConn = 0;
     int m_nSeconds = 0;
     int m_nMode = 1;
-    std::int64_t m_connectedAtMs = 0;
+    ClockReading m_connectedAt;
     int m_savedAtSeconds = 0;    // m_nSeconds when the running connection was last saved
     bool m_runningSaved = false; // whether the last save of it went through
 };

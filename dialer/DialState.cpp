@@ -66,6 +66,12 @@ int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs) {
     return seconds > 0x7fffffff ? 0x7fffffff : static_cast<int>(seconds);
 }
 
+int ConnectedSeconds(const ClockReading& connected, const ClockReading& now) {
+    const std::int64_t counted = now.monotonicMs - connected.monotonicMs;
+    const std::int64_t bound = now.wallMs - connected.wallMs + 1000;
+    return ElapsedWholeSeconds(0, counted < bound ? counted : bound);
+}
+
 std::string FormatConnectedStatus(int seconds) {
     char text[128];
     std::snprintf(text, sizeof(text), "已连接%d秒钟，合计%d小时%d分", seconds, seconds / 3600,

@@ -53,6 +53,18 @@ bool RunningSaveDue(int seconds, int savedAtSeconds);
 // Whole seconds from startMs to nowMs on a monotonic clock; 0 when the clock went backwards.
 int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs);
 
+// One moment on both clocks: the monotonic counter and the wall clock (UTC), in milliseconds.
+struct ClockReading {
+    std::int64_t monotonicMs = 0;
+    std::int64_t wallMs = 0;
+};
+
+// The connected seconds from `connected` to `now`: what the counter says, so a late tick still
+// counts every second, but never more than the wall clock saw pass plus a second, so a counter
+// that leaps, or runs on while the process is frozen, adds nothing. 0 when a clock went back
+// past the connect.
+int ConnectedSeconds(const ClockReading& connected, const ClockReading& now);
+
 // The status line while connected: the seconds, then the total as hours and minutes.
 std::string FormatConnectedStatus(int seconds);
 

@@ -52,6 +52,24 @@ LRESULT CDialerDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
     return 0;
 }
 
+// The counter runs on through a sleep and the line does not survive it: the connection ends as
+// the system goes to sleep, or at the wake-up when no notice of the sleep came.
+LRESULT CDialerDlg::OnPowerBroadcast(WPARAM event) {
+    switch (event) {
+    case PBT_APMSUSPEND:
+        m_connection.OnSuspend();
+        break;
+    case PBT_APMRESUMECRITICAL:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMEAUTOMATIC:
+        m_connection.OnResume();
+        break;
+    default:
+        break;
+    }
+    return TRUE; // grants any request to sleep
+}
+
 void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == ID_TIMER_SECONDS) {
         m_connection.OnTick();
@@ -101,8 +119,10 @@ void CDialerDlg::StopSecondsTimer() {
 
 void CDialerDlg::ShowConnected() {
     OnPlanConnected();
-    AddTrayIcon();
-    ShowWindow(SW_HIDE);
+    // Without an icon the window stays on screen: it is the only way back.
+    if (AddTrayIcon()) {
+        ShowWindow(SW_HIDE);
+    }
 }
 
 void CDialerDlg::ReportUnsavedRecord(const std::string& message) {

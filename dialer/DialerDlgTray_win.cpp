@@ -21,6 +21,13 @@ bool IsMinimizeCommand(WPARAM wParam) {
     return (wParam & 0xFFF0) == SC_MINIMIZE;
 }
 
+// The shell broadcasts it when it starts; a registered number, which the message table cannot
+// name. 0 when it cannot be registered.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 dialer::ScreenRect ToScreenRect(const RECT& rect) {
     return dialer::ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
 }
@@ -41,25 +48,45 @@ void CDialerDlg::FillTrayIconRecord() {
     std::strncpy(m_nid.szTip, dialer::kTrayTip, sizeof(m_nid.szTip) - 1);
 }
 
-// The tray icon is added again on every minimise and connect; the shell keeps one icon per
-// window and id, so a repeated add changes nothing.
-void CDialerDlg::AddTrayIcon() {
+// The tray icon is added again on every minimise and connect. The shell keeps one icon per
+// window and id and refuses a second add, so a refused add asks with a modify that changes
+// nothing whether the icon is there.
+bool CDialerDlg::AddTrayIcon() {
     FillTrayIconRecord();
-    OnTrayIconAdded(::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE);
+    const bool added = ::Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
+    OnTrayIconAdded(added);
+    NOTIFYICONDATAA probe = m_nid;
+    probe.uFlags = 0;
+    m_bTrayIconShown = added || ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+    return m_bTrayIconShown;
+}
+
+// A restarted shell (Explorer ended, or not yet ready at log-on) holds no icon: the program's
+// comes back, with the tip as it stands, once it has had one or tried to add one.
+void CDialerDlg::OnTaskbarCreated() {
+    if (m_nid.hWnd == nullptr) {
+        return;
+    }
+    if (!AddTrayIcon()) {
+        ShowWindow(SW_SHOW); // never hidden without an icon to come back by
+    }
 }
 
 LRESULT CDialerDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // The same test as OnSysCommand's, so that no minimise hides the window without an icon
-    // to bring it back.
-    if (message == WM_SYSCOMMAND && IsMinimizeCommand(wParam)) {
+    // The same test as OnSysCommand's, which hides the window only when the icon is there to
+    // bring it back; else the window is minimised on the taskbar.
+    if (message == WM_SYSCOMMAND && IsMinimizeCommand(wParam) && AddTrayIcon()) {
         AnimateToTray();
-        AddTrayIcon();
+    }
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        OnTaskbarCreated();
+        return 0;
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }
 
 void CDialerDlg::OnSysCommand(UINT nID, LPARAM) {
-    if (IsMinimizeCommand(nID)) {
+    if (IsMinimizeCommand(nID) && m_bTrayIconShown) {
         ShowWindow(SW_HIDE);
         return;
     }

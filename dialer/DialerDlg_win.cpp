@@ -62,6 +62,9 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     case WM_ENDSESSION:
         OnEndSession(static_cast<BOOL>(wParam));
         return TRUE;
+    case WM_POWERBROADCAST:
+        *pResult = OnPowerBroadcast(wParam);
+        return TRUE;
     case WM_PLANCHANGED:
         OnPlanChanged();
         return TRUE;
@@ -143,20 +146,28 @@ void CDialerDlg::RestoreSavedAccount() {
     if (!saved.restore) {
         return;
     }
-    m_chkSave.SetCheck(BST_CHECKED);
+    // A password that cannot be opened is not shown as remembered. The file stays as it is: on a
+    // shared system directory it may hold another user's.
+    m_chkSave.SetCheck(saved.passwordUnreadable ? BST_UNCHECKED : BST_CHECKED);
     // A stored index the list no longer has leaves nothing selected (not every system's combo
     // box clears the selection itself).
     const bool inList = saved.entryIndex >= 0 && saved.entryIndex < m_comboEntry.GetCount();
     m_comboEntry.SetCurSel(inList ? saved.entryIndex : -1);
     SetDlgItemText(IDC_USER_EDIT, saved.user.c_str());
     SetDlgItemText(IDC_PASSWORD_EDIT, saved.password.c_str());
+    if (saved.passwordUnreadable) {
+        ShowNotice(*this, store::kPasswordUnreadableNotice);
+    }
 }
 
 void CDialerDlg::OnSaveCredentials() {
     if (m_chkSave.GetCheck() == BST_CHECKED) {
         m_chkSave.SetCheck(BST_CHECKED);
-        store::RememberAccount(m_settings, m_protector, GetDlgItemText(IDC_USER_EDIT).Str(),
-                               GetDlgItemText(IDC_PASSWORD_EDIT).Str());
+        if (!store::RememberAccount(m_settings, m_protector, GetDlgItemText(IDC_USER_EDIT).Str(),
+                                    GetDlgItemText(IDC_PASSWORD_EDIT).Str())) {
+            m_chkSave.SetCheck(BST_UNCHECKED);
+            ShowNotice(*this, store::kPasswordNotSealedNotice);
+        }
     } else {
         store::ForgetAccount(m_settings);
         m_chkSave.SetCheck(BST_UNCHECKED);

@@ -59,6 +59,7 @@ protected:
     void OnSaveCredentials();
     void OnSelchangeEntry();
     LRESULT OnRasDialEvent(WPARAM state, LPARAM error);
+    LRESULT OnPowerBroadcast(WPARAM event);
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
 
@@ -106,7 +107,9 @@ private:
     bool ListPhoneBookEntries();
     void RestoreSavedAccount();
     void FillTrayIconRecord();
-    void AddTrayIcon();
+    // True when the icon is there afterwards.
+    bool AddTrayIcon();
+    void OnTaskbarCreated();
     void AnimateToTray() const;
     void AnimateFromTray() const;
     void AnimateCaption(bool toTray) const;
@@ -153,4 +156,5 @@ private:
     std::string m_strPlanTip;      // the tip last set by a modify; empty: the record's own
     int m_nPlanConnection = 0;     // counts connections, so an answer finds its own
     bool m_bAskingAtLimit = false; // the hang-up question is due or up
+    bool m_bTrayIconShown = false; // the shell held the icon at the last add
 };

@@ -131,6 +131,15 @@ std::int64_t SystemClock::MonotonicMs() const {
                                      counter.QuadPart % frequency * 1000 / frequency);
 }
 
+std::int64_t SystemClock::WallMs() const {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks; // 100 ns since 1601
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    return static_cast<std::int64_t>(ticks.QuadPart / 10000);
+}
+
 store::LocalTime SystemClock::LocalNow() const {
     SYSTEMTIME now;
     ::GetLocalTime(&now);

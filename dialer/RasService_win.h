@@ -32,10 +32,12 @@ private:
     RASDIALFUNC m_notifier;
 };
 
-// QueryPerformanceCounter for the seconds, GetLocalTime for the record.
+// QueryPerformanceCounter for the seconds, bounded by GetSystemTimeAsFileTime; GetLocalTime
+// for the record.
 class SystemClock : public Clock {
 public:
     std::int64_t MonotonicMs() const override;
+    std::int64_t WallMs() const override;
     store::LocalTime LocalNow() const override;
 };
 

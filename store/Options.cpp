@@ -1,5 +1,7 @@
 #include "store/Options.h"
 
+#include <optional>
+
 #include "store/SettingsKeys.h"
 
 namespace store {
@@ -54,7 +56,45 @@ bool IsSealed(std::string_view stored) {
     return stored.substr(0, kSealedMarker.size()) == kSealedMarker;
 }
 
+// Nothing when sealing failed.
+std::optional<std::string> SealPassword(const SecretProtector& protector,
+                                        const std::string& password) {
+    if (password.empty()) {
+        return std::string();
+    }
+    const std::optional<std::string> sealed = protector.Seal(password);
+    if (!sealed) {
+        return std::nullopt;
+    }
+    std::string stored(kSealedMarker);
+    stored.reserve(kSealedMarker.size() + sealed->size() * 2);
+    for (unsigned char byte : *sealed) {
+        stored.push_back(HexDigit(byte >> 4));
+        stored.push_back(HexDigit(byte));
+    }
+    return stored;
+}
+
+// Nothing when a sealed value cannot be opened.
+std::optional<std::string> OpenPassword(const SecretProtector& protector,
+                                        const std::string& stored) {
+    if (!IsSealed(stored)) {
+        return stored;
+    }
+    const std::optional<std::string> sealed =
+        FromHex(std::string_view(stored).substr(kSealedMarker.size()));
+    if (!sealed) {
+        return std::nullopt;
+    }
+    return protector.Open(*sealed);
+}
+
 } // namespace
+
+const char* const kPasswordNotSealedNotice = "密码无法加密保存，本次没有保存用户名和密码。";
+const char* const kPasswordUnreadableNotice =
+    "保存的密码无法解密（设置文件可能来自其他用户或计算机），请重新输入密码。"
+    "要保存它，请再勾选“在这台计算机上保存用户名和密码”。";
 
 bool IsSaveFlagSet(const std::string& value) {
     const std::string_view expected = keys::kTrue;
@@ -92,15 +132,23 @@ SavedAccount LoadSavedAccount(const ProfileStore& settings, const SecretProtecto
         // Clear text of an older file: exactly what the 200-character read gives.
         stored = settings.ReadString(keys::kOption, keys::kPwd, "", kClearPwdBufferChars);
     }
-    account.password = DecodeStoredPassword(protector, stored);
+    const std::optional<std::string> password = OpenPassword(protector, stored);
+    account.password = password.value_or(std::string());
+    account.passwordUnreadable = !password.has_value();
     return account;
 }
 
-void RememberAccount(ProfileStore& settings, const SecretProtector& protector,
+bool RememberAccount(ProfileStore& settings, const SecretProtector& protector,
                      const std::string& user, const std::string& password) {
+    const std::optional<std::string> stored = SealPassword(protector, password);
+    if (!stored) {
+        ForgetAccount(settings);
+        return false;
+    }
     settings.WriteString(keys::kOption, keys::kSaveUserPwd, keys::kTrue);
     settings.WriteString(keys::kOption, keys::kUser, user);
-    settings.WriteString(keys::kOption, keys::kPwd, EncodeStoredPassword(protector, password));
+    settings.WriteString(keys::kOption, keys::kPwd, *stored);
+    return true;
 }
 
 void ForgetAccount(ProfileStore& settings) {
@@ -114,32 +162,11 @@ void StoreEntryIndex(ProfileStore& settings, int index) {
 }
 
 std::string EncodeStoredPassword(const SecretProtector& protector, const std::string& password) {
-    if (password.empty()) {
-        return {};
-    }
-    const std::optional<std::string> sealed = protector.Seal(password);
-    if (!sealed) {
-        return {};
-    }
-    std::string stored(kSealedMarker);
-    stored.reserve(kSealedMarker.size() + sealed->size() * 2);
-    for (unsigned char byte : *sealed) {
-        stored.push_back(HexDigit(byte >> 4));
-        stored.push_back(HexDigit(byte));
-    }
-    return stored;
+    return SealPassword(protector, password).value_or(std::string());
 }
 
 std::string DecodeStoredPassword(const SecretProtector& protector, const std::string& stored) {
-    if (!IsSealed(stored)) {
-        return stored;
-    }
-    const std::optional<std::string> sealed =
-        FromHex(std::string_view(stored).substr(kSealedMarker.size()));
-    if (!sealed) {
-        return {};
-    }
-    return protector.Open(*sealed).value_or(std::string());
+    return OpenPassword(protector, stored).value_or(std::string());
 }
 
 } // namespace store

@@ -17,13 +17,22 @@ struct SavedAccount {
     int entryIndex = 0;
     std::string user;
     std::string password;
+    // A sealed password this user cannot open (the file came from another user or computer):
+    // the password is empty and is not to be shown as remembered; the user is told.
+    bool passwordUnreadable = false;
 };
 
 SavedAccount LoadSavedAccount(const ProfileStore& settings, const SecretProtector& protector);
 
-// The save box ticked: "True", then the account, then the password (sealed).
-void RememberAccount(ProfileStore& settings, const SecretProtector& protector,
+// The save box ticked: "True", then the account, then the password (sealed). False when the
+// password cannot be sealed: then nothing is remembered (as ForgetAccount leaves it), never an
+// empty password in place of the user's.
+bool RememberAccount(ProfileStore& settings, const SecretProtector& protector,
                      const std::string& user, const std::string& password);
+
+// What the user is told, once, when a password cannot be sealed or a stored one opened.
+extern const char* const kPasswordNotSealedNotice;
+extern const char* const kPasswordUnreadableNotice;
 
 // The save box cleared, or another entry chosen: "False", empty account, empty password.
 void ForgetAccount(ProfileStore& settings);

@@ -32,8 +32,10 @@ public:
 class FakeClock : public Clock {
 public:
     std::int64_t MonotonicMs() const override { return nowMs; }
+    std::int64_t WallMs() const override { return wallMs; }
     store::LocalTime LocalNow() const override { return wallClock; }
     std::int64_t nowMs = 100000;
+    std::int64_t wallMs = 13'000'000'000'000;
     store::LocalTime wallClock{2003, 9, 3, 15, 9, 51};
 };
 
@@ -61,7 +63,10 @@ protected:
         connection.Dial({"a", "user", "secret"});
         connection.OnDialEvent(kRasConnected, 0);
     }
-    void AdvanceMs(std::int64_t ms) { clock.nowMs += ms; }
+    void AdvanceMs(std::int64_t ms) {
+        clock.nowMs += ms;
+        clock.wallMs += ms;
+    }
     std::string Stored(const std::string& section, const std::string& key) const {
         return store::testing::StoredValue(document, section, key);
     }
@@ -333,6 +338,59 @@ TEST_F(ConnectionTest, StageEventWhileConnectedChangesNothing) {
     EXPECT_EQ(view.status, FormatConnectedStatus(3));
     EXPECT_EQ(connection.Mode(), 2);
     EXPECT_TRUE(view.timerOn);
+}
+
+TEST_F(ConnectionTest, ACounterLeapCountsNoMoreThanTheWallClockSawPass) {
+    Connect();
+    AdvanceMs(10000);
+    connection.OnTick();
+    // The counter ran eight hours on while the wall clock saw one second pass.
+    clock.nowMs += 8 * 3600 * 1000;
+    clock.wallMs += 1000;
+    connection.OnTick();
+    EXPECT_EQ(view.status, FormatConnectedStatus(12));
+    connection.HangUp();
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,12@15:9:51");
+}
+
+TEST_F(ConnectionTest, SuspendWhileConnectedStoresTheSecondsUpToItAsAHangUpDoes) {
+    Connect();
+    AdvanceMs(42500);
+    connection.OnSuspend();
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,42@15:9:51");
+    EXPECT_FALSE(document.Find("Running", "Record").has_value());
+    EXPECT_EQ(ras.hangUps, std::vector<RasHandle>{7});
+    EXPECT_EQ(view.status, kHungUpText);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+    EXPECT_FALSE(view.timerOn);
+    // A night asleep: the resume finds nothing left to end.
+    AdvanceMs(8 * 3600 * 1000);
+    connection.OnResume();
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "1");
+    EXPECT_EQ(ras.hangUps.size(), 1u);
+}
+
+TEST_F(ConnectionTest, SuspendOrResumeWhileIdleOrDialingChangesNothing) {
+    connection.OnSuspend();
+    connection.OnResume();
+    connection.Dial({"a", "", ""});
+    connection.OnSuspend();
+    connection.OnResume();
+    EXPECT_TRUE(settings.writes.empty());
+    EXPECT_TRUE(ras.hangUps.empty());
+    EXPECT_EQ(connection.Handle(), 7u);
+}
+
+TEST_F(ConnectionTest, ResumeAfterAnUnannouncedSleepEndsTheConnectionAtItsLastTick) {
+    Connect();
+    AdvanceMs(20000);
+    connection.OnTick();
+    AdvanceMs(8 * 3600 * 1000);
+    connection.OnResume();
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,20@15:9:51");
+    EXPECT_EQ(view.status, kLineDroppedText);
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
+    EXPECT_EQ(connection.Mode(), 1);
 }
 
 TEST(StartNoticesTest, NothingToSayForAnOrdinaryFile) {

@@ -78,6 +78,32 @@ TEST(ElapsedTest, WholeSecondsOnly) {
     EXPECT_EQ(ElapsedWholeSeconds(5000, 4000), 0);
 }
 
+TEST(ConnectedSecondsTest, TheCounterCountsUpToTheWallClockPlusASecond) {
+    constexpr std::int64_t kWall = 13'000'000'000'000;
+    constexpr std::int64_t kHourMs = 3600 * 1000;
+    struct Row {
+        const char* what;
+        std::int64_t counterMs; // counted since the connect
+        std::int64_t wallMs;    // seen by the wall clock since the connect
+        int seconds;
+    };
+    const Row rows[] = {
+        {"both agree", 5000, 5000, 5},
+        {"a late tick counts every second", 6999, 7000, 6},
+        {"the wall clock a little behind", 5000, 4990, 5},
+        {"the counter leapt", 8 * kHourMs + 600000, 600000, 601},
+        {"the counter ran on while frozen", 600000, 0, 1},
+        {"the wall clock was set forward", 5000, kHourMs, 5},
+        {"the counter went back", -1000, 5000, 0},
+        {"the wall clock was set back past the connect", 5000, -60000, 0},
+    };
+    for (const Row& row : rows) {
+        const ClockReading connected{100000, kWall};
+        const ClockReading now{100000 + row.counterMs, kWall + row.wallMs};
+        EXPECT_EQ(ConnectedSeconds(connected, now), row.seconds) << row.what;
+    }
+}
+
 TEST(StatusTextTest, SecondsHoursAndMinutes) {
     EXPECT_EQ(FormatConnectedStatus(0), "已连接0秒钟，合计0小时0分");
     EXPECT_EQ(FormatConnectedStatus(59), "已连接59秒钟，合计0小时0分");

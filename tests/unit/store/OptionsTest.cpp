@@ -149,6 +149,42 @@ TEST_F(OptionsTest, TheEntryIndexIsStoredAsADecimal) {
     EXPECT_EQ(LoadSavedAccount(settings, protector).entryIndex, 4);
 }
 
+TEST_F(OptionsTest, APasswordThatCannotBeSealedLeavesNothingRemembered) {
+    RememberAccount(settings, protector, "user", "secret");
+    RecordingStore recording(settings);
+    EXPECT_FALSE(RememberAccount(recording, FailingProtector(), "user", "secret"));
+    EXPECT_EQ(recording.calls,
+              (std::vector<std::string>{"write Option/SaveUserPwd=False",
+                                        "write Option/User=", "write Option/Pwd="}));
+    EXPECT_FALSE(LoadSavedAccount(settings, protector).restore);
+    // An empty password is the user's own and needs no sealing.
+    EXPECT_TRUE(RememberAccount(settings, FailingProtector(), "user", ""));
+    EXPECT_TRUE(LoadSavedAccount(settings, protector).restore);
+}
+
+TEST_F(OptionsTest, AStoredPasswordThisUserCannotOpenIsMarkedUnreadable) {
+    const std::string mine = EncodeStoredPassword(protector, "secret");
+    const std::string someoneElses = EncodeStoredPassword(XorProtector('\x22'), "secret");
+    struct Row {
+        std::string stored;
+        std::string password;
+        bool unreadable;
+    };
+    const Row rows[] = {
+        {mine, "secret", false},  {"old clear", "old clear", false}, {"", "", false},
+        {someoneElses, "", true}, {"{sealed}11zz", "", true},        {"{sealed}", "", true},
+    };
+    for (const Row& row : rows) {
+        settings =
+            IniDocument("[Option]\r\nSaveUserPwd=True\r\nUser=user\r\nPwd=" + row.stored + "\r\n");
+        const SavedAccount account = LoadSavedAccount(settings, protector);
+        EXPECT_TRUE(account.restore) << row.stored;
+        EXPECT_EQ(account.user, "user") << row.stored;
+        EXPECT_EQ(account.password, row.password) << row.stored;
+        EXPECT_EQ(account.passwordUnreadable, row.unreadable) << row.stored;
+    }
+}
+
 TEST(StoredPasswordTest, EmptyPasswordsAndFailedSealingStoreNothing) {
     const XorProtector protector('\x11');
     EXPECT_EQ(EncodeStoredPassword(protector, ""), "");

@@ -34,6 +34,24 @@ E2E_TEST(ConnectionLoss, RunningConnectionIsSavedAtConnectAndGoesWithTheHangUp) 
     CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
 }
 
+// The counter runs on through a sleep: the record ends at the suspend, not at the wake-up.
+E2E_TEST(ConnectionLoss, SuspendWhileConnectedStoresTheSecondsUpToItAndLeavesTheWindowIdle) {
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    const std::optional<SteadyClock::time_point> connectedAt = DialAndConnect(app, window);
+    REQUIRE(connectedAt.has_value());
+    REQUIRE(WaitSecondsAbove(window, 1));
+    const double seconds = MsSince(*connectedAt) / 1000.0;
+    SYSTEMTIME suspendedAt;
+    GetLocalTime(&suspendedAt);
+    PostMessageA(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
+    CheckRecord(1, suspendedAt, seconds, 2);
+    CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
+    CheckHungUpOnce(app, std::nullopt, std::nullopt);
+    CHECK_EQ(ReadControls(window), kIdle);
+}
+
 E2E_TEST(ConnectionLoss, ExitWhileConnectedStoresTheRecordAndNoRunningConnection) {
     Started s = StartConnected();
     REQUIRE(WaitUntil([] { return RunningRecord().has_value(); }));

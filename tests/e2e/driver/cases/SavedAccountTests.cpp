@@ -194,3 +194,27 @@ E2E_TEST(SavedAccount, TickingAfterChoosingAnEntryRemembersThatEntry) {
     CHECK_EQ(state.user, "bob");
     CHECK_EQ(state.password, "hunter2");
 }
+
+// A settings file from another user or computer: the sealed password cannot be opened here.
+E2E_TEST(SavedAccount, PasswordThatCannotBeOpenedIsToldOnceAndNotShownAsRemembered) {
+    REQUIRE(settings::Write(OptionFile("True", "alice", "{sealed}00ff", "1")));
+    const std::string before = settings::Bytes();
+    App app = App::Start(kThreeEntries);
+    const std::optional<MessageBoxView> box = app.WaitMessageBox();
+    REQUIRE_MSG(box.has_value(), "nothing said of the password");
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_EQ(box->icon, BoxIcon::Information);
+    CHECK_EQ(box->buttons, std::vector<int>{IDOK});
+    CHECK_MSG(box->text.find("无法解密") != std::string::npos, "notice " + Describe(box->text));
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+    HWND main = app.WaitMainWindow();
+    REQUIRE(main != nullptr);
+    CHECK(!app.WaitMessageBox(0).has_value());
+    const MainWindowState state = ReadMainWindow(main);
+    CHECK_MSG(state.saveBox == BST_UNCHECKED, "the box is ticked over an empty password");
+    CHECK_EQ(state.user, "alice");
+    CHECK_EQ(state.selection, 1);
+    CHECK(state.password.empty());
+    // Left for the user whose password it is.
+    CHECK_EQ(settings::Bytes(), before);
+}

@@ -7,6 +7,7 @@
 #include "probes/ProgramFile.h"
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
+#include "probes/SimulatedShell.h"
 #include "probes/TaskbarlessDesktop.h"
 #include "probes/TrayProbe.h"
 #include "probes/WindowProbe.h"
@@ -189,6 +190,49 @@ E2E_TEST(Tray, NoTaskbarTheWindowStillHidesAndShows) {
             PostMessageA(s.main, WM_COMMAND, tray_ids::kShowMain, 0);
             CHECK_MSG(WaitShown(s.main), "the show command did not show the window");
             CHECK(s.app.Running());
+        },
+        &error);
+    CHECK_MSG(ran, error);
+}
+
+// Explorer restarted while the window is hidden: the icon is the only way back to it.
+E2E_TEST(Tray, TaskbarCreatedBringsTheIconBackWhileConnectedAndHidden) {
+    Started s = StartConnected();
+    RestartTaskbar(s.main);
+    CHECK_MSG(WaitUntil([&] { return TrayIconPresent(s.main); }),
+              "\"TaskbarCreated\" did not bring the icon back");
+    CheckOneIcon(s.main, "after the taskbar's restart");
+    CHECK(!IsWindowVisible(s.main));
+    CHECK(SecondsKeepCounting(s.main));
+}
+
+// The shell not yet ready at log-on: without an icon the connected window stays on screen and a
+// minimise leaves it on the taskbar, until the shell's start brings the icon, with the tip the
+// allowance gives then.
+E2E_TEST(Tray, WithoutAShellTheWindowStaysOnScreenUntilTaskbarCreatedAddsTheIcon) {
+    std::string error;
+    const bool ran = RunOnDesktopWithoutTaskbar(
+        [] {
+            SimulatedShell shell;
+            shell.RefuseAdds(true);
+            Started s = StartShown(QuickConnectBook(), "[Plan]\nHours=1\nFirstDay=1\n");
+            PressButton(Item(s.main, ids::kDial));
+            REQUIRE_MSG(WaitSecondsAbove(s.main, 0), "no connection: " + Describe(Status(s.main)));
+            CHECK_MSG(IsWindowVisible(s.main), "the connection hid the window without an icon");
+            PostMinimise(s.main);
+            CHECK_MSG(WaitUntil([&] { return IsIconic(s.main) != FALSE; }),
+                      "the minimise did not leave the window on the taskbar");
+            CHECK(IsWindowVisible(s.main));
+
+            shell.RefuseAdds(false);
+            shell.Restart();
+            const std::string planTip = std::string(texts::kTrayTip) + "\n本期剩余 ";
+            CHECK_MSG(WaitUntil([&] {
+                          return shell.Tip(s.main, kTrayIconId).value_or("").rfind(planTip, 0) == 0;
+                      }),
+                      "tip " + Describe(shell.Tip(s.main, kTrayIconId)));
+            CHECK(IsWindowVisible(s.main));
+            CHECK(SecondsKeepCounting(s.main));
         },
         &error);
     CHECK_MSG(ran, error);

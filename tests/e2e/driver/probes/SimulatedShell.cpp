@@ -138,7 +138,7 @@ BOOL SimulatedShell::Receive(DWORD message, const void* data, DWORD bytes) {
     });
     switch (message) {
     case NIM_ADD:
-        if (icon != m_icons.end()) {
+        if (icon != m_icons.end() || m_refuseAdds) {
             return FALSE;
         }
         m_icons.push_back({request.window, request.id, request.tip});
@@ -186,6 +186,19 @@ std::optional<std::string> SimulatedShell::Tip(HWND window, UINT id) const {
         }
     }
     return std::nullopt;
+}
+
+void SimulatedShell::RefuseAdds(bool refuse) {
+    std::lock_guard<Lock> hold(m_lock);
+    m_refuseAdds = refuse;
+}
+
+void SimulatedShell::Restart() {
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        m_icons.clear();
+    }
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
 }
 
 bool SimulatedShell::WaitBalloonCount(HWND window, size_t count, unsigned timeoutMs) const {

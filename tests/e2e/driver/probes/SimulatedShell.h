@@ -52,6 +52,11 @@ public:
     // The tip the icon shows now; empty when the shell holds no such icon.
     std::optional<std::string> Tip(HWND window, UINT id) const;
 
+    // While refusing, every add fails, as before the shell is ready at log-on.
+    void RefuseAdds(bool refuse);
+    // A restart: every icon is gone, and "TaskbarCreated" is broadcast as a starting shell does.
+    void Restart();
+
     bool WaitBalloonCount(HWND window, size_t count, unsigned timeoutMs = DefaultTimeoutMs()) const;
     bool WaitTip(HWND window, UINT id, const std::string& tip,
                  unsigned timeoutMs = DefaultTimeoutMs()) const;
@@ -73,6 +78,7 @@ private:
     HWND m_hwnd = nullptr;
     DWORD m_threadId = 0;
     bool m_ready = false;
+    bool m_refuseAdds = false;
     std::string m_error;
     Thread m_thread;
 };

@@ -22,4 +22,18 @@ inline bool TrayIconPresent(HWND window, UINT id = kTrayIconId) {
     return window != nullptr && Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
+// Removes the window's icon as an ended shell loses it; true when there was one.
+inline bool DeleteTrayIcon(HWND window, UINT id = kTrayIconId) {
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = id;
+    return window != nullptr && Shell_NotifyIconA(NIM_DELETE, &icon) != FALSE;
+}
+
+// The message a shell broadcasts when it starts, so that programs add their icons again.
+inline UINT TaskbarCreatedMessage() {
+    return RegisterWindowMessageA("TaskbarCreated");
+}
+
 } // namespace e2e

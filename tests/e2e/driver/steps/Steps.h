@@ -34,6 +34,7 @@
 //   WaitHidden, WaitShown   waits for the window to be hidden or shown
 //   RequireHiddenNotIconic  the window went to the tray without being minimised on screen
 //   CheckOneIcon            exactly one icon on the taskbar, the program's
+//   RestartTaskbar          the icon lost as a restarting shell loses it, "TaskbarCreated" sent
 //   IconGoneWithTheWindow   the icon was gone as soon as the window was
 //   CheckNoIconLeft         after the end: no icon of the program, none on the taskbar
 // ExitSteps.h     leaving the program

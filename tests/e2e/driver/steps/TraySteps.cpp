@@ -97,4 +97,10 @@ void CheckOneIcon(HWND main, const std::string& when) {
               "taskbar shows " + std::to_string(VisibleTrayIconCount()) + " icons " + when);
 }
 
+void RestartTaskbar(HWND main) {
+    REQUIRE_MSG(DeleteTrayIcon(main), "no icon to lose");
+    REQUIRE_MSG(!TrayIconPresent(main), "the icon outlived its removal");
+    PostMessageA(main, TaskbarCreatedMessage(), 0, 0);
+}
+
 } // namespace e2e

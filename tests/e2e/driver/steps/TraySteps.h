@@ -48,5 +48,8 @@ void RequireHiddenNotIconic(HWND main);
 void CheckNoIconLeft(HWND main, const std::string& where);
 // Exactly one icon on the taskbar, and it is the program's, shown with its window id.
 void CheckOneIcon(HWND main, const std::string& when);
+// The taskbar restarts: the program's icon is gone (ends the case when there was none) and the
+// new shell's "TaskbarCreated" reaches the window.
+void RestartTaskbar(HWND main);
 
 } // namespace e2e
