@@ -68,7 +68,13 @@ int ElapsedWholeSeconds(std::int64_t startMs, std::int64_t nowMs) {
 
 int ConnectedSeconds(const ClockReading& connected, const ClockReading& now) {
     const std::int64_t counted = now.monotonicMs - connected.monotonicMs;
-    const std::int64_t bound = now.wallMs - connected.wallMs + 1000;
+    const std::int64_t wall = now.wallMs - connected.wallMs;
+    // A wall clock set back before the connect says nothing of the time online: the counter
+    // holds, rather than a connection of hours stored as none.
+    if (wall < 0) {
+        return ElapsedWholeSeconds(0, counted);
+    }
+    const std::int64_t bound = wall + 1000;
     return ElapsedWholeSeconds(0, counted < bound ? counted : bound);
 }
 
