@@ -2,6 +2,7 @@
 
 #include "dialer/DialerDlg_win.h"
 #include "dialer/RasService_win.h"
+#include "framework/SystemLibrary.h"
 #include "store/DataProtection_win.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
@@ -15,6 +16,7 @@ constexpr const char* kAlreadyRunning = "拨号网络计时已经在运行，请
 CTimerApp theApp;
 
 BOOL CTimerApp::InitInstance() {
+    fw::LeaveCurrentFolderOutOfDllSearch();
     if (!AfxSocketInit()) {
         AfxMessageBox(kSocketsFailed, MB_OK);
         return FALSE;

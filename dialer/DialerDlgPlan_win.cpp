@@ -54,8 +54,8 @@ long long CDialerDlg::PlanUsedSeconds(const plan::PlanSettings& plan) const {
     return dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), CurrentCycle(plan));
 }
 
-// The log is read here, once a connection (and again when the plan changes or a new cycle
-// begins), never on a tick.
+// The log is read here, once a connection (and again when the plan changes, the records are
+// cleared or a new cycle begins), never on a tick.
 void CDialerDlg::LoadPlanWatch(const plan::PlanSettings& plan) {
     const plan::Cycle cycle = CurrentCycle(plan);
     if (!plan.HasAllowance()) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dialer/RasRecords_win.h"
+#include "framework/SystemLibrary.h"
 
 namespace dialer {
 namespace {
@@ -25,6 +26,29 @@ HRASCONN ToHandle(RasHandle handle) {
     return reinterpret_cast<HRASCONN>(handle);
 }
 
+// The service's calls in the system's rasapi32.dll, looked up once; null when the DLL or any of
+// them is missing, and the program then sees a phone book without entries.
+struct RasCalls {
+    decltype(&::RasDialA) dial;
+    decltype(&::RasEnumEntriesA) enumEntries;
+    decltype(&::RasGetConnectStatusA) connectStatus;
+    decltype(&::RasHangUpA) hangUp;
+};
+
+const RasCalls* Ras() {
+    static const RasCalls calls = [] {
+        const HMODULE dll = fw::LoadSystemLibrary("rasapi32.dll");
+        return RasCalls{
+            fw::ModuleFunction<decltype(&::RasDialA)>(dll, "RasDialA"),
+            fw::ModuleFunction<decltype(&::RasEnumEntriesA)>(dll, "RasEnumEntriesA"),
+            fw::ModuleFunction<decltype(&::RasGetConnectStatusA)>(dll, "RasGetConnectStatusA"),
+            fw::ModuleFunction<decltype(&::RasHangUpA)>(dll, "RasHangUpA")};
+    }();
+    const bool complete = calls.dial != nullptr && calls.enumEntries != nullptr &&
+                          calls.connectStatus != nullptr && calls.hangUp != nullptr;
+    return complete ? &calls : nullptr;
+}
+
 // Shared with the service's thread; nothing else of the program is.
 std::atomic<HWND> g_eventWindow{nullptr};
 std::atomic<bool> g_dialOpen{false};
@@ -33,8 +57,9 @@ std::atomic<bool> g_dialOpen{false};
 bool IsGone(RasHandle handle) {
     ras::ConnStatus status{};
     status.dwSize = ras::kConnStatusSize;
-    return ::RasGetConnectStatusA(ToHandle(handle), reinterpret_cast<LPRASCONNSTATUSA>(&status)) ==
-           ERROR_INVALID_HANDLE;
+    return Ras() == nullptr ||
+           Ras()->connectStatus(ToHandle(handle), reinterpret_cast<LPRASCONNSTATUSA>(&status)) ==
+               ERROR_INVALID_HANDLE;
 }
 
 void WaitUntilGone(RasHandle handle) {
@@ -76,8 +101,11 @@ unsigned RasService::Dial(const DialRequest& request, RasHandle* handle) {
 
     HRASCONN connection = nullptr;
     g_dialOpen.store(true);
-    const DWORD result = ::RasDialA(nullptr, nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&params),
-                                    0, reinterpret_cast<LPVOID>(m_notifier), &connection);
+    const DWORD result =
+        Ras() == nullptr
+            ? ERROR_PROC_NOT_FOUND
+            : Ras()->dial(nullptr, nullptr, reinterpret_cast<LPRASDIALPARAMSA>(&params), 0,
+                          reinterpret_cast<LPVOID>(m_notifier), &connection);
     // The password is not left behind on the stack.
     ::SecureZeroMemory(params.szPassword, sizeof(params.szPassword));
     *handle = reinterpret_cast<RasHandle>(connection);
@@ -89,18 +117,21 @@ unsigned RasService::Dial(const DialRequest& request, RasHandle* handle) {
 
 void RasService::HangUp(RasHandle handle) {
     g_dialOpen.store(false);
-    if (handle != 0) {
-        ::RasHangUpA(ToHandle(handle));
+    if (handle != 0 && Ras() != nullptr) {
+        Ras()->hangUp(ToHandle(handle));
         WaitUntilGone(handle);
     }
     DropQueuedDialEvents();
 }
 
 bool RasService::IsLineUp(RasHandle handle) {
+    if (Ras() == nullptr) {
+        return false; // no service, no line
+    }
     ras::ConnStatus status{};
     status.dwSize = ras::kConnStatusSize;
     const DWORD result =
-        ::RasGetConnectStatusA(ToHandle(handle), reinterpret_cast<LPRASCONNSTATUSA>(&status));
+        Ras()->connectStatus(ToHandle(handle), reinterpret_cast<LPRASCONNSTATUSA>(&status));
     if (result == ERROR_INVALID_HANDLE) {
         return false;
     }
@@ -109,11 +140,14 @@ bool RasService::IsLineUp(RasHandle handle) {
 }
 
 std::vector<std::string> RasService::ListEntries() {
+    if (Ras() == nullptr) {
+        return {};
+    }
     return ListEntryNames([](unsigned char* records, std::uint32_t* bytes, std::uint32_t* count) {
         DWORD size = *bytes;
         DWORD entries = *count;
-        ::RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(records), &size,
-                          &entries);
+        Ras()->enumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(records), &size,
+                           &entries);
         *bytes = size;
         *count = entries;
     });

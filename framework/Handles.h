@@ -11,7 +11,8 @@
 //   CDC::SelectObject returns): it owns nothing and puts the displaced object back when it
 //   ends, before the selected object itself is deleted.
 // - Nothing is kept for an object someone else owns or deletes. Icons from LoadIcon are shared
-//   by the system and never freed; the single-instance mutex is left to the system at exit.
+//   by the system and never freed; the single-instance mutex and the system DLLs loaded at run
+//   time (SystemLibrary.h) are left to the system at exit.
 // Owning types convert to their handle for calls that only use it; they are not copyable.
 
 #include <windows.h>

@@ -24,13 +24,20 @@ std::string Quoted(std::string_view field) {
     return quoted + "\"";
 }
 
+// A spreadsheet skips leading blanks before it looks for a formula, and takes a leading tab or
+// CR for one.
+bool CouldRunAsFormula(std::string_view stored) {
+    if (!stored.empty() && (stored.front() == '\t' || stored.front() == '\r')) {
+        return true;
+    }
+    const std::size_t first = stored.find_first_not_of(" \t\n\v\f\r");
+    return first != std::string_view::npos &&
+           std::string_view("=+-@").find(stored[first]) != std::string_view::npos;
+}
+
 // A text from the file, defused and quoted.
 std::string StoredField(std::string_view stored) {
-    if (!stored.empty() &&
-        std::string_view("=+-@\t\r").find(stored.front()) != std::string_view::npos) {
-        return Quoted("'" + std::string(stored));
-    }
-    return Quoted(stored);
+    return Quoted(CouldRunAsFormula(stored) ? "'" + std::string(stored) : std::string(stored));
 }
 
 std::string DateText(const store::LocalTime& time) {

@@ -17,8 +17,8 @@ inline constexpr const char* kCsvHeading = "日期,开始时间,下线时间,秒
 // counted and "1:02:05"; unreadable ones their date, seconds and time parts as stored, with
 // start and length empty. Texts without the "," or the "@" are not connections and are left
 // out, as the statistics window leaves them out. Fields holding a comma, quote or line break
-// are quoted (RFC 4180); a stored part beginning with = + - @ gets a leading ' so that a
-// spreadsheet shows it rather than running it as a formula.
+// are quoted (RFC 4180); a stored part beginning with = + - @ (also after blanks), a tab or a
+// CR gets a leading ' so that a spreadsheet shows it rather than running it as a formula.
 //
 // The text is in the program's code page (936): the Win32 side converts it to UTF-8 and
 // writes the byte-order mark, by which spreadsheets know the encoding.

@@ -6,8 +6,8 @@
 
 #define WM_TRAYNOTIFY 0x8064  // wParam: icon id, lParam: mouse message
 #define ID_TIMER_SECONDS 1001 // one tick a second while connected
-// Posted to the main window when the plan settings were saved: the tray tip and the warnings
-// follow the new allowance.
+// Posted to the main window when the plan settings were saved or the records cleared: the tray
+// tip and the warnings follow the new allowance and count from the records the file now holds.
 #define WM_PLANCHANGED 0x8065
 // Posted by the main window to itself when the allowance is used up while connected: the
 // question to hang up is asked from its own message, outside the tick that found it due.

@@ -3,9 +3,28 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include "framework/SystemLibrary.h"
+
 namespace store {
 
 namespace {
+
+// The two calls in the system's crypt32.dll, looked up once; null when missing, and then every
+// seal and unseal fails.
+struct CryptCalls {
+    decltype(&::CryptProtectData) protect;
+    decltype(&::CryptUnprotectData) unprotect;
+};
+
+const CryptCalls& Crypt() {
+    static const CryptCalls calls = [] {
+        const HMODULE dll = fw::LoadSystemLibrary("crypt32.dll");
+        return CryptCalls{
+            fw::ModuleFunction<decltype(&::CryptProtectData)>(dll, "CryptProtectData"),
+            fw::ModuleFunction<decltype(&::CryptUnprotectData)>(dll, "CryptUnprotectData")};
+    }();
+    return calls;
+}
 
 DATA_BLOB BlobOf(const std::string& bytes) {
     DATA_BLOB blob;
@@ -27,8 +46,8 @@ std::string TakeBlob(DATA_BLOB& blob) {
 std::optional<std::string> DataProtection::Seal(const std::string& clear) const {
     DATA_BLOB in = BlobOf(clear);
     DATA_BLOB out{};
-    if (!CryptProtectData(&in, L"Kelvorin", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
-                          &out)) {
+    if (Crypt().protect == nullptr || !Crypt().protect(&in, L"Kelvorin", nullptr, nullptr, nullptr,
+                                                       CRYPTPROTECT_UI_FORBIDDEN, &out)) {
         return std::nullopt;
     }
     return TakeBlob(out);
@@ -37,8 +56,8 @@ std::optional<std::string> DataProtection::Seal(const std::string& clear) const 
 std::optional<std::string> DataProtection::Open(const std::string& sealed) const {
     DATA_BLOB in = BlobOf(sealed);
     DATA_BLOB out{};
-    if (!CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
-                            &out)) {
+    if (Crypt().unprotect == nullptr || !Crypt().unprotect(&in, nullptr, nullptr, nullptr, nullptr,
+                                                           CRYPTPROTECT_UI_FORBIDDEN, &out)) {
         return std::nullopt;
     }
     return TakeBlob(out);

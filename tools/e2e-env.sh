@@ -126,6 +126,19 @@ e2e_setup_prefix() {
     export WINEDLLOVERRIDES=${E2E_DLLOVERRIDES:-rasapi32=n}
 }
 
+# The simulated RAS service (BIN_DIR/rasapi32.dll) as the system's own: in the prefix's system
+# directory (syswow64 for this 32-bit program on a 64-bit prefix), where the program loads it
+# from, with the native override above. Never beside the program: a copy there is not loaded.
+e2e_install_ras() {
+    local dll=$1/rasapi32.dll system=$WINEPREFIX/drive_c/windows/syswow64
+    [ -d "$system" ] || system=$WINEPREFIX/drive_c/windows/system32
+    if [ ! -f "$dll" ]; then
+        e2e_log "$dll is missing: build the Win32 tree first (tools/build.sh)"
+        return 1
+    fi
+    cmp -s "$dll" "$system/rasapi32.dll" || cp -f "$dll" "$system/rasapi32.dll"
+}
+
 # Locale and prefix; takes the build folder's lock so that two runs never share a prefix.
 e2e_setup() {
     local build_dir
@@ -138,7 +151,9 @@ e2e_setup() {
         e2e_log "another end-to-end run uses $build_dir; waiting for it"
         flock "$E2E_LOCK_FD"
     fi
-    e2e_setup_locale "$build_dir" && e2e_setup_prefix "$build_dir"
+    e2e_setup_locale "$build_dir" && e2e_setup_prefix "$build_dir" || return 1
+    # A folder without programs (a prefix kept for copies) installs the service where it runs.
+    [ ! -f "$E2E_BIN_DIR/rasapi32.dll" ] || e2e_install_ras "$E2E_BIN_DIR"
 }
 
 # Starts Xvfb on a display number it chooses itself (-displayfd), so parallel runs never

@@ -27,5 +27,8 @@ if [ -z "${DISPLAY:-}" ]; then
     E2E_WATCHER_PID=$!
 fi
 echo "Settings file: $WINEPREFIX/drive_c/windows/syswow64/corvantile.ini"
+# The service is installed in the prefix's system directory; its phone book and log stay here.
+export SIMRAS_CONFIG=${SIMRAS_CONFIG:-$(e2e_winpath "$E2E_BIN_DIR/simras.cfg")}
+export SIMRAS_LOG=${SIMRAS_LOG:-$(e2e_winpath "$E2E_BIN_DIR/simras.log")}
 # Lasts as long as the program runs.
 e2e_unlocked wine explorer "/desktop=Kelvorin,${E2E_DESKTOP_SIZE}" "$E2E_BIN_DIR/kelvorin.exe"

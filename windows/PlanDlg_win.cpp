@@ -65,11 +65,15 @@ void CPlanDlg::OnSave() {
         ShowNotice(*this, kNotSaved);
         return;
     }
+    PostPlanChangedToMainWindow();
+    EndDialog(IDOK);
+}
+
+void PostPlanChangedToMainWindow() {
     CWnd* pMain = AfxGetApp() != nullptr ? AfxGetApp()->m_pMainWnd : nullptr;
     if (pMain != nullptr && pMain->GetSafeHwnd() != nullptr) {
         pMain->PostMessage(WM_PLANCHANGED);
     }
-    EndDialog(IDOK);
 }
 
 void CPlanDlg::RefuseField(int nID, const std::string& message) const {

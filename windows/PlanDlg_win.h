@@ -35,3 +35,7 @@ private:
 
     store::ProfileStore& m_settings;
 };
+
+// Posts WM_PLANCHANGED to the main window (from a window modal over it, whose own loop delivers
+// it): the plan settings or the records it counts have changed in the file.
+void PostPlanChangedToMainWindow();

@@ -179,6 +179,8 @@ void CStatsDlg::OnReset() {
         m_rows.Clear();
         m_connections = {};
         m_list.SetItemCount(0);
+        // A running connection's tip and warnings count from the emptied log from now on.
+        PostPlanChangedToMainWindow();
         break;
     case stats::ResetOutcome::FileUnusable:
         ShowNotice(*this, stats::kResetRefused);

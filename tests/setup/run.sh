@@ -112,8 +112,8 @@ EOF
 count check "the portable zip holds kelvorin.exe, readme.txt and LICENSE.txt, the exe byte for byte the installed one" \
     zip_has_the_installed_exe
 
-# The installed program started by the end-to-end driver, with the simulated RAS service beside
-# it for this run only.
+# The installed program started by the end-to-end driver, with the simulated RAS service in
+# this prefix's system directory.
 installed_program_shows_its_window() {
     mkdir -p "$work/e2e-work"
     E2E_APP='C:\Program Files (x86)\Kelvorin\kelvorin.exe' \
@@ -122,10 +122,9 @@ installed_program_shows_its_window() {
         Startup.ListsEntriesSortedWithTheFirstSelected | iconv -f GBK -t UTF-8 -c
     return "${PIPESTATUS[0]}"
 }
-cp "$bin/rasapi32.dll" "$installed_dir/"
+e2e_install_ras "$bin" || exit 2
 count check "the installed program starts and shows its main window" \
     installed_program_shows_its_window
-rm -f "$installed_dir/rasapi32.dll"
 
 count wine "$bin/setup_check.exe" refuses "$(e2e_winpath "$setup")"
 

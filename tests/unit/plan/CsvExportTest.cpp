@@ -28,6 +28,32 @@ TEST(CsvExportTest, UnreadableRecordsKeepTheirPartsAsStored) {
               "'=HYPERLINK(1),,'-2+3,,\r\n");
 }
 
+// A spreadsheet skips blanks before it looks for a formula: a stored part it would run gets a
+// leading ', one it would show as text stays as it is.
+TEST(CsvExportTest, StoredPartsASpreadsheetWouldRunAreGuarded) {
+    struct Row {
+        const char* stored; // the date part of an unreadable record
+        const char* exported;
+    };
+    const Row rows[] = {
+        {"=1+1", "'=1+1"},
+        {" =1+1", "' =1+1"},
+        {"  +1", "'  +1"},
+        {" \t-1", "' \t-1"},
+        {"\v\f@SUM(A1)", "'\v\f@SUM(A1)"},
+        {"\t1", "'\t1"},
+        {" 2003-9-3", " 2003-9-3"},
+        {"   ", "   "},
+        {"2003=9", "2003=9"},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ExportCsv({std::string(row.stored) + ",x@y"}),
+                  std::string(kCsvHeading) + "\r\n" + row.exported + ",,y,x,\r\n")
+            << "stored " << row.stored;
+    }
+}
+
 // A write that fails must not cost the user the export already there.
 TEST(CsvFileTest, AFailedWriteLeavesTheOldFileAsItWas) {
     store::testing::MemoryFiles files;

@@ -9,6 +9,7 @@
 // by its pixels.
 
 #include "probes/AppProcess.h"
+#include "probes/DialogProbe.h"
 #include "probes/MainWindowView.h"
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
@@ -304,6 +305,30 @@ E2E_TEST(PlanDialer, TheTipTellsWhatRemainsAndKeepsCurrentWhileConnected) {
                                   request.tip == texts::TrayTipWithPlan(600));
         }
         CHECK_MSG(toldTen, "the tip never told the ten minutes left at the connect");
+    });
+}
+
+// A reset confirmed in the statistics window while connected: with that window still open the
+// tip no longer counts the cleared records, only the running connection's seconds.
+E2E_TEST(PlanDialer, AResetWhileConnectedCountsFromTheEmptiedLog) {
+    OnOwnShell([](SimulatedShell& shell) {
+        Started s = StartConnected(PlanFile(kAllowance - 600, true, WarnedLine(90)));
+        REQUIRE(shell.WaitTip(s.main, kTrayIconId, texts::TrayTipWithPlan(599)));
+        HWND stats = OpenStatsByCommand(s.app, s.main);
+        REQUIRE(stats != nullptr);
+        REQUIRE(AnsweredAfter(s.app, Item(stats, ids::kReset), IDYES).has_value());
+        // Half the allowance or more left, to the minute (the connection runs on meanwhile).
+        const auto leftAtLeastHalf = [&] {
+            const std::optional<std::string> tip = shell.Tip(s.main, kTrayIconId);
+            for (long long left = kAllowance / 2; left <= kAllowance; left += 60) {
+                if (tip == texts::TrayTipWithPlan(left)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        CHECK_MSG(WaitUntil(leftAtLeastHalf), "tip " + Describe(shell.Tip(s.main, kTrayIconId)));
+        CHECK(CloseByBackButton(stats));
     });
 }
 

@@ -3,6 +3,7 @@
 
 #include "probes/AppProcess.h"
 #include "probes/MainWindowView.h"
+#include "probes/PlantedDll.h"
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
 #include "probes/WindowProbe.h"
@@ -184,4 +185,20 @@ E2E_TEST(Startup, TwoCopiesStartedTogetherLeaveOneWindow) {
         two.Kill();
         REQUIRE(WaitUntil([] { return !MutexExists(); }));
     }
+}
+
+// A rasapi32.dll in the program's folder (a Downloads folder the portable zip was unpacked into)
+// is not loaded: the entries come from the system's service.
+E2E_TEST(Startup, ARasDllBesideTheProgramIsNotLoaded) {
+    const std::string program = JoinPath(CaseFolder(), "kelvorin.exe");
+    const std::string planted = JoinPath(CaseFolder(), "rasapi32.dll");
+    REQUIRE(CopyFileA(AppPath().c_str(), program.c_str(), FALSE));
+    REQUIRE(CopyFileA(JoinPath(DriverFolder(), kPlantedRasDll).c_str(), planted.c_str(), FALSE));
+    App app = App::StartCopy(program, OneEntryBook());
+    const std::string loaded = planted + kLoadedMarkerSuffix;
+    WaitUntil([&] { return app.MainWindow() != nullptr || FileExists(loaded) || !app.Running(); });
+    REQUIRE_MSG(!FileExists(loaded), "the rasapi32.dll beside the program was loaded");
+    HWND main = app.WaitMainWindow();
+    REQUIRE_MSG(main != nullptr, "no main window");
+    CHECK_EQ(ReadMainWindow(main).entries, std::vector<std::string>{kEntryName});
 }

@@ -108,22 +108,32 @@ std::string AppPath() {
     return configured.empty() ? JoinPath(DriverFolder(), "kelvorin.exe") : configured;
 }
 
-App App::Start(const std::optional<PhoneBook>& book, bool suspended) {
+std::string App::WritePhoneBook(const std::optional<PhoneBook>& book) {
     const std::string config =
         JoinPath(CaseFolder(), "phonebook-" + std::to_string(NextFileNumber()) + ".cfg");
     DeleteFileA(config.c_str());
     if (book && !WriteFileBytes(config, book->FileText())) {
         ReportFailure(__FILE__, __LINE__, "cannot write the phone book " + config);
-        return App();
+        return {};
     }
-    return Launch(config, suspended);
+    return config;
+}
+
+App App::Start(const std::optional<PhoneBook>& book, bool suspended) {
+    const std::string config = WritePhoneBook(book);
+    return config.empty() ? App() : Launch(AppPath(), config, suspended);
+}
+
+App App::StartCopy(const std::string& programPath, const PhoneBook& book) {
+    const std::string config = WritePhoneBook(book);
+    return config.empty() ? App() : Launch(programPath, config, false);
 }
 
 App App::StartReading(const std::string& phoneBookPath) {
-    return Launch(phoneBookPath, false);
+    return Launch(AppPath(), phoneBookPath, false);
 }
 
-App App::Launch(const std::string& phoneBookPath, bool suspended) {
+App App::Launch(const std::string& path, const std::string& phoneBookPath, bool suspended) {
     App app;
     app.m_phoneBook = phoneBookPath;
     app.m_rasLog = JoinPath(CaseFolder(), "ras-" + std::to_string(NextFileNumber()) + ".log");
@@ -134,7 +144,6 @@ App App::Launch(const std::string& phoneBookPath, bool suspended) {
     startup.cb = sizeof startup;
     startup.lpDesktop = desktop.empty() ? nullptr : desktop.data();
     PROCESS_INFORMATION info{};
-    const std::string path = AppPath();
     std::string commandLine = "\"" + path + "\"";
     std::string environment = EnvironmentWith(phoneBookPath, app.m_rasLog);
     const std::string folderOfApp = path.substr(0, path.find_last_of("\\/"));

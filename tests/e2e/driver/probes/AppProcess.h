@@ -46,6 +46,8 @@ public:
     // Writes the phone book into the case folder (none: no file at all, so no entries) and
     // starts the program; suspended starts wait for Resume (two copies at one moment).
     static App Start(const std::optional<PhoneBook>& book, bool suspended = false);
+    // The same for a copy of the program at another path.
+    static App StartCopy(const std::string& programPath, const PhoneBook& book);
     // The same with the phone book read from a path of the caller's (a pipe).
     static App StartReading(const std::string& phoneBookPath);
 
@@ -84,7 +86,8 @@ public:
     bool EndWithCloseBox(unsigned timeoutMs = DefaultTimeoutMs());
 
 private:
-    static App Launch(const std::string& phoneBookPath, bool suspended);
+    static App Launch(const std::string& path, const std::string& phoneBookPath, bool suspended);
+    static std::string WritePhoneBook(const std::optional<PhoneBook>& book);
     void CloseHandles();
 
     HANDLE m_process = nullptr;
