@@ -3,7 +3,9 @@
 #include "dialer/DialerDlg_win.h"
 #include "dialer/RasService_win.h"
 #include "framework/SystemLibrary.h"
+#include "store/AnsiCodec_win.h"
 #include "store/DataProtection_win.h"
+#include "store/ProcessTable_win.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
 
@@ -38,12 +40,13 @@ BOOL CTimerApp::InitInstance() {
     Enable3dControls();
 
     // What the main window works with; made before it and gone after it.
-    store::SettingsFile settings(store::SystemFileBytes(), store::SettingsFilePath());
+    store::SettingsFile settings(store::SystemFileBytes(), store::SettingsFilePath(),
+                                 &store::SystemAnsiCodec(), store::FailedWrites::Hold);
     const store::DataProtection protector;
     dialer::RasService ras(&CDialerDlg::RasDialNotify);
     dialer::SystemClock clock;
 
-    CDialerDlg dialog(DialerServices{ras, clock, settings, protector});
+    CDialerDlg dialog(DialerServices{ras, clock, settings, protector, store::SystemProcessTable()});
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;

@@ -53,6 +53,7 @@ void Connection::OnDialEvent(unsigned state, unsigned error) {
 
 void Connection::OnTick() {
     if (m_nMode != 2) {
+        RetryUnsaved();
         return;
     }
     // Timer messages merge while the thread is busy: the clock, not their number, counts.
@@ -61,7 +62,7 @@ void Connection::OnTick() {
         EndConnection(kLineDroppedText);
         return;
     }
-    if (!m_runningSaved || RunningSaveDue(m_nSeconds, m_savedAtSeconds)) {
+    if (RunningSaveDue(m_nSeconds, m_savedAtSeconds)) {
         SaveRunning();
     }
     m_view.ShowTickStatus(FormatConnectedStatus(m_nSeconds));
@@ -72,16 +73,47 @@ ClockReading Connection::ReadClock() const {
 }
 
 void Connection::SaveRunning() {
-    // A failed save is tried again at the next tick; the hang-up reports a record it cannot
-    // store.
-    m_runningSaved = store::SaveRunningConnection(m_settings, m_clock.LocalNow(), m_nSeconds);
-    if (m_runningSaved) {
-        m_savedAtSeconds = m_nSeconds;
+    // A failed save is tried again at the same pace: a file that cannot be written now is
+    // rarely writable a second later, and every try costs the window a replace.
+    const store::LocalTime now = m_clock.LocalNow();
+    const bool written = store::SaveRunningConnection(m_settings, now, m_nSeconds, m_owner);
+    m_savedAtSeconds = m_nSeconds;
+    NoteWrite(written, store::FormatConnectionRecord(now, m_nSeconds));
+}
+
+void Connection::NoteWrite(bool written, const std::string& recordText) {
+    if (written) {
+        m_unwrittenTold = false;
+        return;
+    }
+    // A write the store does not hold (a file it may not use) is the hang-up's to report.
+    if (!m_unwrittenTold && m_settings.HasUnsaved()) {
+        m_unwrittenTold = true;
+        m_view.ReportUnsavedRecord(UnwrittenFileMessage(m_settings.Location(), recordText));
+    }
+}
+
+void Connection::RetryUnsaved() {
+    if (!m_retryingIdle) {
+        return;
+    }
+    const std::int64_t now = m_clock.MonotonicMs();
+    if (ElapsedWholeSeconds(m_triedAtMs, now) < kRunningSaveSeconds) {
+        return;
+    }
+    m_triedAtMs = now;
+    if (m_settings.WriteUnsaved()) {
+        m_retryingIdle = false;
+        m_unwrittenTold = false;
+        m_view.StopSecondsTimer();
     }
 }
 
 void Connection::HangUp() {
     if (m_hRasConn == 0) {
+        if (m_settings.HasUnsaved()) {
+            m_settings.WriteUnsaved();
+        }
         return;
     }
     if (m_nMode == 2) {
@@ -131,18 +163,27 @@ void Connection::EndConnection(const char* statusText) {
         store::AppendConnectionRecord(m_settings, m_clock.LocalNow(), seconds);
     m_nSeconds = 0;
     m_view.ShowStatus(statusText);
-    if (!record.written) {
+    if (!record.written && !m_settings.HasUnsaved()) {
+        // Nothing holds it for a later write.
         m_view.ReportUnsavedRecord(UnsavedRecordMessage(record.text));
+        return;
+    }
+    NoteWrite(record.written, record.text);
+    if (!record.written) {
+        m_retryingIdle = true;
+        m_triedAtMs = m_clock.MonotonicMs();
+        m_view.StartSecondsTimer();
     }
 }
 
-std::vector<std::string> StartNotices(store::ProfileStore& settings) {
+std::vector<std::string> StartNotices(store::ProfileStore& settings,
+                                      const store::ProcessTable* processes) {
     const std::string fileNotice = store::FileStateNotice(settings.State());
     if (!fileNotice.empty()) {
         return {fileNotice};
     }
     const std::optional<store::AppendedRecord> recovered =
-        store::RecoverRunningConnection(settings);
+        store::RecoverRunningConnection(settings, processes);
     if (!recovered) {
         return {};
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,7 @@ public:
     virtual void StopSecondsTimer() = 0;
     // The line is up: the tray icon is added and the window hides.
     virtual void ShowConnected() = 0;
+    // A 提示 notice: the settings file could not be written.
     virtual void ReportUnsavedRecord(const std::string& message) = 0;
 };
 
@@ -63,14 +65,18 @@ public:
 // at its end.
 class Connection {
 public:
-    Connection(RasPort& ras, Clock& clock, store::ProfileStore& settings, ConnectionView& view)
-        : m_ras(ras), m_clock(clock), m_settings(settings), m_view(view) {}
+    // owner: this process, named with the running connection it saves.
+    Connection(RasPort& ras, Clock& clock, store::ProfileStore& settings, ConnectionView& view,
+               std::optional<store::ProcessIdentity> owner = std::nullopt)
+        : m_ras(ras), m_clock(clock), m_settings(settings), m_view(view), m_owner(owner) {}
 
     // Ignored while a dial or connection is held.
     void Dial(const DialRequest& request);
     void OnDialEvent(unsigned state, unsigned error);
+    // Every second while connected, and while idle as long as writes are held in memory.
     void OnTick();
-    // Nothing happens when no dial or connection is held.
+    // When no dial or connection is held, only tries once more to write what is held in
+    // memory (the program is about to end).
     void HangUp();
     // The system goes to sleep: a connection is hung up and stored as the hang-up button does,
     // with its seconds up to now. A dial in progress is left to fail on its own.
@@ -93,6 +99,11 @@ private:
     // The record a hang-up now would store, kept in the file as the running connection.
     void SaveRunning();
     ClockReading ReadClock() const;
+    // After each write: the user is told once when the file cannot be written, and again only
+    // after a write has gone through. recordText is the record kept in memory.
+    void NoteWrite(bool written, const std::string& recordText);
+    // While idle: writes held in memory are tried at the checkpoints' pace until they go out.
+    void RetryUnsaved();
 
     RasPort& m_ras;
     Clock& m_clock;
@@ -103,14 +114,19 @@ private:
     int m_nSeconds = 0;
     int m_nMode = 1;
     ClockReading m_connectedAt;
-    int m_savedAtSeconds = 0;    // m_nSeconds when the running connection was last saved
-    bool m_runningSaved = false; // whether the last save of it went through
+    int m_savedAtSeconds = 0; // m_nSeconds when the running connection was last tried
+    std::optional<store::ProcessIdentity> m_owner;
+    bool m_unwrittenTold = false; // the user knows the file cannot be written now
+    std::int64_t m_triedAtMs = 0; // the last try, while idle, of writes held in memory
+    bool m_retryingIdle = false;  // the timer runs while idle for those writes
 };
 
 // At start, before the window is used: the notices to show, in order. A settings file that
 // cannot be used is named (and left alone); else a running connection that a run which never
-// ended it left behind becomes an ordinary record, and the user is told what was recovered.
-std::vector<std::string> StartNotices(store::ProfileStore& settings);
+// ended it left behind (its process gone, as processes tells) becomes an ordinary record, and
+// the user is told what was recovered.
+std::vector<std::string> StartNotices(store::ProfileStore& settings,
+                                      const store::ProcessTable* processes = nullptr);
 
 // The notice for a recovered running connection: what it was, and whether it is stored.
 std::string RecoveredRecordNotice(const store::AppendedRecord& record);

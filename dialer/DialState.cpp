@@ -89,4 +89,12 @@ std::string UnsavedRecordMessage(const std::string& recordText) {
     return std::string("本次连接记录无法保存到设置文件，请手工记下：\n\n") + recordText;
 }
 
+std::string UnwrittenFileMessage(const std::string& location, const std::string& recordText) {
+    const std::string file = location.empty() ? std::string("corvantile.ini") : location;
+    return "设置文件 " + file +
+           " 现在无法写入（可能是只读文件，或被其他程序占用）。上网记录暂时保存在程序中，"
+           "文件可以写入时会自动补写；在此之前请不要退出程序。为防万一，请记下：\n\n" +
+           recordText;
+}
+
 } // namespace dialer

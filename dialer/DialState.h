@@ -77,4 +77,8 @@ extern const char* const kLineDroppedText;
 // The message shown when a finished connection could not be stored.
 std::string UnsavedRecordMessage(const std::string& recordText);
 
+// The notice, shown once, that the settings file (at location) cannot be written now: the
+// record (recordText) stays in memory and goes out with the next write that succeeds.
+std::string UnwrittenFileMessage(const std::string& location, const std::string& recordText);
+
 } // namespace dialer

@@ -24,8 +24,9 @@ constexpr const char* kNoEntriesText =
 CDialerDlg::CDialerDlg(const DialerServices& services, CWnd* pParent)
     : CDialog(IDD, pParent), m_strStatus(kReadyText), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)),
       m_ras(services.ras), m_clock(services.clock), m_settings(services.settings),
-      m_protector(services.protector), m_connection(services.ras, services.clock, services.settings,
-                                                    static_cast<dialer::ConnectionView&>(*this)) {}
+      m_protector(services.protector), m_processes(services.processes),
+      m_connection(services.ras, services.clock, services.settings,
+                   static_cast<dialer::ConnectionView&>(*this), services.processes.Current()) {}
 
 CDialerDlg::~CDialerDlg() = default;
 
@@ -121,7 +122,7 @@ BOOL CDialerDlg::OnInitDialog() {
     }
     // Before the window is used: a settings file it must leave alone, or a connection of a run
     // that never ended it.
-    for (const std::string& notice : dialer::StartNotices(m_settings)) {
+    for (const std::string& notice : dialer::StartNotices(m_settings, &m_processes)) {
         ShowNotice(*this, notice.c_str());
     }
     RestoreSavedAccount();

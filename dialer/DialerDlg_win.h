@@ -13,6 +13,7 @@
 #include "res/messages.h"
 #include "res/resource.h"
 #include "store/ProfileStore.h"
+#include "store/RunningOwner.h"
 #include "store/SecretProtector.h"
 
 // What the main window works with. The application object makes these and keeps them alive
@@ -22,6 +23,7 @@ struct DialerServices {
     dialer::Clock& clock;
     store::ProfileStore& settings;
     const store::SecretProtector& protector;
+    const store::ProcessTable& processes;
 };
 
 // The main window: the dial-up entry, the account, the command buttons and the status line.
@@ -150,6 +152,7 @@ private:
     dialer::Clock& m_clock;
     store::ProfileStore& m_settings;
     const store::SecretProtector& m_protector;
+    const store::ProcessTable& m_processes;
     dialer::Connection m_connection;
 
     dialer::PlanWatch m_planWatch; // the running connection's cycle

@@ -37,8 +37,13 @@ std::optional<int> RecordNumber(std::string_view folded) {
     return static_cast<int>(number);
 }
 
-bool HasRunningConnection(const ProfileStore& settings) {
-    return !settings.ReadString(keys::kRunning, keys::kRunningRecord, "", 2).empty();
+// The removal of a saved running connection, when there is one, appended to edits.
+void AddRunningRemoval(const ProfileStore& settings, ProfileEdits* edits) {
+    for (const char* key : {keys::kRunningRecord, keys::kRunningProcess}) {
+        if (!settings.ReadString(keys::kRunning, key, "", 2).empty()) {
+            edits->push_back({keys::kRunning, key, std::nullopt});
+        }
+    }
 }
 
 } // namespace
@@ -127,14 +132,10 @@ AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& e
         return record;
     }
     record.number = *number;
-    const bool counterWritten =
-        settings.WriteString(keys::kMemory, keys::kMaxDataNumber, std::to_string(record.number));
-    ProfileEdits edits{{keys::kData, RecordKey(record.number), record.text}};
-    if (HasRunningConnection(settings)) {
-        edits.push_back({keys::kRunning, keys::kRunningRecord, std::nullopt});
-    }
-    const bool recordWritten = settings.WriteBatch(edits);
-    record.written = counterWritten && recordWritten;
+    ProfileEdits edits{{keys::kMemory, keys::kMaxDataNumber, std::to_string(record.number)},
+                       {keys::kData, RecordKey(record.number), record.text}};
+    AddRunningRemoval(settings, &edits);
+    record.written = settings.WriteBatch(edits);
     return record;
 }
 
@@ -222,30 +223,42 @@ bool ClearConnectionRecords(ProfileStore& settings) {
     return settings.WriteBatch(edits);
 }
 
-bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds) {
-    return settings.WriteString(keys::kRunning, keys::kRunningRecord,
-                                FormatConnectionRecord(now, seconds));
+bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds,
+                           const std::optional<ProcessIdentity>& owner) {
+    ProfileEdits edits{
+        {keys::kRunning, keys::kRunningRecord, FormatConnectionRecord(now, seconds)}};
+    if (owner) {
+        edits.push_back({keys::kRunning, keys::kRunningProcess, FormatProcessIdentity(*owner)});
+    }
+    return settings.WriteBatch(edits);
 }
 
-std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings) {
+std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings,
+                                                       const ProcessTable* processes) {
     const std::string saved =
         settings.ReadString(keys::kRunning, keys::kRunningRecord, "", kRecordBufferChars);
     if (saved.empty()) {
         return std::nullopt;
     }
-    const ProfileEdit removal{keys::kRunning, keys::kRunningRecord, std::nullopt};
+    const std::optional<ProcessIdentity> owner = ParseProcessIdentity(
+        settings.ReadString(keys::kRunning, keys::kRunningProcess, "", kRecordBufferChars));
+    if (owner && processes && processes->IsRunning(*owner)) {
+        return std::nullopt; // another copy's live connection
+    }
+    ProfileEdits removal;
+    AddRunningRemoval(settings, &removal);
     if (!IsRecordText(saved)) {
-        settings.WriteBatch({removal});
+        settings.WriteBatch(removal);
         return std::nullopt;
     }
     AppendedRecord record;
     record.text = saved;
     if (const std::optional<int> number = NextRecordNumber(settings)) {
         record.number = *number;
-        record.written =
-            settings.WriteBatch({{keys::kMemory, keys::kMaxDataNumber, std::to_string(*number)},
-                                 {keys::kData, RecordKey(*number), saved},
-                                 removal});
+        ProfileEdits edits{{keys::kMemory, keys::kMaxDataNumber, std::to_string(*number)},
+                           {keys::kData, RecordKey(*number), saved}};
+        edits.insert(edits.end(), removal.begin(), removal.end());
+        record.written = settings.WriteBatch(edits);
     }
     return record;
 }

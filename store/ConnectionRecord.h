@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/ProfileStore.h"
+#include "store/RunningOwner.h"
 
 namespace store {
 
@@ -65,9 +66,8 @@ struct AppendedRecord {
 // there is no such number.
 std::optional<int> NextRecordNumber(const ProfileStore& settings);
 
-// The end of a connection: the counter first (a write of its own), then the record together
-// with the removal of a saved running connection (one write). A kill between the two leaves
-// the counter one ahead, which readers skip, and the running connection for the next start.
+// The end of a connection: the counter, the record and the removal of a saved running
+// connection in one write, so the file holds all of them or none.
 AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt,
                                       int seconds);
 
@@ -86,12 +86,16 @@ void VisitConnectionRecords(const ProfileStore& settings, const RecordVisitor& v
 bool ClearConnectionRecords(ProfileStore& settings);
 
 // While connected: the record a hang-up now would store, saved as the running connection
-// (one write). Records and counter are left alone.
-bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds);
+// together with the process that saves it (one write). Records and counter are left alone.
+bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds,
+                           const std::optional<ProcessIdentity>& owner = std::nullopt);
 
 // At start: a running connection saved by a run that never ended it becomes an ordinary
 // record - counter, record and removal in one write, so it is never counted twice. Nothing
-// when none is saved; an entry that holds no record text is removed without a record.
-std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings);
+// when none is saved, or when the process that saved it still runs (processes tells; without
+// it, or without a saving process named, the saver is taken to be gone); an entry that holds
+// no record text is removed without a record.
+std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings,
+                                                       const ProcessTable* processes = nullptr);
 
 } // namespace store

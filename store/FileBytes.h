@@ -43,12 +43,31 @@ public:
     // was left as it was.
     virtual bool ReplaceAll(const std::string& path, const std::string& bytes,
                             std::optional<FileStamp>* stamp) = 0;
+
+    // Moves the file from to the path to, flushed, only while nothing is at to. False when
+    // the file was left where it was.
+    virtual bool MoveToFreePath(const std::string& from, const std::string& to) = 0;
 };
 
 // Where ReplaceAll writes before the move. A kill can leave it behind; the next replace
-// overwrites it, and nothing reads it.
+// overwrites it. Where the file system cannot move over a file at once (FAT32), a power cut
+// between removing the old file and the move leaves it as the only copy: SettingsFile then
+// makes it the settings file again before anything is written.
 inline std::string TemporaryPath(const std::string& path) {
     return path + ".tmp";
+}
+
+// Why the move of a replace failed: another program holds the file open (it lets go soon), the
+// file may not be replaced at all (read-only, no right to it: waiting changes nothing), or
+// anything else.
+enum class ReplaceObstacle { HeldByAnother, Denied, Other };
+
+// The user-interface thread waits this long at most for a holder to let go.
+inline constexpr std::uint32_t kHolderWaitMs = 200;
+
+// Whether to try the move again after waitedMs of trying.
+inline bool RetryReplace(ReplaceObstacle obstacle, std::uint32_t waitedMs) {
+    return obstacle == ReplaceObstacle::HeldByAnother && waitedMs < kHolderWaitMs;
 }
 
 // The file system of the platform the program runs on; lives as long as the process.

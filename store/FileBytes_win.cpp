@@ -25,15 +25,21 @@ bool IsMissing(DWORD error) {
 }
 
 // Another process that has the file open without sharing its deletion (a backup or search
-// tool, an editor, a test reading the file) makes the replace fail for as long as it holds the
-// file. Such holds are short: the replace is tried again for a while before the write fails.
-constexpr DWORD kReplaceRetryMs = 2000;
-constexpr DWORD kReplaceRetryStepMs = 10;
-
-bool IsHeldByAnother(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_LOCK_VIOLATION;
+// tool, an editor) makes the move fail while it holds the file; a read-only file or one the user
+// may not replace fails it for good.
+ReplaceObstacle ObstacleOf(DWORD error) {
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return ReplaceObstacle::HeldByAnother;
+    case ERROR_ACCESS_DENIED:
+        return ReplaceObstacle::Denied;
+    default:
+        return ReplaceObstacle::Other;
+    }
 }
+
+constexpr DWORD kReplaceRetryStepMs = 10;
 
 bool MoveOver(const std::string& from, const std::string& to) {
     const DWORD began = GetTickCount();
@@ -42,7 +48,7 @@ bool MoveOver(const std::string& from, const std::string& to) {
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
-        if (!IsHeldByAnother(GetLastError()) || GetTickCount() - began >= kReplaceRetryMs) {
+        if (!RetryReplace(ObstacleOf(GetLastError()), GetTickCount() - began)) {
             return false;
         }
         Sleep(kReplaceRetryStepMs);
@@ -109,6 +115,11 @@ public:
         // the handle closes.
         *stamp = Stamp(path);
         return true;
+    }
+
+    bool MoveToFreePath(const std::string& from, const std::string& to) override {
+        // Without MOVEFILE_REPLACE_EXISTING the move fails when something is at to.
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     }
 
 private:

@@ -93,16 +93,30 @@ public:
             return false;
         }
         // The move itself reaches the disk with the directory.
+        SyncDirectory(path);
+        *stamp = stamped ? std::optional<FileStamp>(StampOf(info)) : std::nullopt;
+        return true;
+    }
+
+    bool MoveToFreePath(const std::string& from, const std::string& to) override {
+        // link() fails when to exists: no window in which another file could be replaced.
+        if (link(from.c_str(), to.c_str()) != 0) {
+            return false;
+        }
+        unlink(from.c_str());
+        SyncDirectory(to);
+        return true;
+    }
+
+private:
+    static void SyncDirectory(const std::string& path) {
         const int directory = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (directory >= 0) {
             fsync(directory);
             close(directory);
         }
-        *stamp = stamped ? std::optional<FileStamp>(StampOf(info)) : std::nullopt;
-        return true;
     }
 
-private:
     static ReadStatus ReadOpen(int fd, std::uint64_t size, std::size_t limit, std::string* bytes) {
         if (size > limit) {
             return ReadStatus::TooLarge;

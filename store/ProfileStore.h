@@ -26,8 +26,9 @@ using SectionVisitor = std::function<void(std::string_view key, std::string_view
 
 // Whether the file behind a store can be used. A file that is too large or cannot be read is
 // never written over (its records would be lost): reads give what a missing file gives and
-// every write fails.
-enum class FileState { Readable, TooLarge, Unreadable };
+// every write fails. Unconvertible: in a Unicode encoding whose text the program's code page
+// cannot hold whole.
+enum class FileState { Readable, TooLarge, Unreadable, Unconvertible };
 
 // One INI file, read and written with the semantics of the platform's private-profile calls:
 // section and key names match without regard to case, and every call is complete on return
@@ -67,6 +68,14 @@ public:
 
     // Asked anew on every call: the file may change between calls.
     virtual FileState State() const { return FileState::Readable; }
+
+    // Where the store lives, to name it to the user; empty when it is nowhere on disk.
+    virtual std::string Location() const { return {}; }
+
+    // Whether writes that failed are held in memory (reads give them), and the attempt to
+    // write them now; true when nothing is held any more.
+    virtual bool HasUnsaved() const { return false; }
+    virtual bool WriteUnsaved() { return true; }
 };
 
 } // namespace store

@@ -22,6 +22,8 @@ inline constexpr const char* kData = "Data";
 // the time since the last save. A section older versions never read.
 inline constexpr const char* kRunning = "Running";
 inline constexpr const char* kRunningRecord = "Record";
+// The process that saved it (RunningOwner.h); a key of its own, which older versions ignore.
+inline constexpr const char* kRunningProcess = "Process";
 
 inline constexpr const char* kTrue = "True";
 inline constexpr const char* kFalse = "False";

@@ -8,6 +8,7 @@
 #include "plan/CsvExport.h"
 #include "plan/PlanTexts.h"
 #include "store/ConnectionRecord.h"
+#include "store/AnsiCodec_win.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
 #include "windows/CyclesDlg_win.h"
@@ -110,7 +111,8 @@ BOOL CStatsDlg::OnInitDialog() {
 
     const std::string path = store::SettingsFilePath();
     std::strncpy(m_szIniPath, path.c_str(), sizeof(m_szIniPath) - 1);
-    m_settings = std::make_unique<store::SettingsFile>(store::SystemFileBytes(), m_szIniPath);
+    m_settings = std::make_unique<store::SettingsFile>(store::SystemFileBytes(), m_szIniPath,
+                                                       &store::SystemAnsiCodec());
 
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     for (int column = 0; column < 3; ++column) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/SettingsFile.h"
+#include "tests/unit/store/MemoryFiles.h"
 #include "tests/unit/store/RecordingStore.h"
 
 namespace dialer {
@@ -294,13 +295,53 @@ TEST_F(ConnectionTest, RunningConnectionIsSavedAtConnectAndEveryThirtySeconds) {
     EXPECT_EQ(settings.writes.size(), 3u);
 }
 
-TEST_F(ConnectionTest, FailedRunningSaveIsTriedAgainAtTheNextTick) {
+TEST_F(ConnectionTest, FailedRunningSaveIsTriedAgainAtItsOwnPace) {
     settings.failWritesFrom = 0;
     Connect();
     settings.failWritesFrom = -1;
     AdvanceMs(1000);
     connection.OnTick();
-    EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,1@15:9:51");
+    EXPECT_TRUE(settings.writes.empty());
+    AdvanceMs(29000);
+    connection.OnTick();
+    EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,30@15:9:51");
+}
+
+// A file held by another program or read-only: each write is one try (no read of the file),
+// the user is told once, and what could not be written goes out with the next write that can.
+TEST_F(ConnectionTest, WritesThatFailAreHeldToldOnceAndWrittenWhenTheFileLetsGo) {
+    store::testing::MemoryFiles files;
+    files.Put("c.ini", "[Memory]\r\nMaxDataNumber=4\r\n");
+    store::SettingsFile file(files, "c.ini", nullptr, store::FailedWrites::Hold);
+    Connection held(ras, clock, file, view, store::ProcessIdentity{5, 6});
+    files.failReplaces = true;
+    held.Dial({"a", "", ""});
+    held.OnDialEvent(kRasConnected, 0);
+    ASSERT_EQ(view.unsaved.size(), 1u);
+    EXPECT_NE(view.unsaved[0].find("c.ini"), std::string::npos);
+    for (int second = 1; second <= 30; ++second) {
+        AdvanceMs(1000);
+        held.OnTick();
+    }
+    EXPECT_EQ(files.replaces, 2);
+    EXPECT_EQ(files.reads, 1);
+    AdvanceMs(12000);
+    held.HangUp();
+    EXPECT_EQ(files.replaces, 3);
+    EXPECT_EQ(view.unsaved.size(), 1u);
+    EXPECT_EQ(store::ReadConnectionRecords(file), std::vector<std::string>{"2003-9-3,42@15:9:51"});
+    EXPECT_TRUE(view.timerOn); // to try again while idle
+    files.failReplaces = false;
+    AdvanceMs(29000);
+    held.OnTick();
+    EXPECT_EQ(files.replaces, 3);
+    AdvanceMs(1000);
+    held.OnTick();
+    EXPECT_EQ(
+        files.files["c.ini"],
+        "[Memory]\r\nMaxDataNumber=5\r\n[Running]\r\n[Data]\r\ndata[5]=2003-9-3,42@15:9:51\r\n");
+    EXPECT_FALSE(view.timerOn);
+    EXPECT_EQ(files.reads, 1);
 }
 
 TEST_F(ConnectionTest, HangUpRemovesTheRunningConnection) {

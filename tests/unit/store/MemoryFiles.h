@@ -47,6 +47,16 @@ public:
         return true;
     }
 
+    bool MoveToFreePath(const std::string& from, const std::string& to) override {
+        ++moves;
+        if (failMoves || files.count(to) != 0 || files.count(from) == 0) {
+            return false;
+        }
+        Put(to, files[from]);
+        files.erase(from);
+        return true;
+    }
+
     // Another program's write: a new version of the file.
     void Put(const std::string& path, const std::string& bytes) {
         files[path] = bytes;
@@ -57,8 +67,10 @@ public:
     std::optional<std::uint64_t> claimedSize; // the size every stamp reports, when set
     bool failReads = false;
     bool failReplaces = false;
+    bool failMoves = false;
     mutable int reads = 0;
     int replaces = 0;
+    int moves = 0;
 
 private:
     std::map<std::string, std::int64_t> versions_;

@@ -28,15 +28,15 @@ protected:
     IniDocument settings;
 };
 
-TEST_F(RecordStoreTest, TheFirstAppendOnNoFileWritesCounterOneThenDataOne) {
+TEST_F(RecordStoreTest, TheFirstAppendOnNoFileWritesCounterOneAndDataOneInOneWrite) {
     RecordingStore recording(settings);
     const AppendedRecord record = AppendConnectionRecord(recording, kHangUp, 3725);
     EXPECT_EQ(record.number, 1);
     EXPECT_EQ(record.text, "2003-9-3,3725@15:9:51");
     EXPECT_TRUE(record.written);
-    const std::vector<std::string> calls = {"int Memory/MaxDataNumber",
-                                            "write Memory/MaxDataNumber=1", "read Running/Record 2",
-                                            "batch Data/data[1]=2003-9-3,3725@15:9:51"};
+    const std::vector<std::string> calls = {
+        "int Memory/MaxDataNumber", "read Running/Record 2", "read Running/Process 2",
+        "batch Memory/MaxDataNumber=1, Data/data[1]=2003-9-3,3725@15:9:51"};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(),
               "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,3725@15:9:51\r\n");
@@ -57,9 +57,10 @@ TEST_F(RecordStoreTest, AnAppendReportsAFailedWrite) {
     RecordingStore counterFails(settings);
     counterFails.failWritesFrom = 0;
     EXPECT_FALSE(AppendConnectionRecord(counterFails, kHangUp, 1).written);
-    RecordingStore recordFails(settings);
-    recordFails.failWritesFrom = 1;
-    EXPECT_FALSE(AppendConnectionRecord(recordFails, kHangUp, 1).written);
+    // One write: there is no second one to fail.
+    RecordingStore secondFails(settings);
+    secondFails.failWritesFrom = 1;
+    EXPECT_TRUE(AppendConnectionRecord(secondFails, kHangUp, 1).written);
     TempDir dir;
     WriteBytes(dir.File("plain"), "x");
     SettingsFile unwritable(SystemFileBytes(), dir.File("plain") + "/corvantile.ini");
@@ -243,13 +244,14 @@ TEST_F(RecordStoreTest, TheRunningConnectionIsSavedInAKeyOfItsOwn) {
     EXPECT_EQ(ReadConnectionRecords(settings), std::vector<std::string>{"2003-9-3,5@15:9:51"});
 }
 
-TEST_F(RecordStoreTest, AHangUpWritesTheCounterThenTheRecordWithTheRunningEntryGone) {
-    SaveRunningConnection(settings, {2003, 9, 3, 15, 9, 0}, 60);
+TEST_F(RecordStoreTest, AHangUpWritesCounterAndRecordWithTheRunningEntryGoneInOneWrite) {
+    SaveRunningConnection(settings, {2003, 9, 3, 15, 9, 0}, 60, ProcessIdentity{40, 7});
     RecordingStore recording(settings);
     EXPECT_TRUE(AppendConnectionRecord(recording, kHangUp, 111).written);
     const std::vector<std::string> calls = {
-        "int Memory/MaxDataNumber", "write Memory/MaxDataNumber=1", "read Running/Record 2",
-        "batch Data/data[1]=2003-9-3,111@15:9:51, Running/Record removed"};
+        "int Memory/MaxDataNumber", "read Running/Record 2", "read Running/Process 2",
+        "batch Memory/MaxDataNumber=1, Data/data[1]=2003-9-3,111@15:9:51, Running/Record "
+        "removed, Running/Process removed"};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(), "[Running]\r\n[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
                                 "data[1]=2003-9-3,111@15:9:51\r\n");
@@ -279,19 +281,56 @@ TEST_F(RecordStoreTest, ASavedRunningConnectionIsRecoveredOnceInOneWrite) {
     EXPECT_EQ(ReadConnectionRecords(settings).size(), 2u);
 }
 
-// Killed between the counter and the record of a hang-up: the counter is one ahead (a missing
-// key, which readers skip) and the running entry is still there; the next start records it.
-TEST_F(RecordStoreTest, AKillBetweenTheTwoWritesOfAHangUpCountsTheConnectionOnce) {
+// Killed before the hang-up's one write: counter and records as they were, and the running
+// entry still there; the next start records it.
+TEST_F(RecordStoreTest, AKillBeforeTheWriteOfAHangUpCountsTheConnectionOnce) {
     AppendConnectionRecord(settings, kHangUp, 5);
     SaveRunningConnection(settings, {2003, 9, 4, 10, 1, 0}, 120);
     RecordingStore killed(settings);
-    killed.failWritesFrom = 1;
+    killed.failWritesFrom = 0;
     EXPECT_FALSE(AppendConnectionRecord(killed, {2003, 9, 4, 10, 1, 30}, 150).written);
-    EXPECT_EQ(settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0), 2);
+    EXPECT_EQ(settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0), 1);
     ASSERT_TRUE(RecoverRunningConnection(settings));
     EXPECT_EQ(ReadConnectionRecords(settings),
               (std::vector<std::string>{"2003-9-3,5@15:9:51", "2003-9-4,120@10:1:0"}));
-    EXPECT_EQ(settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0), 3);
+    EXPECT_EQ(settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0), 2);
+}
+
+class FakeProcesses : public ProcessTable {
+public:
+    ProcessIdentity Current() const override { return {1, 1}; }
+    bool IsRunning(const ProcessIdentity& process) const override {
+        return process == ProcessIdentity{40, 7};
+    }
+};
+
+// Another copy sharing the file (fast user switching on XP) keeps its live connection: a start
+// recovers a saved one only when the process that saved it is gone.
+TEST_F(RecordStoreTest, ASavedConnectionIsRecoveredOnlyWhenItsProcessIsGone) {
+    const FakeProcesses processes;
+    struct Row {
+        const char* process; // the saved [Running] Process, or none
+        bool recovered;
+    };
+    for (const Row& row : {Row{"40,7", false}, Row{"40,8", true}, Row{"41,7", true},
+                           Row{nullptr, true}, Row{"40", true}, Row{"x,7", true}}) {
+        SCOPED_TRACE(row.process ? row.process : "(none)");
+        settings = IniDocument();
+        SaveRunningConnection(settings, {2003, 9, 4, 10, 1, 0}, 120);
+        if (row.process) {
+            settings.Set(keys::kRunning, keys::kRunningProcess, row.process);
+        }
+        const std::string before = settings.Bytes();
+        EXPECT_EQ(RecoverRunningConnection(settings, &processes).has_value(), row.recovered);
+        if (row.recovered) {
+            EXPECT_FALSE(settings.Find(keys::kRunning, keys::kRunningProcess));
+            EXPECT_EQ(ReadConnectionRecords(settings).size(), 1u);
+        } else {
+            EXPECT_EQ(settings.Bytes(), before);
+        }
+    }
+    EXPECT_EQ(ParseProcessIdentity(FormatProcessIdentity({4294967295u, 133500000000000000u})),
+              (ProcessIdentity{4294967295u, 133500000000000000u}));
 }
 
 // The one-read scan must give what data[1] ... data[n] read key by key (default "Error",

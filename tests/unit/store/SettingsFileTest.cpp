@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include "store/ConnectionRecord.h"
 #include "store/ProfileRules.h"
 #include "tests/unit/store/MemoryFiles.h"
 #include "tests/unit/store/TempDir.h"
@@ -415,6 +416,154 @@ TEST_F(SettingsFileTest, AFileTooLargeOrUnreadableIsReportedAndNeverWritten) {
     files.failReads = false; // another program held it for a moment
     EXPECT_EQ(settings.ReadInt("Memory", "MaxDataNumber", 0), 6);
     EXPECT_TRUE(settings.WriteString("Memory", "MaxDataNumber", "7"));
+}
+
+TEST_F(SettingsFileTest, AReplaceWaitsBrieflyForAHolderAndNeverForADenial) {
+    struct Row {
+        ReplaceObstacle obstacle;
+        std::uint32_t waitedMs;
+        bool retry;
+    };
+    for (const Row& row :
+         {Row{ReplaceObstacle::HeldByAnother, 0, true},
+          Row{ReplaceObstacle::HeldByAnother, 190, true},
+          Row{ReplaceObstacle::HeldByAnother, 200, false}, Row{ReplaceObstacle::Denied, 0, false},
+          Row{ReplaceObstacle::Other, 0, false}}) {
+        EXPECT_EQ(RetryReplace(row.obstacle, row.waitedMs), row.retry) << row.waitedMs;
+    }
+}
+
+// A held write stays in memory while the file is as it was, is made again on what another
+// program wrote, and goes out with the next write that succeeds.
+TEST_F(SettingsFileTest, AHeldWriteOutlivesAnotherProgramsChangeAndGoesOutWithTheNext) {
+    MemoryFiles files;
+    files.Put("s.ini", "[D]\r\na=1\r\n");
+    SettingsFile settings(files, "s.ini", nullptr, FailedWrites::Hold);
+    files.failReplaces = true;
+    EXPECT_FALSE(settings.WriteString("D", "a", "2"));
+    EXPECT_TRUE(settings.HasUnsaved());
+    EXPECT_EQ(settings.ReadString("D", "a", "", 10), "2");
+    EXPECT_EQ(files.reads, 1);
+    files.Put("s.ini", "[D]\r\na=1\r\nb=3\r\n");
+    EXPECT_EQ(settings.ReadString("D", "a", "", 10), "2");
+    EXPECT_EQ(settings.ReadString("D", "b", "", 10), "3");
+    files.failReplaces = false;
+    EXPECT_TRUE(settings.WriteString("D", "c", "4"));
+    EXPECT_FALSE(settings.HasUnsaved());
+    EXPECT_EQ(files.files["s.ini"], "[D]\r\na=2\r\nb=3\r\nc=4\r\n");
+}
+
+// The ANSI code page as far as ASCII reaches: enough to tell what is converted from what is not.
+class AsciiCodec : public AnsiCodec {
+public:
+    std::optional<std::u16string> Widen(std::string_view ansi) const override {
+        std::u16string wide;
+        for (const char c : ansi) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                return std::nullopt;
+            }
+            wide += static_cast<char16_t>(c);
+        }
+        return wide;
+    }
+    std::optional<std::string> Narrow(std::u16string_view wide) const override {
+        std::string ansi;
+        for (const char16_t unit : wide) {
+            if (unit >= 0x80) {
+                return std::nullopt;
+            }
+            ansi += static_cast<char>(unit);
+        }
+        return ansi;
+    }
+};
+
+std::string Utf16(std::string_view ascii, bool littleEndian) {
+    std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : ascii) {
+        bytes += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+    }
+    return bytes;
+}
+
+// As the platform's profile calls do: a Unicode file (Notepad's "Unicode", "Unicode big
+// endian", "UTF-8") is read through the ANSI text and written back in its own encoding; one
+// whose text the code page cannot hold whole is not used and never written over.
+TEST_F(SettingsFileTest, AUnicodeFileIsReadAndWrittenInItsOwnEncoding) {
+    const AsciiCodec codec;
+    const std::string before =
+        "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\n";
+    const std::string after =
+        "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\n"
+        "[Plan]\r\nHours=9\r\n";
+    struct Row {
+        std::string bytes;
+        const AnsiCodec* codec;
+        std::optional<std::string> written; // nothing: the file cannot be used
+    };
+    const std::vector<Row> rows = {
+        {Utf16(before, true), &codec, Utf16(after, true)},
+        {Utf16(before, false), &codec, Utf16(after, false)},
+        {"\xEF\xBB\xBF" + before, &codec, "\xEF\xBB\xBF" + after},
+        {Utf16(before, true), nullptr, std::nullopt},
+        {Utf16(before, true) + std::string("\xD0\x65", 2), &codec, std::nullopt}, // no ANSI form
+        {Utf16(before, true) + "x", &codec, std::nullopt},                        // odd length
+        {"\xEF\xBB\xBF" + before + "\xC3", &codec, std::nullopt},                 // broken UTF-8
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.bytes));
+        MemoryFiles files;
+        files.Put("s.ini", row.bytes);
+        SettingsFile settings(files, "s.ini", row.codec);
+        if (!row.written) {
+            EXPECT_EQ(settings.State(), FileState::Unconvertible);
+            EXPECT_FALSE(settings.WriteString("Plan", "Hours", "9"));
+            EXPECT_EQ(files.files["s.ini"], row.bytes);
+            continue;
+        }
+        EXPECT_EQ(settings.State(), FileState::Readable);
+        EXPECT_EQ(settings.ReadString("Data", "data[1]", "", 200), "2003-9-3,1@1:1:1");
+        EXPECT_TRUE(settings.WriteString("Plan", "Hours", "9"));
+        EXPECT_EQ(files.files["s.ini"], *row.written);
+    }
+    EXPECT_NE(FileStateNotice(FileState::Unconvertible).find("corvantile.ini"), std::string::npos);
+}
+
+// Where a replace is not one step (FAT32), a power cut between removing the file and moving
+// the temporary file leaves only the temporary file: a start makes it the file again. One it
+// cannot judge or move is never written over.
+TEST_F(SettingsFileTest, AMissingFileComesBackFromTheTemporaryFileAReplaceLeft) {
+    const std::string whole =
+        "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,1@1:1:1\r\n";
+    struct Row {
+        std::string temporary;
+        bool failMove;
+        FileState state;
+        int records;
+    };
+    for (const Row& row :
+         {Row{whole, false, FileState::Readable, 1}, Row{"", false, FileState::Readable, 0},
+          Row{"garbage", false, FileState::Readable, 0},
+          Row{whole, true, FileState::Unreadable, 0}}) {
+        SCOPED_TRACE(row.temporary);
+        MemoryFiles files;
+        files.Put(TemporaryPath("s.ini"), row.temporary);
+        files.failMoves = row.failMove;
+        SettingsFile settings(files, "s.ini");
+        EXPECT_EQ(settings.State(), row.state);
+        EXPECT_EQ(ReadConnectionRecords(settings).size(), static_cast<std::size_t>(row.records));
+        const bool writable = row.state == FileState::Readable;
+        EXPECT_EQ(settings.WriteString("Plan", "Hours", "9"), writable);
+        if (!writable) {
+            EXPECT_EQ(files.files[TemporaryPath("s.ini")], whole);
+        }
+    }
+    // On disk, through the move of this platform.
+    WriteBytes(TemporaryPath(path), whole);
+    SettingsFile settings = At(path);
+    EXPECT_EQ(ReadConnectionRecords(settings).size(), 1u);
+    EXPECT_EQ(ReadBytes(path), whole);
+    EXPECT_FALSE(std::filesystem::exists(TemporaryPath(path)));
 }
 
 } // namespace

@@ -77,6 +77,22 @@ E2E_TEST(Startup, WithoutSettingsFileNothingIsRestoredOrWritten) {
     CHECK_MSG(!settings::Exists(), "a run without any choice made must not create the file");
 }
 
+// A power cut in the middle of a replace on FAT32 leaves only the temporary file: the start
+// makes it the settings file again instead of truncating it with its first write.
+E2E_TEST(Startup, AMissingFileComesBackFromTheTemporaryFileOfACutReplace) {
+    const std::string text = "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
+                             "data[1]=2003-9-3,3725@15:9:51\r\n";
+    const std::string temporary = settings::Path() + ".tmp";
+    REQUIRE(settings::Write(text));
+    REQUIRE(MoveFileExA(settings::Path().c_str(), temporary.c_str(), MOVEFILE_REPLACE_EXISTING));
+    Started s = StartShown(kThreeEntries);
+    REQUIRE(s.main != nullptr);
+    CHECK_EQ(settings::Bytes(), text);
+    CHECK_MSG(GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES,
+              "the temporary file is still there");
+    REQUIRE(s.app.EndWithCloseBox());
+}
+
 E2E_TEST(Startup, NoPhoneBookShowsTheNoticeAndEndsWithCode1) {
     App app = App::Start(std::nullopt);
     CheckNoEntriesNotice(app, "no-entries-notice");
