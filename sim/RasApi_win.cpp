@@ -1,4 +1,5 @@
-// The exported RAS calls of the simulated rasapi32.dll. Each dial gets a worker thread that plays
+// The simulated rasapi32.dll's dial, hang-up and status calls (the phone book is in
+// RasEntries_win.cpp). Each dial gets a worker thread that plays
 // the entry's script; the notifier is always called with no lock held, and hang-up never waits
 // for the worker, so a notifier that talks to a busy user-interface thread cannot deadlock. A
 // script can keep a hung-up connection known for a while (hangup_ms) and send events after the
@@ -16,55 +17,27 @@
 #include "dialer/RasRecords_win.h"
 #include "framework/Handles.h"
 #include "sim/SimConfig.h"
+#include "sim/RasLog_win.h"
 #include "sim/SimEnv_win.h"
 
 namespace {
 
+using simras::AnsiEntries;
+using simras::AnsiEntry;
 using simras::DialEvent;
 using simras::DialScript;
+using simras::Field;
+using simras::HandleText;
+using simras::Hex;
+using simras::IsOneOf;
+using simras::kConnStatusSizes;
+using simras::kDialParamsSizes;
 using simras::LogLine;
+using simras::NullOr;
+using simras::Num;
 using simras::QuoteForLog;
 
 constexpr DWORD kNotifierWindow = 0xFFFFFFFF;
-
-// Record versions the service accepts, as earlier and current headers declare them.
-constexpr DWORD kEntryNameSizes[] = {ras::kEntryNameSize, 532};
-constexpr DWORD kDialParamsSizes[] = {ras::kDialParamsSize, 1060, 1064};
-constexpr DWORD kConnStatusSizes[] = {ras::kConnStatusSize, 288};
-
-template <std::size_t N> bool IsOneOf(DWORD value, const DWORD (&sizes)[N]) {
-    for (DWORD size : sizes) {
-        if (value == size)
-            return true;
-    }
-    return false;
-}
-
-std::string Hex(DWORD value) {
-    char text[16];
-    wsprintfA(text, "0x%X", value);
-    return text;
-}
-
-std::string Num(DWORD value) {
-    return std::to_string(value);
-}
-
-std::string HandleText(DWORD id) {
-    return std::to_string(id);
-}
-
-// A possibly unterminated ANSI field of a caller's record, as UTF-8 for the log.
-std::string Field(const char* text, std::size_t capacity) {
-    std::size_t len = 0;
-    while (len < capacity && text[len] != '\0')
-        ++len;
-    return simras::AnsiToUtf8(std::string_view(text, len));
-}
-
-std::string NullOr(const char* text) {
-    return text ? QuoteForLog(simras::AnsiToUtf8(text)) : std::string("null");
-}
 
 struct Connection {
     DWORD id = 0;
@@ -248,78 +221,7 @@ DWORD WINAPI DialWorker(LPVOID arg) {
     return 0;
 }
 
-// The names of the phone book as the caller sees them: in the ANSI code page, in file order.
-struct AnsiEntry {
-    std::string ansi;
-    std::string utf8;
-};
-
-std::vector<AnsiEntry> AnsiEntries(const simras::SimConfig& config) {
-    std::vector<AnsiEntry> names;
-    for (const std::string& name : config.entries) {
-        std::string ansi = simras::Utf8ToAnsi(name);
-        if (ansi.size() > RAS_MaxEntryName) {
-            LogLine("config error entry=" + QuoteForLog(name) +
-                    " message=\"name longer than 256 bytes in the ANSI code page\"");
-            continue;
-        }
-        names.push_back({ansi, name});
-    }
-    return names;
-}
-
 } // namespace
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        simras::SetModule(instance);
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
-DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA buffer,
-                             LPDWORD bytes, LPDWORD count) {
-    std::string call = "RasEnumEntriesA reserved=" + NullOr(reserved) +
-                       " phonebook=" + NullOr(phonebook) +
-                       " size=" + (buffer ? Num(buffer->dwSize) : std::string("null")) +
-                       " cb=" + (bytes ? Num(*bytes) : std::string("null"));
-    auto result = [&](DWORD code) {
-        std::string line = call + " -> " + Num(code);
-        if (code == 0 || code == ERROR_BUFFER_TOO_SMALL)
-            line += " cb=" + Num(*bytes) + " count=" + Num(*count);
-        LogLine(line);
-        return code;
-    };
-    if (!bytes || !count)
-        return result(ERROR_INVALID_PARAMETER);
-    // Without a buffer the caller asks for the size of the current record version.
-    DWORD stride = buffer ? buffer->dwSize : sizeof(RASENTRYNAMEA);
-    if (!IsOneOf(stride, kEntryNameSizes))
-        return result(ERROR_INVALID_SIZE);
-
-    std::vector<AnsiEntry> names = AnsiEntries(simras::LoadConfig());
-    DWORD needed = static_cast<DWORD>(names.size()) * stride;
-    *count = static_cast<DWORD>(names.size());
-    if (names.empty()) {
-        *bytes = 0;
-        return result(0);
-    }
-    if (!buffer || *bytes < needed) {
-        *bytes = needed;
-        return result(ERROR_BUFFER_TOO_SMALL);
-    }
-    char* record = reinterpret_cast<char*>(buffer);
-    for (const AnsiEntry& name : names) {
-        std::memset(record, 0, stride);
-        auto* entry = reinterpret_cast<ras::EntryName*>(record);
-        entry->dwSize = stride;
-        std::memcpy(entry->szEntryName, name.ansi.data(), name.ansi.size());
-        record += stride;
-    }
-    *bytes = needed;
-    return result(0);
-}
 
 DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIALPARAMSA params,
                       DWORD notifierType, LPVOID notifier, LPHRASCONN connOut) {
@@ -447,36 +349,4 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA status) {
     lstrcpynA(record->szDeviceName, "Simulated Modem", sizeof record->szDeviceName);
     LogLine(call + " -> 0 state=" + Hex(state) + " error=" + Num(error));
     return 0;
-}
-
-DWORD WINAPI RasGetErrorStringA(UINT code, LPSTR buffer, DWORD size) {
-    static const struct {
-        UINT code;
-        const char* text;
-    } kTexts[] = {
-        {ERROR_BUFFER_TOO_SMALL, "The buffer is too small."},
-        {ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, "The phone book entry cannot be found."},
-        {ERROR_INVALID_SIZE, "The structure size is incorrect."},
-        {ERROR_PORT_NOT_AVAILABLE, "The port is already in use or is not configured."},
-        {ERROR_NO_CARRIER, "The remote computer did not respond."},
-        {ERROR_LINE_BUSY, "The line is busy."},
-        {ERROR_NO_ANSWER, "The remote computer did not answer."},
-        {ERROR_NO_DIALTONE, "There is no dial tone."},
-        {ERROR_AUTHENTICATION_FAILURE, "The user name or password is not valid."},
-        {ERROR_USER_DISCONNECTION, "The connection was closed by the user."},
-    };
-    const char* text = nullptr;
-    for (const auto& entry : kTexts) {
-        if (entry.code == code)
-            text = entry.text;
-    }
-    DWORD rc = 0;
-    if (!buffer || !text)
-        rc = ERROR_INVALID_PARAMETER;
-    else if (std::strlen(text) + 1 > size)
-        rc = ERROR_INSUFFICIENT_BUFFER;
-    else
-        lstrcpyA(buffer, text);
-    LogLine("RasGetErrorStringA code=" + Num(code) + " size=" + Num(size) + " -> " + Num(rc));
-    return rc;
 }
