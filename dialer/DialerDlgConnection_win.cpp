@@ -31,6 +31,8 @@ void CDialerDlg::OnDial() {
 
 void CDialerDlg::OnHangUp() {
     m_connection.HangUp();
+    // Every way out hangs up here: what could not be stored is shown before the window ends.
+    ShowHeldNotices();
 }
 
 // Never reads the window object, which the user-interface thread may be deleting at exit: the
@@ -125,6 +127,23 @@ void CDialerDlg::ShowConnected() {
     }
 }
 
+// A box shown from inside a dial event or tick would let the next tick run under it, and hold
+// back the rest of that event (the icon, the timer) until it was answered.
 void CDialerDlg::ReportUnsavedRecord(const std::string& message) {
-    ShowNotice(*this, message.c_str());
+    m_heldNotices.push_back(message);
+    PostMessage(WM_UNSAVEDNOTICE);
+}
+
+void CDialerDlg::ShowHeldNotices() {
+    // One box at a time: a notice reported while one is open follows it.
+    if (m_bShowingNotice) {
+        return;
+    }
+    m_bShowingNotice = true;
+    while (!m_heldNotices.empty()) {
+        const std::string message = std::move(m_heldNotices.front());
+        m_heldNotices.pop_front();
+        ShowNotice(*this, message.c_str());
+    }
+    m_bShowingNotice = false;
 }

@@ -72,6 +72,9 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     case WM_PLANASKLIMIT:
         OnPlanAskLimit(wParam);
         return TRUE;
+    case WM_UNSAVEDNOTICE:
+        ShowHeldNotices();
+        return TRUE;
     default:
         return CDialog::OnWndMsg(message, wParam, lParam, pResult);
     }

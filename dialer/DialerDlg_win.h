@@ -1,5 +1,7 @@
 #pragma once
 
+#include <deque>
+
 #include <windows.h>
 #include <ras.h>
 #include <shellapi.h>
@@ -147,6 +149,8 @@ private:
     void StopSecondsTimer() override;
     void ShowConnected() override;
     void ReportUnsavedRecord(const std::string& message) override;
+    // The notices not yet shown, oldest first.
+    void ShowHeldNotices();
 
     dialer::RasPort& m_ras;
     dialer::Clock& m_clock;
@@ -155,9 +159,11 @@ private:
     const store::ProcessTable& m_processes;
     dialer::Connection m_connection;
 
-    dialer::PlanWatch m_planWatch; // the running connection's cycle
-    std::string m_strPlanTip;      // the tip last set by a modify; empty: the record's own
-    int m_nPlanConnection = 0;     // counts connections, so an answer finds its own
-    bool m_bAskingAtLimit = false; // the hang-up question is due or up
-    bool m_bTrayIconShown = false; // the shell held the icon at the last add
+    dialer::PlanWatch m_planWatch;         // the running connection's cycle
+    std::string m_strPlanTip;              // the tip last set by a modify; empty: the record's own
+    int m_nPlanConnection = 0;             // counts connections, so an answer finds its own
+    bool m_bAskingAtLimit = false;         // the hang-up question is due or up
+    bool m_bTrayIconShown = false;         // the shell held the icon at the last add
+    std::deque<std::string> m_heldNotices; // reported, not yet shown
+    bool m_bShowingNotice = false;
 };

@@ -13,6 +13,9 @@
 // question to hang up is asked from its own message, outside the tick that found it due.
 // wParam: the number of the connection it is asked for.
 #define WM_PLANASKLIMIT 0x8066
+// Posted by the main window to itself when the settings file could not be written: the notice
+// comes after the dial event or tick that found it, which goes on meanwhile.
+#define WM_UNSAVEDNOTICE 0x8067
 // Posted by the statistics window to itself when it opens over a settings file it cannot use:
 // the notice comes once the window is up.
 #define WM_STATSFILENOTICE 0x8070

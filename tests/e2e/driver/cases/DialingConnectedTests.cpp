@@ -2,7 +2,10 @@
 // a second connection, and a line that drops or ends by the service's event. Each case scripts
 // the simulated service in its own phone book and reads back the service's log.
 
+#include "probes/DialogProbe.h"
+#include "probes/ListViewProbe.h"
 #include "probes/MainWindowView.h"
+#include "probes/MessageBoxProbe.h"
 #include "probes/ProgramFacts.h"
 #include "probes/Screenshot.h"
 #include "probes/SettingsFile.h"
@@ -13,7 +16,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -193,4 +199,89 @@ E2E_TEST(Dialing, ErrorEventWhileConnectedEndsTheConnectionAsAHangUpDoes) {
 
 E2E_TEST(Dialing, DisconnectedEventWhileConnectedEndsTheConnectionAsAHangUpDoes) {
     CheckLineEndedByEvent("event = 0x2001 2500\n");
+}
+
+// Another program (a backup tool, an editor) holds the settings file open from before the dial:
+// the window keeps answering while connected, the user is told once, and the hang-up's record
+// reaches the file once the holder lets go.
+E2E_TEST(Dialing, AFileHeldByAnotherProgramKeepsTheWindowAnsweringAndLosesNoRecord) {
+    REQUIRE(settings::Write("[Memory]\r\nMaxDataNumber=0\r\n"));
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    auto locked = std::make_unique<LockedSettings>();
+    REQUIRE(locked->Held());
+    const std::optional<SteadyClock::time_point> connectedAt = DialAndConnect(app, window);
+    REQUIRE(connectedAt.has_value());
+    const std::optional<MessageBoxView> box = app.WaitMessageBox();
+    REQUIRE_MSG(box.has_value(), "no notice of the file that cannot be written");
+    TakeScreenshot("dialing-held-file-notice", box->window);
+    CHECK_EQ(box->caption, texts::kNotice);
+    CHECK_MSG(box->text.find("corvantile.ini") != std::string::npos,
+              "notice " + Describe(box->text));
+    REQUIRE(AnswerMessageBox(box->window, IDOK));
+
+    // Ten seconds of ticks, each of which finds the file still held.
+    const unsigned allowedMs = ScaledMs(300);
+    long long slowestMs = 0;
+    int unanswered = 0;
+    WaitUntil(
+        [&] {
+            const SteadyClock::time_point sent = SteadyClock::now();
+            unanswered += Responds(window, allowedMs) ? 0 : 1;
+            slowestMs = std::max(slowestMs, MsSince(sent));
+            return false;
+        },
+        10000);
+    CHECK_MSG(unanswered == 0, std::to_string(unanswered) + " probes unanswered within " +
+                                   std::to_string(allowedMs) + " ms");
+    std::printf("slowest answer while the file was held: %lld ms\n", slowestMs);
+    CHECK_MSG(ShownSeconds(window).value_or(0) >= 9, "status " + Describe(Status(window)));
+
+    const double seconds = MsSince(*connectedAt) / 1000.0;
+    const SYSTEMTIME hungUpAt = PressHangUp(window);
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
+    CHECK_MSG(!app.WaitMessageBox(ScaledMs(1000)).has_value(), "told a second time");
+    CHECK_EQ(settings::RecordCounter(), std::optional<std::string>("0"));
+
+    locked.reset();
+    CheckRecord(1, hungUpAt, seconds, 1.5);
+    CHECK_EQ(settings::Stored("Running", "Record"), std::optional<std::string>());
+    CHECK(!app.WaitMessageBox(0).has_value());
+}
+
+// Notepad's "Unicode" saves the file as UTF-16: its records are listed, and a hang-up adds one
+// that the platform's profile calls read back with the others.
+E2E_TEST(Dialing, AUnicodeFileKeepsItsRecordsAndTakesTheNextOne) {
+    const std::string text = "[Memory]\r\nMaxDataNumber=2\r\n[Data]\r\n"
+                             "data[1]=2003-9-3,3725@15:9:51\r\ndata[2]=2003-9-4,120@21:30:5\r\n";
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    const std::string bytes = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()),
+                                                       wide.size() * sizeof(wchar_t));
+    REQUIRE(WriteFileBytes(settings::Path(), bytes));
+
+    App app;
+    HWND window = StartDialer(app, kQuickConnect);
+    HWND stats = OpenStats(app, window);
+    REQUIRE_MSG(stats != nullptr, "no statistics window");
+    CHECK_EQ(ListRows(Item(stats, ids::kStatsList), 3),
+             (Rows{{"2003-9-4", "120", "21:30:5"}, {"2003-9-3", "3725", "15:9:51"}}));
+    REQUIRE(CloseByBackButton(stats));
+
+    REQUIRE(DialAndConnect(app, window).has_value());
+    const SYSTEMTIME hungUpAt = PressHangUp(window);
+    REQUIRE_MSG(WaitStatus(window, texts::kHungUp), "status " + Describe(Status(window)));
+    CHECK(!app.WaitMessageBox(0).has_value());
+    CHECK_MSG(settings::Bytes().rfind("\xFF\xFE", 0) == 0, "the file lost its byte-order mark");
+    CHECK_EQ(settings::Value("Memory", "MaxDataNumber"), std::optional<std::string>("3"));
+    CHECK_EQ(settings::Value("Data", "data[1]"),
+             std::optional<std::string>("2003-9-3,3725@15:9:51"));
+    CHECK_EQ(settings::Value("Data", "data[2]"),
+             std::optional<std::string>("2003-9-4,120@21:30:5"));
+    const std::optional<ParsedRecord> added =
+        ParseRecord(settings::Value("Data", "data[3]").value_or(""));
+    CHECK_MSG(added.has_value() && WithinTwoSeconds(hungUpAt, added->endedAt),
+              "data[3] " + Describe(settings::Value("Data", "data[3]").value_or("")));
 }
