@@ -1,14 +1,40 @@
 #include "dialer/Connection.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "store/SettingsFile.h"
 
 namespace dialer {
+
+namespace {
+
+std::string FollowingText(const std::string& entry) {
+    return "“" + entry + "”已在别处连接，开始对它计时...";
+}
+
+std::string AlreadyUpText(const std::string& entry) {
+    return "“" + entry + "”已经连接，不再拨号，开始对它计时...";
+}
+
+} // namespace
 
 void Connection::Dial(const DialRequest& request) {
     // A second dial would lose the handle of the first, which could then never be hung up.
     if (m_hRasConn != 0) {
         return;
     }
+    // A second line of the same account would be billed twice, and could not be hung up here.
+    const std::vector<ActiveConnection> up = m_ras.ListConnections();
+    if (!up.empty()) {
+        if (const auto found = ConnectionToFollow(up, m_ras.ListEntries(), 0)) {
+            FollowFound(*found);
+            m_view.ShowStatus(AlreadyUpText(found->entry));
+            return;
+        }
+    }
+    m_entry = request.entry;
+    m_origin = store::ConnectionOrigin::Dialed;
     m_view.ApplyControls(ControlsFor(LinkState::Dialing));
     RasHandle handle = 0;
     const unsigned result = m_ras.Dial(request, &handle);
@@ -35,11 +61,8 @@ void Connection::OnDialEvent(unsigned state, unsigned error) {
         break;
     case DialEvent::Connected:
         m_view.ShowStatus(kConnectedText);
-        m_nMode = 2;
-        m_nSeconds = 0;
-        m_connectedAt = ReadClock();
-        SaveRunning();
-        m_view.StartSecondsTimer();
+        m_traffic.Start(0, 0, false);
+        BeginConnected(0);
         m_view.ShowConnected();
         break;
     case DialEvent::Dropped:
@@ -62,6 +85,7 @@ void Connection::OnTick() {
         EndConnection(kLineDroppedText);
         return;
     }
+    SampleTraffic();
     if (RunningSaveDue(m_nSeconds, m_savedAtSeconds)) {
         SaveRunning();
     }
@@ -72,11 +96,73 @@ ClockReading Connection::ReadClock() const {
     return ClockReading{m_clock.MonotonicMs(), m_clock.WallMs()};
 }
 
+void Connection::BeginConnected(int elapsedSeconds) {
+    m_nMode = 2;
+    m_nSeconds = elapsedSeconds;
+    const ClockReading now = ReadClock();
+    const std::int64_t elapsedMs = static_cast<std::int64_t>(elapsedSeconds) * 1000;
+    m_connectedAt = ClockReading{now.monotonicMs - elapsedMs, now.wallMs - elapsedMs};
+    SampleTraffic();
+    SaveRunning();
+    m_view.StartSecondsTimer();
+}
+
+void Connection::Follow(const ActiveConnection& connection, int elapsedSeconds,
+                        store::ConnectionOrigin origin) {
+    m_hRasConn = connection.handle;
+    m_entry = connection.entry;
+    m_origin = origin;
+    m_view.ApplyControls(ControlsFor(LinkState::Connected));
+    m_view.ShowStatus(FollowingText(connection.entry));
+    BeginConnected(elapsedSeconds);
+    m_view.ShowFollowing(connection.entry);
+}
+
+void Connection::OnWatch() {
+    if (m_hRasConn != 0) {
+        return;
+    }
+    const std::vector<ActiveConnection> up = m_ras.ListConnections();
+    if (up.empty()) {
+        return; // the phone book is read only when something is up
+    }
+    if (const auto found = ConnectionToFollow(up, m_ras.ListEntries(), 0)) {
+        FollowFound(*found);
+    }
+}
+
+void Connection::FollowFound(const ActiveConnection& connection) {
+    const std::optional<LinkStatistics> figures = m_ras.Statistics(connection.handle);
+    // Its counters ran since its own connect, as its seconds did.
+    m_traffic.Start(0, 0, true);
+    Follow(connection, ElapsedSeconds({figures, std::nullopt, 0, m_clock.WallMs()}),
+           store::ConnectionOrigin::TakenOver);
+}
+
+void Connection::SampleTraffic() {
+    if (const std::optional<LinkStatistics> figures = m_ras.Statistics(m_hRasConn)) {
+        m_traffic.Sample(figures->received, figures->sent);
+    }
+}
+
+store::ConnectionDetail Connection::Detail() const {
+    store::ConnectionDetail detail;
+    detail.entry = m_entry;
+    detail.origin = m_origin;
+    if (m_traffic.Known()) {
+        detail.received = m_traffic.Received();
+        detail.sent = m_traffic.Sent();
+    }
+    return detail;
+}
+
 void Connection::SaveRunning() {
     // A failed save is tried again at the same pace: a file that cannot be written now is
     // rarely writable a second later, and every try costs the window a replace.
     const store::LocalTime now = m_clock.LocalNow();
-    const bool written = store::SaveRunningConnection(m_settings, now, m_nSeconds, m_owner);
+    const store::RunningExtras extras{Detail(), m_connectedAt.wallMs};
+    const bool written =
+        store::SaveRunningConnection(m_settings, now, m_nSeconds, m_owner, &extras);
     m_savedAtSeconds = m_nSeconds;
     NoteWrite(written, store::FormatConnectionRecord(now, m_nSeconds));
 }
@@ -156,11 +242,12 @@ void Connection::FailDial() {
 
 void Connection::EndConnection(const char* statusText) {
     const int seconds = m_nSeconds;
+    const store::ConnectionDetail detail = Detail();
     Release();
     ReturnToIdle();
     m_view.StopSecondsTimer();
     const store::AppendedRecord record =
-        store::AppendConnectionRecord(m_settings, m_clock.LocalNow(), seconds);
+        store::AppendConnectionRecord(m_settings, m_clock.LocalNow(), seconds, &detail);
     m_nSeconds = 0;
     m_view.ShowStatus(statusText);
     if (!record.written && !m_settings.HasUnsaved()) {
@@ -176,14 +263,57 @@ void Connection::EndConnection(const char* statusText) {
     }
 }
 
+std::vector<std::string> Connection::Start(const store::ProcessTable* processes) {
+    std::optional<ActiveConnection> stillUp;
+    std::optional<store::SavedRunningConnection> continued;
+    const store::RunningContinues continues = [&](const store::SavedRunningConnection& saved) {
+        if (!saved.detail || saved.detail->entry.empty()) {
+            return false; // saved by a version that did not name its entry
+        }
+        for (const ActiveConnection& connection : m_ras.ListConnections()) {
+            if (connection.handle != 0 && connection.entry == saved.detail->entry) {
+                stillUp = connection;
+                continued = saved;
+                return true;
+            }
+        }
+        return false;
+    };
+    std::vector<std::string> notices = StartNotices(m_settings, processes, continues);
+    if (stillUp && continued) {
+        m_continued = Continued{*stillUp, *continued};
+    }
+    return notices;
+}
+
+void Connection::FollowOnStart() {
+    if (!m_continued) {
+        OnWatch();
+        return;
+    }
+    const Continued continued = std::move(*m_continued);
+    m_continued.reset();
+    const std::optional<store::RecordParts> parts =
+        store::SplitConnectionRecord(continued.saved.record);
+    const int savedSeconds = parts ? std::max(0, store::SecondsAsRead(parts->seconds)) : 0;
+    const int elapsed =
+        ElapsedSeconds({m_ras.Statistics(continued.line.handle), continued.saved.connectedAtWallMs,
+                        savedSeconds, m_clock.WallMs()});
+    const store::ConnectionDetail& saved = *continued.saved.detail;
+    // The bytes since the last save are lost with the run that counted them.
+    m_traffic.Start(saved.received.value_or(0), saved.sent.value_or(0), false);
+    Follow(continued.line, elapsed, saved.origin);
+}
+
 std::vector<std::string> StartNotices(store::ProfileStore& settings,
-                                      const store::ProcessTable* processes) {
+                                      const store::ProcessTable* processes,
+                                      const store::RunningContinues& continues) {
     const std::string fileNotice = store::FileStateNotice(settings.State());
     if (!fileNotice.empty()) {
         return {fileNotice};
     }
     const std::optional<store::AppendedRecord> recovered =
-        store::RecoverRunningConnection(settings, processes);
+        store::RecoverRunningConnection(settings, processes, continues);
     if (!recovered) {
         return {};
     }

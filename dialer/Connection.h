@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "dialer/DialState.h"
+#include "dialer/LineWatch.h"
+#include "store/ConnectionDetail.h"
 #include "store/ConnectionRecord.h"
 #include "store/ProfileStore.h"
 
 namespace dialer {
-
-using RasHandle = std::uintptr_t; // 0 when no dial or connection is held
 
 struct DialRequest {
     std::string entry;
@@ -31,6 +31,10 @@ public:
     virtual bool IsLineUp(RasHandle handle) = 0;
     // The names of the default phone book's entries, in the order the service lists them.
     virtual std::vector<std::string> ListEntries() = 0;
+    // The connections that are up, whoever dialed them, in the service's order.
+    virtual std::vector<ActiveConnection> ListConnections() { return {}; }
+    // Nothing where the service gives no figures (before Windows 2000, Wine's own service).
+    virtual std::optional<LinkStatistics> Statistics(RasHandle) { return std::nullopt; }
 };
 
 class Clock {
@@ -57,6 +61,9 @@ public:
     virtual void StopSecondsTimer() = 0;
     // The line is up: the tray icon is added and the window hides.
     virtual void ShowConnected() = 0;
+    // A connection dialed elsewhere is followed: its entry is selected and the tray icon added;
+    // the window stays as it is.
+    virtual void ShowFollowing(const std::string& entry) { (void)entry; }
     // A 提示 notice: the settings file could not be written.
     virtual void ReportUnsavedRecord(const std::string& message) = 0;
 };
@@ -70,8 +77,19 @@ public:
                std::optional<store::ProcessIdentity> owner = std::nullopt)
         : m_ras(ras), m_clock(clock), m_settings(settings), m_view(view), m_owner(owner) {}
 
-    // Ignored while a dial or connection is held.
+    // Ignored while a dial or connection is held. While a connection of the phone book is up,
+    // nothing is dialed: that connection is followed instead.
     void Dial(const DialRequest& request);
+    // While idle: a connection of the phone book that came up elsewhere is followed.
+    void OnWatch();
+    // At start, before the window is used: the notices to show, in order. A settings file that
+    // cannot be used is named (and left alone). A running connection that a run which never ended
+    // it left behind (its process gone, as processes tells) is followed on when its line is
+    // still up, else it becomes an ordinary record and the user is told what was recovered.
+    std::vector<std::string> Start(const store::ProcessTable* processes = nullptr);
+    // Once the window is ready: follows the connection Start found still up, else any connection
+    // of the phone book that is up.
+    void FollowOnStart();
     void OnDialEvent(unsigned state, unsigned error);
     // Every second while connected, and while idle as long as writes are held in memory.
     void OnTick();
@@ -89,6 +107,8 @@ public:
     int Seconds() const { return m_nSeconds; }
     // 1 idle or dialing, 2 connected.
     int Mode() const { return m_nMode; }
+    // What the connection held is: its entry, who dialed it, its bytes.
+    store::ConnectionDetail Detail() const;
 
 private:
     // Hangs up the dial or connection held, which is then no longer held.
@@ -96,6 +116,13 @@ private:
     void ReturnToIdle();
     void FailDial();
     void EndConnection(const char* statusText);
+    // Counting begins: elapsedSeconds already up, at the moment of the call.
+    void BeginConnected(int elapsedSeconds);
+    // Takes over a connection dialed elsewhere (or by a run that is gone).
+    void Follow(const ActiveConnection& connection, int elapsedSeconds,
+                store::ConnectionOrigin origin);
+    void FollowFound(const ActiveConnection& connection);
+    void SampleTraffic();
     // The record a hang-up now would store, kept in the file as the running connection.
     void SaveRunning();
     ClockReading ReadClock() const;
@@ -116,17 +143,26 @@ private:
     ClockReading m_connectedAt;
     int m_savedAtSeconds = 0; // m_nSeconds when the running connection was last tried
     std::optional<store::ProcessIdentity> m_owner;
-    bool m_unwrittenTold = false; // the user knows the file cannot be written now
-    std::int64_t m_triedAtMs = 0; // the last try, while idle, of writes held in memory
-    bool m_retryingIdle = false;  // the timer runs while idle for those writes
+    std::string m_entry;
+    store::ConnectionOrigin m_origin = store::ConnectionOrigin::Dialed;
+    TrafficSum m_traffic;
+    struct Continued {
+        ActiveConnection line;
+        store::SavedRunningConnection saved;
+    };
+    std::optional<Continued> m_continued; // found by Start, followed by FollowOnStart
+    bool m_unwrittenTold = false;         // the user knows the file cannot be written now
+    std::int64_t m_triedAtMs = 0;         // the last try, while idle, of writes held in memory
+    bool m_retryingIdle = false;          // the timer runs while idle for those writes
 };
 
-// At start, before the window is used: the notices to show, in order. A settings file that
-// cannot be used is named (and left alone); else a running connection that a run which never
-// ended it left behind (its process gone, as processes tells) becomes an ordinary record, and
-// the user is told what was recovered.
+// At start: the notices to show, in order. A settings file that cannot be used is named (and
+// left alone); else a running connection that a run which never ended it left behind (its
+// process gone, as processes tells) becomes an ordinary record and the user is told what was
+// recovered - unless `continues` takes it on, its line still being up.
 std::vector<std::string> StartNotices(store::ProfileStore& settings,
-                                      const store::ProcessTable* processes = nullptr);
+                                      const store::ProcessTable* processes = nullptr,
+                                      const store::RunningContinues& continues = {});
 
 // The notice for a recovered running connection: what it was, and whether it is stored.
 std::string RecoveredRecordNotice(const store::AppendedRecord& record);

@@ -75,6 +75,8 @@ LRESULT CDialerDlg::OnPowerBroadcast(WPARAM event) {
 void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == ID_TIMER_SECONDS) {
         m_connection.OnTick();
+    } else if (nIDEvent == ID_TIMER_WATCH) {
+        m_connection.OnWatch();
     }
     Default();
 }
@@ -82,6 +84,7 @@ void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
 void CDialerDlg::OnDestroy() {
     dialer::RasService::SetEventWindow(nullptr);
     KillTimer(ID_TIMER_SECONDS);
+    KillTimer(ID_TIMER_WATCH);
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
     Default();
 }
@@ -125,6 +128,16 @@ void CDialerDlg::ShowConnected() {
     if (AddTrayIcon()) {
         ShowWindow(SW_HIDE);
     }
+}
+
+// The window is left as it is: the user did not start this connection here.
+void CDialerDlg::ShowFollowing(const std::string& entry) {
+    const int index = m_comboEntry.FindStringExact(-1, entry.c_str());
+    if (index >= 0) {
+        m_comboEntry.SetCurSel(index);
+    }
+    OnPlanConnected();
+    AddTrayIcon();
 }
 
 // A box shown from inside a dial event or tick would let the next tick run under it, and hold

@@ -125,11 +125,13 @@ BOOL CDialerDlg::OnInitDialog() {
     }
     // Before the window is used: a settings file it must leave alone, or a connection of a run
     // that never ended it.
-    for (const std::string& notice : dialer::StartNotices(m_settings, &m_processes)) {
+    for (const std::string& notice : m_connection.Start(&m_processes)) {
         ShowNotice(*this, notice.c_str());
     }
     RestoreSavedAccount();
     dialer::RasService::SetEventWindow(GetSafeHwnd());
+    m_connection.FollowOnStart();
+    SetTimer(ID_TIMER_WATCH, WATCH_INTERVAL_MS);
     return TRUE;
 }
 

@@ -148,6 +148,7 @@ private:
     void StartSecondsTimer() override;
     void StopSecondsTimer() override;
     void ShowConnected() override;
+    void ShowFollowing(const std::string& entry) override;
     void ReportUnsavedRecord(const std::string& message) override;
     // The notices not yet shown, oldest first.
     void ShowHeldNotices();

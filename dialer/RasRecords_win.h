@@ -38,7 +38,39 @@ struct ConnStatus {
     CHAR szDeviceName[RAS_MaxDeviceName + 1];
 };
 
+// RASCONNA as Windows 95 and NT 4 knew it (WINVER 0x400), which every later service accepts.
+struct Conn {
+    DWORD dwSize;
+    HRASCONN hrasconn;
+    CHAR szEntryName[RAS_MaxEntryName + 1];
+    CHAR szDeviceType[RAS_MaxDeviceType + 1];
+    CHAR szDeviceName[RAS_MaxDeviceName + 1];
+};
+inline constexpr DWORD kConnSize = 412;
+
+// RAS_STATS (Windows 2000 and later).
+struct Stats {
+    DWORD dwSize;
+    DWORD dwBytesXmited;
+    DWORD dwBytesRcved;
+    DWORD dwFramesXmited;
+    DWORD dwFramesRcved;
+    DWORD dwCrcErr;
+    DWORD dwTimeoutErr;
+    DWORD dwAlignmentErr;
+    DWORD dwHardwareOverrunErr;
+    DWORD dwFramingErr;
+    DWORD dwBufferOverrunErr;
+    DWORD dwCompressionRatioIn;
+    DWORD dwCompressionRatioOut;
+    DWORD dwBps;
+    DWORD dwConnectDuration; // milliseconds
+};
+inline constexpr DWORD kStatsSize = 60;
+
 static_assert(sizeof(EntryName) == kEntryNameSize);
+static_assert(sizeof(Conn) == kConnSize);
+static_assert(sizeof(Stats) == kStatsSize);
 static_assert(sizeof(DialParams) == kDialParamsSize);
 static_assert(sizeof(ConnStatus) == kConnStatusSize);
 

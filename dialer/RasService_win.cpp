@@ -26,13 +26,19 @@ HRASCONN ToHandle(RasHandle handle) {
     return reinterpret_cast<HRASCONN>(handle);
 }
 
+using EnumConnectionsCall = DWORD(WINAPI*)(ras::Conn*, LPDWORD, LPDWORD);
+using StatisticsCall = DWORD(WINAPI*)(HRASCONN, ras::Stats*);
+
 // The service's calls in the system's rasapi32.dll, looked up once; null when the DLL or any of
-// them is missing, and the program then sees a phone book without entries.
+// the first four is missing, and the program then sees a phone book without entries. The
+// listing of connections and their figures are extras the program works without.
 struct RasCalls {
     decltype(&::RasDialA) dial;
     decltype(&::RasEnumEntriesA) enumEntries;
     decltype(&::RasGetConnectStatusA) connectStatus;
     decltype(&::RasHangUpA) hangUp;
+    EnumConnectionsCall enumConnections;
+    StatisticsCall statistics; // Windows 2000 and later; Wine's own service lacks it
 };
 
 const RasCalls* Ras() {
@@ -42,7 +48,9 @@ const RasCalls* Ras() {
             fw::ModuleFunction<decltype(&::RasDialA)>(dll, "RasDialA"),
             fw::ModuleFunction<decltype(&::RasEnumEntriesA)>(dll, "RasEnumEntriesA"),
             fw::ModuleFunction<decltype(&::RasGetConnectStatusA)>(dll, "RasGetConnectStatusA"),
-            fw::ModuleFunction<decltype(&::RasHangUpA)>(dll, "RasHangUpA")};
+            fw::ModuleFunction<decltype(&::RasHangUpA)>(dll, "RasHangUpA"),
+            fw::ModuleFunction<EnumConnectionsCall>(dll, "RasEnumConnectionsA"),
+            fw::ModuleFunction<StatisticsCall>(dll, "RasGetConnectionStatistics")};
     }();
     const bool complete = calls.dial != nullptr && calls.enumEntries != nullptr &&
                           calls.connectStatus != nullptr && calls.hangUp != nullptr;
@@ -151,6 +159,51 @@ std::vector<std::string> RasService::ListEntries() {
         *bytes = size;
         *count = entries;
     });
+}
+
+std::vector<ActiveConnection> RasService::ListConnections() {
+    if (Ras() == nullptr || Ras()->enumConnections == nullptr) {
+        return {};
+    }
+    // Room for a few; a machine with more lines up than that is asked again with enough.
+    std::vector<ras::Conn> records(4);
+    DWORD bytes = 0;
+    DWORD count = 0;
+    DWORD result = ERROR_BUFFER_TOO_SMALL;
+    for (int attempt = 0; attempt < 2 && result == ERROR_BUFFER_TOO_SMALL; ++attempt) {
+        for (ras::Conn& record : records) {
+            record = ras::Conn{};
+            record.dwSize = ras::kConnSize;
+        }
+        bytes = static_cast<DWORD>(records.size() * sizeof(ras::Conn));
+        count = 0;
+        result = Ras()->enumConnections(records.data(), &bytes, &count);
+        if (result == ERROR_BUFFER_TOO_SMALL) {
+            records.resize(bytes / sizeof(ras::Conn) + 1);
+        }
+    }
+    std::vector<ActiveConnection> up;
+    if (result != 0) {
+        return up;
+    }
+    for (DWORD i = 0; i < count && i < records.size(); ++i) {
+        ras::Conn& record = records[i];
+        record.szEntryName[RAS_MaxEntryName] = '\0';
+        up.push_back({reinterpret_cast<RasHandle>(record.hrasconn), record.szEntryName});
+    }
+    return up;
+}
+
+std::optional<LinkStatistics> RasService::Statistics(RasHandle handle) {
+    if (Ras() == nullptr || Ras()->statistics == nullptr || handle == 0) {
+        return std::nullopt;
+    }
+    ras::Stats stats{};
+    stats.dwSize = ras::kStatsSize;
+    if (Ras()->statistics(ToHandle(handle), &stats) != 0) {
+        return std::nullopt;
+    }
+    return LinkStatistics{stats.dwBytesRcved, stats.dwBytesXmited, stats.dwConnectDuration};
 }
 
 std::int64_t SystemClock::MonotonicMs() const {

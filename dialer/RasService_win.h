@@ -27,6 +27,8 @@ public:
     void HangUp(RasHandle handle) override;
     bool IsLineUp(RasHandle handle) override;
     std::vector<std::string> ListEntries() override;
+    std::vector<ActiveConnection> ListConnections() override;
+    std::optional<LinkStatistics> Statistics(RasHandle handle) override;
 
 private:
     RASDIALFUNC m_notifier;

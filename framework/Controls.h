@@ -32,6 +32,11 @@ public:
     int SetCurSel(int nSelect) const {
         return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect)));
     }
+    // CB_ERR when no item has that text (compared without regard to case).
+    int FindStringExact(int nStartAfter, const char* text) const {
+        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(nStartAfter),
+                                            reinterpret_cast<LPARAM>(text)));
+    }
 };
 
 class CEdit : public CWnd {};

@@ -6,6 +6,9 @@
 
 #define WM_TRAYNOTIFY 0x8064  // wParam: icon id, lParam: mouse message
 #define ID_TIMER_SECONDS 1001 // one tick a second while connected
+// While idle: a look at the connections that are up, for one dialed elsewhere.
+#define ID_TIMER_WATCH 1002
+#define WATCH_INTERVAL_MS 1000
 // Posted to the main window when the plan settings were saved or the records cleared: the tray
 // tip and the warnings follow the new allowance and count from the records the file now holds.
 #define WM_PLANCHANGED 0x8065

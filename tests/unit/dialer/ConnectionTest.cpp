@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "store/SettingsFile.h"
@@ -20,8 +21,16 @@ public:
     }
     void HangUp(RasHandle handle) override { hangUps.push_back(handle); }
     bool IsLineUp(RasHandle) override { return lineUp; }
-    std::vector<std::string> ListEntries() override { return {}; }
+    std::vector<std::string> ListEntries() override { return entries; }
+    std::vector<ActiveConnection> ListConnections() override { return up; }
+    std::optional<LinkStatistics> Statistics(RasHandle handle) override {
+        const auto found = figures.find(handle);
+        return found != figures.end() ? std::optional(found->second) : std::nullopt;
+    }
 
+    std::vector<std::string> entries{"a"};
+    std::vector<ActiveConnection> up;
+    std::map<RasHandle, LinkStatistics> figures;
     std::vector<DialRequest> dials;
     std::vector<RasHandle> hangUps;
     unsigned refuseWith = 0;
@@ -49,12 +58,14 @@ public:
     void StartSecondsTimer() override { timerOn = true; }
     void StopSecondsTimer() override { timerOn = false; }
     void ShowConnected() override { ++connectedShown; }
+    void ShowFollowing(const std::string& entry) override { following.push_back(entry); }
     void ReportUnsavedRecord(const std::string& message) override { unsaved.push_back(message); }
 
     ControlStates controls = ControlsFor(LinkState::Idle);
     std::string status;
     bool timerOn = false;
     int connectedShown = 0;
+    std::vector<std::string> following;
     std::vector<std::string> unsaved;
 };
 
@@ -432,6 +443,93 @@ TEST_F(ConnectionTest, ResumeAfterAnUnannouncedSleepEndsTheConnectionAtItsLastTi
     EXPECT_EQ(view.status, kLineDroppedText);
     EXPECT_EQ(view.controls, ControlsFor(LinkState::Idle));
     EXPECT_EQ(connection.Mode(), 1);
+}
+
+TEST_F(ConnectionTest, AConnectionUpElsewhereIsFollowedFromItsOwnStartAndEndedHere) {
+    ras.up = {{4, "VPN"}, {9, "a"}};
+    ras.figures[9] = {1000, 200, 125'900};
+    connection.OnWatch();
+    EXPECT_EQ(connection.Handle(), 9u);
+    EXPECT_EQ(connection.Mode(), 2);
+    EXPECT_EQ(connection.Seconds(), 125);
+    EXPECT_EQ(view.following, std::vector<std::string>{"a"});
+    EXPECT_EQ(view.connectedShown, 0); // the window is not hidden
+    EXPECT_EQ(view.controls, ControlsFor(LinkState::Connected));
+    EXPECT_TRUE(view.timerOn);
+    EXPECT_EQ(Stored("Running", "Detail"), "taken,1000,200,a");
+
+    // Watching goes on while connected, and finds nothing more to follow.
+    connection.OnWatch();
+    EXPECT_EQ(view.following.size(), 1u);
+    AdvanceMs(1000);
+    ras.figures[9] = {3000, 300, 126'900};
+    connection.OnTick();
+    EXPECT_EQ(connection.Seconds(), 126);
+    connection.HangUp();
+    EXPECT_EQ(ras.hangUps, std::vector<RasHandle>{9});
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,126@15:9:51");
+    EXPECT_EQ(Stored("DataDetail", "data[1]"), "taken,3000,300,a");
+    EXPECT_EQ(view.status, kHungUpText);
+}
+
+TEST_F(ConnectionTest, ADialWhileALineOfThePhoneBookIsUpFollowsItInstead) {
+    ras.up = {{9, "a"}};
+    connection.Dial({"a", "user", "secret"});
+    EXPECT_TRUE(ras.dials.empty());
+    EXPECT_EQ(connection.Handle(), 9u);
+    EXPECT_EQ(connection.Seconds(), 0); // no figures: counted from now
+    EXPECT_NE(view.status.find("不再拨号"), std::string::npos);
+}
+
+TEST_F(ConnectionTest, AFollowedLineThatEndsElsewhereIsStoredAsADrop) {
+    ras.up = {{9, "a"}};
+    connection.OnWatch();
+    AdvanceMs(30'000);
+    ras.lineUp = false;
+    connection.OnTick();
+    EXPECT_EQ(view.status, kLineDroppedText);
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,30@15:9:51");
+    EXPECT_EQ(Stored("DataDetail", "data[1]"), "taken,,,a");
+    EXPECT_EQ(connection.Mode(), 1);
+}
+
+TEST_F(ConnectionTest, ADialedLinesBytesCountFromTheConnectAcrossAWrap) {
+    ras.figures[7] = {0xFFFFFF00u, 10, 0};
+    Connect();
+    AdvanceMs(1000);
+    ras.figures[7] = {0x100u, 60, 1000};
+    connection.OnTick();
+    connection.HangUp();
+    EXPECT_EQ(Stored("DataDetail", "data[1]"), "dialed,512,50,a");
+}
+
+TEST_F(ConnectionTest, ALineStillUpAfterTheRunThatDialedItDiedIsContinuedNotRecorded) {
+    document.Set("Memory", "MaxDataNumber", "2");
+    document.Set("Running", "Record", "2003-9-3,3700@15:9:30");
+    document.Set("Running", "Detail", "dialed,100,10,a");
+    document.Set("Running", "ConnectedAt", std::to_string(clock.wallMs - 3'725'400));
+    ras.up = {{9, "a"}};
+    EXPECT_TRUE(connection.Start().empty());
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "2");
+    connection.FollowOnStart();
+    EXPECT_EQ(connection.Handle(), 9u);
+    EXPECT_EQ(connection.Seconds(), 3725);
+    connection.HangUp();
+    EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "3");
+    EXPECT_EQ(Stored("Data", "data[3]"), "2003-9-3,3725@15:9:51");
+    EXPECT_EQ(Stored("DataDetail", "data[3]"), "dialed,100,10,a");
+}
+
+TEST_F(ConnectionTest, ASavedConnectionWhoseLineIsGoneIsRecordedAtStartAsBefore) {
+    document.Set("Running", "Record", "2003-9-3,3700@15:9:30");
+    document.Set("Running", "Detail", "dialed,,,a");
+    ras.up = {{9, "b"}};
+    ras.entries = {"a", "b"};
+    EXPECT_EQ(connection.Start().size(), 1u);
+    EXPECT_EQ(Stored("Data", "data[1]"), "2003-9-3,3700@15:9:30");
+    // A line of another entry that is up is followed as any other.
+    connection.FollowOnStart();
+    EXPECT_EQ(connection.Handle(), 9u);
 }
 
 TEST(StartNoticesTest, NothingToSayForAnOrdinaryFile) {
