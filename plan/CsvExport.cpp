@@ -1,6 +1,8 @@
 #include "plan/CsvExport.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "plan/Calendar.h"
@@ -72,22 +74,36 @@ std::string ReadableRow(const Connection& connection) {
            LengthText(seconds);
 }
 
+std::string CountText(const std::optional<std::uint64_t>& count) {
+    return count ? std::to_string(*count) : std::string();
+}
+
+std::string DetailFields(const std::optional<store::ConnectionDetail>& detail) {
+    if (!detail) {
+        return ",,,";
+    }
+    const char* origin =
+        detail->origin == store::ConnectionOrigin::TakenOver ? kTakenOverText : kDialedText;
+    return StoredField(detail->entry) + "," + origin + "," + CountText(detail->received) + "," +
+           CountText(detail->sent);
+}
+
 } // namespace
 
-std::string ExportCsv(const std::vector<std::string>& records) {
+std::string ExportCsv(const std::vector<store::DetailedRecord>& records) {
     std::string csv = std::string(kCsvHeading) + "\r\n";
-    for (const std::string& record : records) {
-        const std::optional<store::RecordParts> parts = store::SplitConnectionRecord(record);
+    for (const store::DetailedRecord& record : records) {
+        const std::optional<store::RecordParts> parts = store::SplitConnectionRecord(record.record);
         if (!parts) {
             continue;
         }
-        if (const std::optional<Connection> connection = ReadConnection(record)) {
+        if (const std::optional<Connection> connection = ReadConnection(record.record)) {
             csv += ReadableRow(*connection);
         } else {
             csv += StoredField(parts->date) + ",," + StoredField(parts->time) + "," +
                    StoredField(parts->seconds) + ",";
         }
-        csv += "\r\n";
+        csv += "," + DetailFields(record.detail) + "\r\n";
     }
     return csv;
 }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "store/Decimal.h"
 #include "store/ProfileRules.h"
 #include "store/SettingsKeys.h"
 
@@ -37,13 +38,118 @@ std::optional<int> RecordNumber(std::string_view folded) {
     return static_cast<int>(number);
 }
 
+// A value without quotes that fits the buffer reads as it stands: no copy to make.
+bool ReadsAsStored(std::string_view value, std::size_t bufferChars) {
+    return value.size() + 1 < bufferChars &&
+           (value.empty() || (value[0] != '"' && value[0] != '\''));
+}
+
 // The removal of a saved running connection, when there is one, appended to edits.
 void AddRunningRemoval(const ProfileStore& settings, ProfileEdits* edits) {
-    for (const char* key : {keys::kRunningRecord, keys::kRunningProcess}) {
+    for (const char* key : {keys::kRunningRecord, keys::kRunningProcess, keys::kRunningDetail,
+                            keys::kRunningConnectedAt}) {
         if (!settings.ReadString(keys::kRunning, key, "", 2).empty()) {
             edits->push_back({keys::kRunning, key, std::nullopt});
         }
     }
+}
+
+// The detail as a value: a store drops the blanks that end a value, which an entry name may
+// end in, so such a text goes in quotes, which every read strips.
+std::string StoredDetail(const ConnectionDetail& detail) {
+    const std::string text = FormatConnectionDetail(detail);
+    return rules::TrimBlanks(text).size() == text.size() ? text : "\"" + text + "\"";
+}
+
+// A new record under number: the counter, the record, and its detail or the removal of one
+// an earlier connection left under that key.
+ProfileEdits RecordEdits(const ProfileStore& settings, int number, const std::string& text,
+                         const ConnectionDetail* detail) {
+    const std::string key = RecordKey(number);
+    ProfileEdits edits{{keys::kMemory, keys::kMaxDataNumber, std::to_string(number)},
+                       {keys::kData, key, text}};
+    if (detail) {
+        edits.push_back({keys::kDataDetail, key, StoredDetail(*detail)});
+    } else if (!settings.ReadString(keys::kDataDetail, key, "", 2).empty()) {
+        edits.push_back({keys::kDataDetail, key, std::nullopt});
+    }
+    return edits;
+}
+
+// The live records data[1] ... data[count]: each number's first key, read as the key-by-key
+// lookup would read it, when it holds a record.
+struct LiveRecord {
+    int number;
+    std::size_t begin; // in RecordScan::texts
+    std::size_t size;
+};
+struct RecordScan {
+    std::string texts;
+    std::vector<LiveRecord> records; // in order of number
+
+    std::string_view Text(const LiveRecord& record) const {
+        return std::string_view(texts).substr(record.begin, record.size);
+    }
+};
+
+RecordScan ScanRecords(const ProfileStore& settings, int count) {
+    // Instead of asking for data[1] ... data[count] one by one (one search each), take the
+    // section once and keep, for each number, its first key as the key-by-key lookup would
+    // find it. Work grows with the section, not with the counter. The values as read go into
+    // one block of text: a million records are a million small strings otherwise.
+    RecordScan scan;
+    std::vector<LiveRecord>& live = scan.records;
+    bool ascending = true;
+    settings.VisitSection(keys::kData, [&](std::string_view key, std::string_view value) {
+        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
+        if (!number || *number > count) {
+            return;
+        }
+        ascending = ascending && (live.empty() || live.back().number < *number);
+        const std::size_t begin = scan.texts.size();
+        if (ReadsAsStored(value, kRecordBufferChars)) {
+            scan.texts.append(value);
+        } else {
+            scan.texts += rules::ValueAsRead(value, kRecordBufferChars);
+        }
+        live.push_back(LiveRecord{*number, begin, scan.texts.size() - begin});
+    });
+    if (!ascending) {
+        // Stable: of keys with the same number the first in the file stays first.
+        std::stable_sort(live.begin(), live.end(), [](const LiveRecord& a, const LiveRecord& b) {
+            return a.number < b.number;
+        });
+    }
+    // A later key of a number is hidden even when the first holds no record.
+    std::size_t kept = 0;
+    int previous = 0; // record numbers start at 1
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        const LiveRecord record = live[i];
+        if (record.number != previous && record.size >= kRecordMinChars) {
+            live[kept++] = record;
+        }
+        previous = record.number;
+    }
+    live.resize(kept);
+    return scan;
+}
+
+// The numbers n >= 1 of the keys data[n] the section holds, each once, in ascending order.
+std::vector<int> RecordKeyNumbers(const ProfileStore& settings, const char* section, int highest) {
+    std::vector<int> numbers;
+    bool ascending = true;
+    settings.VisitSection(section, [&](std::string_view key, std::string_view) {
+        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
+        if (number && *number <= highest) {
+            ascending = ascending && (numbers.empty() || numbers.back() < *number);
+            numbers.push_back(*number);
+        }
+    });
+    if (!ascending) {
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    }
+    return numbers;
 }
 
 } // namespace
@@ -123,8 +229,8 @@ std::optional<int> NextRecordNumber(const ProfileStore& settings) {
     return static_cast<int>(highest + 1);
 }
 
-AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt,
-                                      int seconds) {
+AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt, int seconds,
+                                      const ConnectionDetail* detail) {
     AppendedRecord record;
     record.text = FormatConnectionRecord(endedAt, seconds);
     const std::optional<int> number = NextRecordNumber(settings);
@@ -132,8 +238,7 @@ AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& e
         return record;
     }
     record.number = *number;
-    ProfileEdits edits{{keys::kMemory, keys::kMaxDataNumber, std::to_string(record.number)},
-                       {keys::kData, RecordKey(record.number), record.text}};
+    ProfileEdits edits = RecordEdits(settings, record.number, record.text, detail);
     AddRunningRemoval(settings, &edits);
     record.written = settings.WriteBatch(edits);
     return record;
@@ -144,45 +249,9 @@ void VisitConnectionRecords(const ProfileStore& settings, const RecordVisitor& v
     if (count < 1) {
         return;
     }
-    // Instead of asking for data[1] ... data[count] one by one (one search each), take the
-    // section once and keep, for each number, its first key as the key-by-key lookup would
-    // find it. Work grows with the section, not with the counter. The values as read go into
-    // one block of text: a million records are a million small strings otherwise.
-    struct Live {
-        int number;
-        std::size_t begin;
-        std::size_t size;
-    };
-    std::vector<Live> live;
-    std::string texts;
-    bool ascending = true;
-    settings.VisitSection(keys::kData, [&](std::string_view key, std::string_view value) {
-        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
-        if (!number || *number > count) {
-            return;
-        }
-        ascending = ascending && (live.empty() || live.back().number < *number);
-        const std::size_t begin = texts.size();
-        // A value without quotes that fits the buffer reads as it stands.
-        const bool asStored = value.size() + 1 < kRecordBufferChars &&
-                              (value.empty() || (value[0] != '"' && value[0] != '\''));
-        if (asStored) {
-            texts.append(value);
-        } else {
-            texts += rules::ValueAsRead(value, kRecordBufferChars);
-        }
-        live.push_back(Live{*number, begin, texts.size() - begin});
-    });
-    if (!ascending) {
-        // Stable: of keys with the same number the first in the file stays first.
-        std::stable_sort(live.begin(), live.end(),
-                         [](const Live& a, const Live& b) { return a.number < b.number; });
-    }
-    const std::string_view all(texts);
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        if ((i == 0 || live[i - 1].number != live[i].number) && live[i].size >= kRecordMinChars) {
-            visit(all.substr(live[i].begin, live[i].size));
-        }
+    const RecordScan scan = ScanRecords(settings, count);
+    for (const LiveRecord& record : scan.records) {
+        visit(scan.Text(record));
     }
 }
 
@@ -193,6 +262,56 @@ std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings) {
     return records;
 }
 
+std::vector<DetailedRecord> ReadDetailedRecords(const ProfileStore& settings) {
+    std::vector<DetailedRecord> records;
+    const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
+    if (count < 1) {
+        return records;
+    }
+    const RecordScan scan = ScanRecords(settings, count);
+    records.reserve(scan.records.size());
+    for (const LiveRecord& record : scan.records) {
+        records.push_back({std::string(scan.Text(record)), std::nullopt});
+    }
+    // Every key of the section once, not one search per record; of keys with the same number
+    // the first counts, as the key-by-key lookup would find it, even when it reads as none.
+    struct Stored {
+        int number;
+        std::optional<ConnectionDetail> detail;
+    };
+    std::vector<Stored> details;
+    details.reserve(records.size()); // as many as there are records, usually
+    bool ascending = true;
+    settings.VisitSection(keys::kDataDetail, [&](std::string_view key, std::string_view value) {
+        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
+        if (!number || *number > count) {
+            return;
+        }
+        ascending = ascending && (details.empty() || details.back().number < *number);
+        details.push_back(
+            {*number, ReadsAsStored(value, kDetailBufferChars)
+                          ? ParseConnectionDetail(value)
+                          : ParseConnectionDetail(rules::ValueAsRead(value, kDetailBufferChars))});
+    });
+    if (!ascending) {
+        std::stable_sort(details.begin(), details.end(),
+                         [](const Stored& a, const Stored& b) { return a.number < b.number; });
+    }
+    // Both in ascending order of number: one pass matches them.
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int number = scan.records[i].number;
+        while (next < details.size() && details[next].number < number) {
+            ++next;
+        }
+        if (next < details.size() && details[next].number == number) {
+            records[i].detail = std::move(details[next].detail);
+            ++next;
+        }
+    }
+    return records;
+}
+
 bool ClearConnectionRecords(ProfileStore& settings) {
     const int count = settings.ReadInt(keys::kMemory, keys::kMaxDataNumber, 0);
     if (count < 1) {
@@ -200,63 +319,81 @@ bool ClearConnectionRecords(ProfileStore& settings) {
     }
     // The keys data[1] ... data[count] that exist; emptying only those is what writing each
     // of them would do, less the keys such writes would add (a counter of two thousand
-    // million would add them for ever).
-    std::vector<int> numbers;
-    bool ascending = true;
-    settings.VisitSection(keys::kData, [&](std::string_view key, std::string_view) {
-        const std::optional<int> number = RecordNumber(rules::FoldCase(key));
-        if (number && *number <= count) {
-            ascending = ascending && (numbers.empty() || numbers.back() < *number);
-            numbers.push_back(*number);
-        }
-    });
-    if (!ascending) {
-        std::sort(numbers.begin(), numbers.end());
-        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-    }
+    // million would add them for ever). Details go whatever their number: none may outlive
+    // the records the user chose to delete.
+    const std::vector<int> records = RecordKeyNumbers(settings, keys::kData, count);
+    const std::vector<int> details = RecordKeyNumbers(settings, keys::kDataDetail, INT_MAX);
     ProfileEdits edits;
-    edits.reserve(numbers.size() + 1);
+    edits.reserve(records.size() + details.size() + 1);
     edits.push_back({keys::kMemory, keys::kMaxDataNumber, std::string()});
-    for (int number : numbers) {
+    for (int number : records) {
         edits.push_back({keys::kData, RecordKey(number), std::string()});
+    }
+    for (int number : details) {
+        edits.push_back({keys::kDataDetail, RecordKey(number), std::string()});
     }
     return settings.WriteBatch(edits);
 }
 
 bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds,
-                           const std::optional<ProcessIdentity>& owner) {
+                           const std::optional<ProcessIdentity>& owner,
+                           const RunningExtras* extras) {
     ProfileEdits edits{
         {keys::kRunning, keys::kRunningRecord, FormatConnectionRecord(now, seconds)}};
     if (owner) {
         edits.push_back({keys::kRunning, keys::kRunningProcess, FormatProcessIdentity(*owner)});
     }
+    if (extras) {
+        edits.push_back({keys::kRunning, keys::kRunningDetail, StoredDetail(extras->detail)});
+        if (extras->connectedAtWallMs) {
+            edits.push_back({keys::kRunning, keys::kRunningConnectedAt,
+                             std::to_string(*extras->connectedAtWallMs)});
+        }
+    }
     return settings.WriteBatch(edits);
 }
 
-std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings,
-                                                       const ProcessTable* processes) {
-    const std::string saved =
+std::optional<SavedRunningConnection> ReadRunningConnection(const ProfileStore& settings) {
+    SavedRunningConnection saved;
+    saved.record =
         settings.ReadString(keys::kRunning, keys::kRunningRecord, "", kRecordBufferChars);
-    if (saved.empty()) {
+    if (saved.record.empty()) {
         return std::nullopt;
     }
-    const std::optional<ProcessIdentity> owner = ParseProcessIdentity(
+    saved.owner = ParseProcessIdentity(
         settings.ReadString(keys::kRunning, keys::kRunningProcess, "", kRecordBufferChars));
-    if (owner && processes && processes->IsRunning(*owner)) {
+    saved.detail = ParseConnectionDetail(
+        settings.ReadString(keys::kRunning, keys::kRunningDetail, "", kDetailBufferChars));
+    saved.connectedAtWallMs = ParseDecimal<std::int64_t>(
+        settings.ReadString(keys::kRunning, keys::kRunningConnectedAt, "", kRecordBufferChars));
+    return saved;
+}
+
+std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings,
+                                                       const ProcessTable* processes,
+                                                       const RunningContinues& continues) {
+    const std::optional<SavedRunningConnection> saved = ReadRunningConnection(settings);
+    if (!saved) {
+        return std::nullopt;
+    }
+    if (saved->owner && processes && processes->IsRunning(*saved->owner)) {
         return std::nullopt; // another copy's live connection
+    }
+    if (continues && continues(*saved)) {
+        return std::nullopt; // followed on by this run, which will end it
     }
     ProfileEdits removal;
     AddRunningRemoval(settings, &removal);
-    if (!IsRecordText(saved)) {
+    if (!IsRecordText(saved->record)) {
         settings.WriteBatch(removal);
         return std::nullopt;
     }
     AppendedRecord record;
-    record.text = saved;
+    record.text = saved->record;
     if (const std::optional<int> number = NextRecordNumber(settings)) {
         record.number = *number;
-        ProfileEdits edits{{keys::kMemory, keys::kMaxDataNumber, std::to_string(*number)},
-                           {keys::kData, RecordKey(*number), saved}};
+        const ConnectionDetail* detail = saved->detail ? &*saved->detail : nullptr;
+        ProfileEdits edits = RecordEdits(settings, *number, saved->record, detail);
         edits.insert(edits.end(), removal.begin(), removal.end());
         record.written = settings.WriteBatch(edits);
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "store/ConnectionDetail.h"
 #include "store/ProfileStore.h"
 #include "store/RunningOwner.h"
 
@@ -66,10 +68,12 @@ struct AppendedRecord {
 // there is no such number.
 std::optional<int> NextRecordNumber(const ProfileStore& settings);
 
-// The end of a connection: the counter, the record and the removal of a saved running
-// connection in one write, so the file holds all of them or none.
-AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt,
-                                      int seconds);
+// The end of a connection: the counter, the record, its detail ([DataDetail], under the
+// record's key) and the removal of a saved running connection in one write, so the file holds
+// all of them or none. Without a detail, one an earlier connection left under that key goes,
+// so that a record never shows another connection's detail.
+AppendedRecord AppendConnectionRecord(ProfileStore& settings, const LocalTime& endedAt, int seconds,
+                                      const ConnectionDetail* detail = nullptr);
 
 // The live records data[1] ... data[MaxDataNumber] in order, as key-by-key reading with the
 // default "Error" would give them (missing, emptied and short values skipped, each cut to
@@ -81,21 +85,54 @@ std::vector<std::string> ReadConnectionRecords(const ProfileStore& settings);
 using RecordVisitor = std::function<void(std::string_view record)>;
 void VisitConnectionRecords(const ProfileStore& settings, const RecordVisitor& visit);
 
-// Empties the counter and every live record that exists, in one write; keys stay in the file
-// and none is added. True when there was nothing to clear.
+// The live records in order, as ReadConnectionRecords gives them, each with the detail stored
+// under its key when that reads as one. Three reads whatever the number of records: the
+// counter, [Data] and [DataDetail].
+struct DetailedRecord {
+    std::string record;
+    std::optional<ConnectionDetail> detail;
+};
+std::vector<DetailedRecord> ReadDetailedRecords(const ProfileStore& settings);
+
+// Empties the counter, every live record that exists and every detail, in one write; keys
+// stay in the file and none is added. True when there was nothing to clear.
 bool ClearConnectionRecords(ProfileStore& settings);
 
+// What the running connection keeps besides its record.
+struct RunningExtras {
+    ConnectionDetail detail;
+    std::optional<std::int64_t> connectedAtWallMs; // UTC milliseconds since 1970
+};
+
 // While connected: the record a hang-up now would store, saved as the running connection
-// together with the process that saves it (one write). Records and counter are left alone.
+// together with the process that saves it and the extras (one write). Records and counter are
+// left alone.
 bool SaveRunningConnection(ProfileStore& settings, const LocalTime& now, int seconds,
-                           const std::optional<ProcessIdentity>& owner = std::nullopt);
+                           const std::optional<ProcessIdentity>& owner = std::nullopt,
+                           const RunningExtras* extras = nullptr);
+
+// The running connection as saved; a part that does not read as its form is nothing.
+struct SavedRunningConnection {
+    std::string record;
+    std::optional<ProcessIdentity> owner;
+    std::optional<ConnectionDetail> detail;
+    std::optional<std::int64_t> connectedAtWallMs;
+};
+// Nothing when no record is saved.
+std::optional<SavedRunningConnection> ReadRunningConnection(const ProfileStore& settings);
+
+// Whether a saved connection whose saver is gone goes on: its line is still up and this run
+// follows it.
+using RunningContinues = std::function<bool(const SavedRunningConnection& saved)>;
 
 // At start: a running connection saved by a run that never ended it becomes an ordinary
-// record - counter, record and removal in one write, so it is never counted twice. Nothing
-// when none is saved, or when the process that saved it still runs (processes tells; without
-// it, or without a saving process named, the saver is taken to be gone); an entry that holds
-// no record text is removed without a record.
+// record with its detail - counter, record, detail and removal in one write, so it is never
+// counted twice. Nothing when none is saved, when the process that saved it still runs
+// (processes tells; without it, or without a saving process named, the saver is taken to be
+// gone), or when continues says it goes on: then nothing is written. An entry that holds no
+// record text is removed without a record.
 std::optional<AppendedRecord> RecoverRunningConnection(ProfileStore& settings,
-                                                       const ProcessTable* processes = nullptr);
+                                                       const ProcessTable* processes = nullptr,
+                                                       const RunningContinues& continues = {});
 
 } // namespace store

@@ -251,7 +251,7 @@ void CStatsDlg::OnExport() {
         return;
     }
     const store::SettingsFile& settings = *m_settings;
-    if (!WriteUtf8File(*path, plan::ExportCsv(store::ReadConnectionRecords(settings)))) {
+    if (!WriteUtf8File(*path, plan::ExportCsv(store::ReadDetailedRecords(settings)))) {
         ShowNotice(*this, CsvNotWrittenNotice(*path).c_str());
     }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "store/IniDocument.h"
@@ -22,6 +23,8 @@ using testing::TempDir;
 using testing::WriteBytes;
 
 const LocalTime kHangUp{2003, 9, 3, 15, 9, 51};
+const ConnectionDetail kDialed{"ISP", ConnectionOrigin::Dialed, 2048, 512};
+const RunningExtras kExtras{{"ISP", ConnectionOrigin::TakenOver, 10, 20}, 1062572400000};
 
 class RecordStoreTest : public ::testing::Test {
 protected:
@@ -35,11 +38,60 @@ TEST_F(RecordStoreTest, TheFirstAppendOnNoFileWritesCounterOneAndDataOneInOneWri
     EXPECT_EQ(record.text, "2003-9-3,3725@15:9:51");
     EXPECT_TRUE(record.written);
     const std::vector<std::string> calls = {
-        "int Memory/MaxDataNumber", "read Running/Record 2", "read Running/Process 2",
+        "int Memory/MaxDataNumber",
+        "read DataDetail/data[1] 2",
+        "read Running/Record 2",
+        "read Running/Process 2",
+        "read Running/Detail 2",
+        "read Running/ConnectedAt 2",
         "batch Memory/MaxDataNumber=1, Data/data[1]=2003-9-3,3725@15:9:51"};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(),
               "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\ndata[1]=2003-9-3,3725@15:9:51\r\n");
+}
+
+// A record shows its own connection's detail or none, never one an earlier connection left
+// under the same key (a counter set back by hand).
+TEST_F(RecordStoreTest, AnAppendStoresItsDetailOrRemovesAStaleOneInTheSameWrite) {
+    const ConnectionDetail trailingBlank{"ISP ", ConnectionOrigin::Dialed, {}, {}};
+    struct Row {
+        const ConnectionDetail* detail;
+        const char* stale; // [DataDetail] data[1] before, or none
+        const char* batchEnd;
+        std::optional<std::string> stored;
+    };
+    const Row rows[] = {
+        {&kDialed, nullptr, "DataDetail/data[1]=dialed,2048,512,ISP", "dialed,2048,512,ISP"},
+        {&kDialed, "taken,,,old", "DataDetail/data[1]=dialed,2048,512,ISP", "dialed,2048,512,ISP"},
+        {nullptr, "taken,,,old", "DataDetail/data[1] removed", std::nullopt},
+        {nullptr, nullptr, "Data/data[1]=2003-9-3,1@15:9:51", std::nullopt},
+        // The blank a store would drop is kept inside quotes.
+        {&trailingBlank, nullptr, "DataDetail/data[1]=\"dialed,,,ISP \"", "\"dialed,,,ISP \""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.batchEnd);
+        settings = IniDocument("[Memory]\r\nMaxDataNumber=\r\n");
+        if (row.stale) {
+            settings.Set(keys::kDataDetail, "data[1]", row.stale);
+        }
+        RecordingStore recording(settings);
+        EXPECT_TRUE(AppendConnectionRecord(recording, kHangUp, 1, row.detail).written);
+        const std::string& batch = recording.calls.back();
+        EXPECT_EQ(batch.substr(batch.size() - std::string(row.batchEnd).size()), row.batchEnd);
+        EXPECT_EQ(batch.rfind("batch", 0), 0u);
+        EXPECT_EQ(recording.writes.size(), row.detail || row.stale ? 3u : 2u);
+        const std::optional<std::string_view> stored = settings.Find(keys::kDataDetail, "data[1]");
+        EXPECT_EQ(stored.has_value(), row.stored.has_value());
+        if (row.stored) {
+            EXPECT_EQ(*stored, *row.stored);
+        }
+        const std::vector<DetailedRecord> records = ReadDetailedRecords(settings);
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].detail.has_value(), row.detail != nullptr);
+        if (row.detail) {
+            EXPECT_EQ(*records[0].detail, *row.detail);
+        }
+    }
 }
 
 TEST_F(RecordStoreTest, AppendsNumberOnFromTheCounterAndReadInOrder) {
@@ -126,24 +178,29 @@ TEST_F(RecordStoreTest, ReadingTakesTheSectionOnceWhateverTheCounter) {
 
 TEST_F(RecordStoreTest, ClearingEmptiesCounterAndRecordsButKeepsTheKeys) {
     for (int i = 0; i < 3; ++i) {
-        AppendConnectionRecord(settings, kHangUp, i);
+        AppendConnectionRecord(settings, kHangUp, i, i == 1 ? nullptr : &kDialed);
     }
+    settings.Set(keys::kDataDetail, "data[9]", "taken,,,beyond the counter");
     RecordingStore recording(settings);
     EXPECT_TRUE(ClearConnectionRecords(recording));
     const std::vector<std::string> calls = {
-        "int Memory/MaxDataNumber", "section Data",
-        "batch Memory/MaxDataNumber=, Data/data[1]=, Data/data[2]=, Data/data[3]="};
+        "int Memory/MaxDataNumber", "section Data", "section DataDetail",
+        "batch Memory/MaxDataNumber=, Data/data[1]=, Data/data[2]=, Data/data[3]=, "
+        "DataDetail/data[1]=, DataDetail/data[3]=, DataDetail/data[9]="};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(),
-              "[Memory]\r\nMaxDataNumber=\r\n[Data]\r\ndata[1]=\r\ndata[2]=\r\ndata[3]=\r\n");
+              "[Memory]\r\nMaxDataNumber=\r\n[Data]\r\ndata[1]=\r\ndata[2]=\r\ndata[3]=\r\n"
+              "[DataDetail]\r\ndata[1]=\r\ndata[3]=\r\ndata[9]=\r\n");
     EXPECT_EQ(settings.ReadInt("Memory", "MaxDataNumber", 0), 0);
     EXPECT_TRUE(ReadConnectionRecords(settings).empty());
 
     const AppendedRecord next = AppendConnectionRecord(settings, kHangUp, 9);
     EXPECT_EQ(next.number, 1);
     EXPECT_EQ(settings.Bytes(), "[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
-                                "data[1]=2003-9-3,9@15:9:51\r\ndata[2]=\r\ndata[3]=\r\n");
+                                "data[1]=2003-9-3,9@15:9:51\r\ndata[2]=\r\ndata[3]=\r\n"
+                                "[DataDetail]\r\ndata[1]=\r\ndata[3]=\r\ndata[9]=\r\n");
     EXPECT_EQ(ReadConnectionRecords(settings), std::vector<std::string>{"2003-9-3,9@15:9:51"});
+    EXPECT_FALSE(ReadDetailedRecords(settings)[0].detail);
 }
 
 TEST_F(RecordStoreTest, ClearingWithoutACounterWritesNothing) {
@@ -242,19 +299,51 @@ TEST_F(RecordStoreTest, TheRunningConnectionIsSavedInAKeyOfItsOwn) {
     EXPECT_EQ(recording.writes, (std::vector<std::string>{"Running/Record", "Running/Record"}));
     EXPECT_EQ(settings.Bytes(), before + "[Running]\r\nRecord=2003-9-4,120@10:1:0\r\n");
     EXPECT_EQ(ReadConnectionRecords(settings), std::vector<std::string>{"2003-9-3,5@15:9:51"});
+    std::optional<SavedRunningConnection> saved = ReadRunningConnection(settings);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->record, "2003-9-4,120@10:1:0");
+    EXPECT_FALSE(saved->owner || saved->detail || saved->connectedAtWallMs);
+
+    // With the process and the extras: still one write.
+    EXPECT_TRUE(SaveRunningConnection(recording, {2003, 9, 4, 10, 2, 0}, 180,
+                                      ProcessIdentity{40, 7}, &kExtras));
+    EXPECT_EQ(recording.calls.back(),
+              "batch Running/Record=2003-9-4,180@10:2:0, Running/Process=40,7, "
+              "Running/Detail=taken,10,20,ISP, Running/ConnectedAt=1062572400000");
+    saved = ReadRunningConnection(settings);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->record, "2003-9-4,180@10:2:0");
+    EXPECT_EQ(saved->owner, (ProcessIdentity{40, 7}));
+    EXPECT_EQ(saved->detail, kExtras.detail);
+    EXPECT_EQ(saved->connectedAtWallMs, kExtras.connectedAtWallMs);
+
+    // A part that does not read as its form is nothing; no record, no running connection.
+    settings.Set(keys::kRunning, keys::kRunningDetail, "online,10,20,ISP");
+    settings.Set(keys::kRunning, keys::kRunningConnectedAt, "-5");
+    saved = ReadRunningConnection(settings);
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(saved->detail || saved->connectedAtWallMs);
+    settings.Set(keys::kRunning, keys::kRunningRecord, "");
+    EXPECT_FALSE(ReadRunningConnection(settings));
 }
 
 TEST_F(RecordStoreTest, AHangUpWritesCounterAndRecordWithTheRunningEntryGoneInOneWrite) {
-    SaveRunningConnection(settings, {2003, 9, 3, 15, 9, 0}, 60, ProcessIdentity{40, 7});
+    SaveRunningConnection(settings, {2003, 9, 3, 15, 9, 0}, 60, ProcessIdentity{40, 7}, &kExtras);
     RecordingStore recording(settings);
-    EXPECT_TRUE(AppendConnectionRecord(recording, kHangUp, 111).written);
+    EXPECT_TRUE(AppendConnectionRecord(recording, kHangUp, 111, &kDialed).written);
     const std::vector<std::string> calls = {
-        "int Memory/MaxDataNumber", "read Running/Record 2", "read Running/Process 2",
-        "batch Memory/MaxDataNumber=1, Data/data[1]=2003-9-3,111@15:9:51, Running/Record "
-        "removed, Running/Process removed"};
+        "int Memory/MaxDataNumber",
+        "read Running/Record 2",
+        "read Running/Process 2",
+        "read Running/Detail 2",
+        "read Running/ConnectedAt 2",
+        "batch Memory/MaxDataNumber=1, Data/data[1]=2003-9-3,111@15:9:51, "
+        "DataDetail/data[1]=dialed,2048,512,ISP, Running/Record removed, Running/Process "
+        "removed, Running/Detail removed, Running/ConnectedAt removed"};
     EXPECT_EQ(recording.calls, calls);
     EXPECT_EQ(settings.Bytes(), "[Running]\r\n[Memory]\r\nMaxDataNumber=1\r\n[Data]\r\n"
-                                "data[1]=2003-9-3,111@15:9:51\r\n");
+                                "data[1]=2003-9-3,111@15:9:51\r\n"
+                                "[DataDetail]\r\ndata[1]=dialed,2048,512,ISP\r\n");
     EXPECT_FALSE(RecoverRunningConnection(settings));
 }
 
@@ -279,6 +368,15 @@ TEST_F(RecordStoreTest, ASavedRunningConnectionIsRecoveredOnceInOneWrite) {
     EXPECT_FALSE(RecoverRunningConnection(settings));
     EXPECT_FALSE(settings.Find(keys::kRunning, keys::kRunningRecord));
     EXPECT_EQ(ReadConnectionRecords(settings).size(), 2u);
+
+    // The saved detail goes with the record, in the same write.
+    SaveRunningConnection(settings, {2003, 9, 5, 10, 1, 0}, 60, std::nullopt, &kExtras);
+    ASSERT_TRUE(RecoverRunningConnection(recording));
+    EXPECT_EQ(recording.calls.back(),
+              "batch Memory/MaxDataNumber=3, Data/data[3]=2003-9-5,60@10:1:0, "
+              "DataDetail/data[3]=taken,10,20,ISP, Running/Record removed, Running/Detail "
+              "removed, Running/ConnectedAt removed");
+    EXPECT_EQ(ReadDetailedRecords(settings)[2].detail, kExtras.detail);
 }
 
 // Killed before the hang-up's one write: counter and records as they were, and the running
@@ -310,18 +408,33 @@ TEST_F(RecordStoreTest, ASavedConnectionIsRecoveredOnlyWhenItsProcessIsGone) {
     const FakeProcesses processes;
     struct Row {
         const char* process; // the saved [Running] Process, or none
+        bool continues;      // this run follows the connection on
         bool recovered;
     };
-    for (const Row& row : {Row{"40,7", false}, Row{"40,8", true}, Row{"41,7", true},
-                           Row{nullptr, true}, Row{"40", true}, Row{"x,7", true}}) {
-        SCOPED_TRACE(row.process ? row.process : "(none)");
+    for (const Row& row :
+         {Row{"40,7", false, false}, Row{"40,8", false, true}, Row{"41,7", false, true},
+          Row{nullptr, false, true}, Row{"40", false, true}, Row{"x,7", false, true},
+          Row{"40,8", true, false}, Row{nullptr, true, false}, Row{"40,7", true, false}}) {
+        SCOPED_TRACE(std::string(row.process ? row.process : "(none)") +
+                     (row.continues ? " continues" : ""));
         settings = IniDocument();
-        SaveRunningConnection(settings, {2003, 9, 4, 10, 1, 0}, 120);
+        SaveRunningConnection(settings, {2003, 9, 4, 10, 1, 0}, 120, std::nullopt, &kExtras);
         if (row.process) {
             settings.Set(keys::kRunning, keys::kRunningProcess, row.process);
         }
         const std::string before = settings.Bytes();
-        EXPECT_EQ(RecoverRunningConnection(settings, &processes).has_value(), row.recovered);
+        int asked = 0;
+        const RunningContinues continues = [&](const SavedRunningConnection& saved) {
+            ++asked;
+            EXPECT_EQ(saved.record, "2003-9-4,120@10:1:0");
+            EXPECT_EQ(saved.detail, kExtras.detail);
+            EXPECT_EQ(saved.connectedAtWallMs, kExtras.connectedAtWallMs);
+            return row.continues;
+        };
+        EXPECT_EQ(RecoverRunningConnection(settings, &processes, continues).has_value(),
+                  row.recovered);
+        // Another copy's live connection is not this run's to follow.
+        EXPECT_EQ(asked, row.process && std::string(row.process) == "40,7" ? 0 : 1);
         if (row.recovered) {
             EXPECT_FALSE(settings.Find(keys::kRunning, keys::kRunningProcess));
             EXPECT_EQ(ReadConnectionRecords(settings).size(), 1u);
@@ -416,10 +529,54 @@ TEST_F(RecordStoreTest, ReadingMatchesKeyByKeyReadsOnRandomFiles) {
     }
 }
 
-TEST_F(RecordStoreTest, ReadingTenThousandRecordsReadsTheFileTwice) {
+// The details as the key-by-key lookup of data[n] in [DataDetail] would find them, for each
+// live record: the first key of a number counts, even when it reads as none.
+TEST_F(RecordStoreTest, DetailsAreReadAsKeyByKeyLookupsFindThem) {
+    const std::string records = "[Memory]\r\nMaxDataNumber=3\r\n[Data]\r\ndata[1]=2003-9-1,1@1:1:1"
+                                "\r\ndata[2]=2003-9-2,2@2:2:2\r\ndata[3]=2003-9-3,3@3:3:3\r\n";
+    struct Row {
+        const char* details;                // the lines of [DataDetail]
+        std::array<const char*, 3> entries; // of records 1 to 3; nullptr: no detail
+    };
+    const Row rows[] = {
+        {"data[1]=dialed,,,a\r\ndata[2]=taken,,,b\r\ndata[3]=dialed,,,c\r\n", {"a", "b", "c"}},
+        {"data[3]=dialed,,,c\r\ndata[1]=dialed,,,a\r\n", {"a", nullptr, "c"}},
+        {" DATA[2] = dialed,,,b\r\n", {nullptr, "b", nullptr}},
+        {"data[2]=online,,,x\r\ndata[2]=dialed,,,b\r\ndata[1]=dialed,,,a\r\n",
+         {"a", nullptr, nullptr}},
+        {"data[3]=dialed,,,c\r\ndata[3]=dialed,,,x\r\ndata[1]=dialed,,,a\r\n", {"a", nullptr, "c"}},
+        {"data[1]=\"dialed,,,a \"\r\ndata[2]='taken,,,\"b\"'\r\n", {"a ", "\"b\"", nullptr}},
+        {"data[0]=dialed,,,x\r\ndata[01]=dialed,,,x\r\n;data[2]=dialed,,,x\r\ndata[4]=dialed,,,x"
+         "\r\ndata[x]=dialed,,,x\r\n",
+         {nullptr, nullptr, nullptr}},
+        {"", {nullptr, nullptr, nullptr}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.details);
+        settings = IniDocument(records + "[DataDetail]\r\n" + row.details);
+        const std::vector<DetailedRecord> detailed = ReadDetailedRecords(settings);
+        ASSERT_EQ(detailed.size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(detailed[i].record, ReadConnectionRecords(settings)[i]);
+            EXPECT_EQ(detailed[i].detail,
+                      ParseConnectionDetail(settings.ReadString(keys::kDataDetail, RecordKey(i + 1),
+                                                                "", kDetailBufferChars)));
+            ASSERT_EQ(detailed[i].detail.has_value(), row.entries[i] != nullptr) << i;
+            if (row.entries[i]) {
+                EXPECT_EQ(detailed[i].detail->entry, row.entries[i]);
+            }
+        }
+    }
+}
+
+TEST_F(RecordStoreTest, ReadingTenThousandRecordsReadsTheFileTwiceAndThriceWithDetails) {
     std::string bytes = "[Memory]\r\nMaxDataNumber=10000\r\n[Data]\r\n";
     for (int i = 1; i <= 10000; ++i) {
         bytes += RecordKey(i) + "=" + FormatConnectionRecord(kHangUp, i) + "\r\n";
+    }
+    bytes += "[DataDetail]\r\n";
+    for (int i = 2; i <= 10000; i += 2) {
+        bytes += RecordKey(i) + "=dialed," + std::to_string(i) + ",,ISP\r\n";
     }
     settings = IniDocument(bytes);
     RecordingStore recording(settings);
@@ -428,6 +585,18 @@ TEST_F(RecordStoreTest, ReadingTenThousandRecordsReadsTheFileTwice) {
     EXPECT_EQ(records.front(), "2003-9-3,1@15:9:51");
     EXPECT_EQ(records.back(), "2003-9-3,10000@15:9:51");
     EXPECT_EQ(recording.calls.size(), 2u);
+
+    recording.calls.clear();
+    const std::vector<DetailedRecord> detailed = ReadDetailedRecords(recording);
+    EXPECT_EQ(recording.calls.size(), 3u);
+    ASSERT_EQ(detailed.size(), 10000u);
+    for (std::size_t i = 0; i < detailed.size(); ++i) {
+        ASSERT_EQ(detailed[i].record, records[i]);
+        ASSERT_EQ(detailed[i].detail.has_value(), i % 2 == 1);
+        if (detailed[i].detail) {
+            ASSERT_EQ(detailed[i].detail->received, i + 1);
+        }
+    }
 }
 
 } // namespace
