@@ -7,7 +7,6 @@
 #include <ras.h>
 #include <raserror.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -245,49 +244,6 @@ DWORD Stats(HRASCONN conn, RAS_STATS* out, DWORD size = sizeof(RAS_STATS)) {
     std::memset(out, 0xCC, sizeof *out);
     out->dwSize = size;
     return RasGetConnectionStatistics(conn, out);
-}
-
-// The names a DLL file exports, from its export directory; empty when it cannot be read.
-std::vector<std::string> ExportNames(const std::string& path) {
-    const std::string image = e2e::ReadFileBytes(path);
-    auto at = [&](std::size_t offset, std::size_t size) -> const char* {
-        return offset <= image.size() && size <= image.size() - offset ? image.data() + offset
-                                                                       : nullptr;
-    };
-    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
-    auto* nt = dos ? reinterpret_cast<const IMAGE_NT_HEADERS32*>(
-                         at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS32)))
-                   : nullptr;
-    if (!nt)
-        return {};
-    const WORD sectionCount = nt->FileHeader.NumberOfSections;
-    auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
-        at(dos->e_lfanew + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) +
-               nt->FileHeader.SizeOfOptionalHeader,
-           sectionCount * sizeof(IMAGE_SECTION_HEADER)));
-    auto fileOffset = [&](DWORD rva) -> std::size_t {
-        for (WORD i = 0; sections && i < sectionCount; ++i) {
-            const IMAGE_SECTION_HEADER& s = sections[i];
-            if (rva >= s.VirtualAddress && rva - s.VirtualAddress < s.SizeOfRawData)
-                return rva - s.VirtualAddress + s.PointerToRawData;
-        }
-        return image.size();
-    };
-    const DWORD exportsRva =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
-    auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(
-        at(fileOffset(exportsRva), sizeof(IMAGE_EXPORT_DIRECTORY)));
-    auto* names = exports
-                      ? reinterpret_cast<const DWORD*>(at(fileOffset(exports->AddressOfNames),
-                                                          exports->NumberOfNames * sizeof(DWORD)))
-                      : nullptr;
-    std::vector<std::string> result;
-    for (DWORD i = 0; names && i < exports->NumberOfNames; ++i) {
-        const std::size_t offset = fileOffset(names[i]);
-        if (offset < image.size())
-            result.emplace_back(image.c_str() + offset);
-    }
-    return result;
 }
 
 // ---- cases ----
@@ -734,19 +690,6 @@ E2E_TEST(SimRas, StatisticsCountAtTheFilesRatesAndWrap) {
     CHECK_EQ(Stats(nullptr, &own), DWORD(E_INVALIDARG));
     CHECK_EQ(RasGetConnectionStatistics(line, nullptr), DWORD(E_INVALIDARG));
     CHECK_EQ(RasHangUpA(line), DWORD(0));
-}
-
-// The build's second DLL stands for a service without RasGetConnectionStatistics.
-E2E_TEST(SimRas, NoStatisticsBuildLacksOnlyThatExport) {
-    const std::string bin = e2e::DriverFolder();
-    std::vector<std::string> full = ExportNames(e2e::JoinPath(bin, "rasapi32.dll"));
-    const std::vector<std::string> nostats =
-        ExportNames(e2e::JoinPath(bin, "nostats\\rasapi32.dll"));
-    auto stats = std::find(full.begin(), full.end(), "RasGetConnectionStatistics");
-    REQUIRE(stats != full.end());
-    full.erase(stats);
-    CHECK_EQ(full.size(), std::size_t(6));
-    CHECK(nostats == full);
 }
 
 } // namespace
