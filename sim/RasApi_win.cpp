@@ -1,34 +1,38 @@
 // The simulated rasapi32.dll's dial, hang-up and status calls (the phone book is in
-// RasEntries_win.cpp). Each dial gets a worker thread that plays
-// the entry's script; the notifier is always called with no lock held, and hang-up never waits
-// for the worker, so a notifier that talks to a busy user-interface thread cannot deadlock. A
-// script can keep a hung-up connection known for a while (hangup_ms) and send events after the
-// hang-up (after_hangup), as the platform's service may.
+// RasEntries_win.cpp, the listing and statistics in RasConnections_win.cpp). Each dial gets a
+// worker thread that plays the entry's script; the notifier is always called with no lock held,
+// and hang-up never waits for the worker, so a notifier that talks to a busy user-interface
+// thread cannot deadlock. A script can keep a hung-up connection known for a while (hangup_ms)
+// and send events after the hang-up (after_hangup), as the platform's service may.
 
 #include <windows.h>
 #include <ras.h>
 #include <raserror.h>
 
 #include <cstring>
-#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialer/RasRecords_win.h"
 #include "framework/Handles.h"
-#include "sim/SimConfig.h"
+#include "sim/Connections_win.h"
 #include "sim/RasLog_win.h"
+#include "sim/SimConfig.h"
 #include "sim/SimEnv_win.h"
 
 namespace {
 
 using simras::AnsiEntries;
 using simras::AnsiEntry;
+using simras::Connection;
+using simras::Connections;
 using simras::DialEvent;
 using simras::DialScript;
 using simras::Field;
 using simras::HandleText;
 using simras::Hex;
+using simras::IdOf;
 using simras::IsOneOf;
 using simras::kConnStatusSizes;
 using simras::kDialParamsSizes;
@@ -36,106 +40,9 @@ using simras::LogLine;
 using simras::NullOr;
 using simras::Num;
 using simras::QuoteForLog;
+using simras::Registry;
 
 constexpr DWORD kNotifierWindow = 0xFFFFFFFF;
-
-struct Connection {
-    DWORD id = 0;
-    DialScript script;
-    DWORD notifierType = 0;
-    LPVOID notifier = nullptr;
-    ULONG_PTR callbackId = 0;
-    fw::UniqueHandle stop{CreateEventA(nullptr, TRUE, FALSE, nullptr)};    // set by hang-up
-    fw::UniqueHandle settled{CreateEventA(nullptr, TRUE, FALSE, nullptr)}; // no more events
-
-    // Guarded by the registry's lock.
-    bool hungUp = false;
-    bool dropped = false;
-    DWORD state = RASCS_OpenPort;
-    DWORD error = 0;
-
-    Connection() = default;
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    HRASCONN Handle() const { return reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(id)); }
-};
-
-// The open connections by handle value. Handles count up from 1 and are never reused, so a stale
-// handle is always unknown.
-class Registry {
-public:
-    Registry() { InitializeCriticalSection(&cs_); }
-
-    class Guard {
-    public:
-        explicit Guard(Registry& registry) : cs_(&registry.cs_) { EnterCriticalSection(cs_); }
-        ~Guard() { LeaveCriticalSection(cs_); }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-    private:
-        CRITICAL_SECTION* cs_;
-    };
-
-    DWORD Add(const std::shared_ptr<Connection>& conn) {
-        Guard guard(*this);
-        conn->id = nextId_++;
-        live_[conn->id] = conn;
-        return conn->id;
-    }
-
-    // A connection still known: live, or hung up and still going (its script's hangup_ms).
-    std::shared_ptr<Connection> Find(DWORD id) {
-        Guard guard(*this);
-        auto it = live_.find(id);
-        if (it != live_.end())
-            return it->second;
-        auto closing = closing_.find(id);
-        if (closing == closing_.end())
-            return nullptr;
-        if (GetTickCount() - closing->second.hungUpAt < closing->second.conn->script.hangUpMs)
-            return closing->second.conn;
-        closing_.erase(closing);
-        return nullptr;
-    }
-
-    // Marks the connection hung up; null when the handle is unknown (or hung up before). It
-    // stays known for its script's hangup_ms.
-    std::shared_ptr<Connection> Remove(DWORD id) {
-        Guard guard(*this);
-        auto it = live_.find(id);
-        if (it == live_.end())
-            return nullptr;
-        std::shared_ptr<Connection> conn = it->second;
-        live_.erase(it);
-        conn->hungUp = true;
-        if (conn->script.hangUpMs != 0)
-            closing_[id] = Closing{conn, GetTickCount()};
-        return conn;
-    }
-
-private:
-    struct Closing {
-        std::shared_ptr<Connection> conn;
-        DWORD hungUpAt = 0;
-    };
-
-    CRITICAL_SECTION cs_;
-    std::map<DWORD, std::shared_ptr<Connection>> live_;
-    std::map<DWORD, Closing> closing_;
-    DWORD nextId_ = 1;
-};
-
-Registry& Connections() {
-    static Registry* registry = new Registry; // never destroyed: workers may run at process exit
-    return *registry;
-}
-
-DWORD IdOf(HRASCONN handle) {
-    ULONG_PTR value = reinterpret_cast<ULONG_PTR>(handle);
-    return value > 0xFFFFFFFFu ? 0 : static_cast<DWORD>(value);
-}
 
 // Returns false when the notifier asked for no more events (type 2 returning 0).
 bool Notify(const Connection& conn, const DialEvent& ev) {
@@ -168,12 +75,22 @@ void PlayScript(Connection& conn) {
     for (const DialEvent& ev : conn.script.events) {
         if (!Wait(conn, ev.delayMs))
             return;
+        // The counters start as the phone book says at the moment the line comes up.
+        std::optional<simras::SimConfig> config;
+        if (ev.state == RASCS_Connected)
+            config = simras::LoadConfig();
         {
             Registry::Guard guard(registry);
             if (conn.hungUp)
                 return;
             conn.state = ev.state;
             conn.error = ev.error;
+            const DWORD now = GetTickCount();
+            if (config && !conn.meter)
+                conn.meter.emplace(now, 0, config->CountersStartFor(conn.nameUtf8),
+                                   config->TrafficFor(conn.nameUtf8));
+            else if (!config && conn.meter)
+                conn.meter->Stop(now); // for good: a line that comes back is not counted
         }
         LogLine("event handle=" + HandleText(conn.id) + " state=" + Hex(ev.state) +
                 " error=" + Num(ev.error));
@@ -193,6 +110,8 @@ void PlayScript(Connection& conn) {
         if (conn.hungUp)
             return;
         conn.dropped = true;
+        if (conn.meter)
+            conn.meter->Stop(GetTickCount());
     }
     LogLine("drop handle=" + HandleText(conn.id));
 }
@@ -258,6 +177,7 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
     const auto& p = *reinterpret_cast<const ras::DialParams*>(params);
     std::string wanted(p.szEntryName, strnlen(p.szEntryName, sizeof p.szEntryName));
     simras::SimConfig config = simras::LoadConfig();
+    Connections().Refresh(config, false);
     const AnsiEntry* found = nullptr;
     std::vector<AnsiEntry> names = AnsiEntries(config);
     for (const AnsiEntry& name : names) {
@@ -268,6 +188,8 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
         return result(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
 
     auto conn = std::make_shared<Connection>();
+    conn->nameUtf8 = found->utf8;
+    conn->nameAnsi = found->ansi;
     conn->script = config.ScriptFor(found->utf8);
     if (conn->script.refuseCode != 0)
         return result(conn->script.refuseCode);
@@ -304,6 +226,7 @@ DWORD WINAPI RasDialA(LPRASDIALEXTENSIONS extensions, LPCSTR phonebook, LPRASDIA
 
 DWORD WINAPI RasHangUpA(HRASCONN handle) {
     DWORD id = IdOf(handle);
+    Connections().Refresh(simras::LoadConfig(), false); // a line removed from the file is gone
     std::shared_ptr<Connection> conn = id ? Connections().Remove(id) : nullptr;
     DWORD code = conn ? 0 : ERROR_INVALID_HANDLE;
     if (conn)
@@ -324,6 +247,7 @@ DWORD WINAPI RasGetConnectStatusA(HRASCONN handle, LPRASCONNSTATUSA status) {
         LogLine(call + " -> " + Num(ERROR_INVALID_SIZE));
         return ERROR_INVALID_SIZE;
     }
+    Connections().Refresh(simras::LoadConfig(), false);
     std::shared_ptr<Connection> conn = id ? Connections().Find(id) : nullptr;
     DWORD state = 0;
     DWORD error = 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/Connections_win.h"
 #include "sim/RasLog_win.h"
 #include "sim/SimConfig.h"
 #include "sim/SimEnv_win.h"
@@ -42,7 +43,9 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR reserved, LPCSTR phonebook, LPRASENTRYNAMEA 
     if (!IsOneOf(stride, kEntryNameSizes))
         return result(ERROR_INVALID_SIZE);
 
-    std::vector<AnsiEntry> names = AnsiEntries(simras::LoadConfig());
+    SimConfig config = simras::LoadConfig();
+    Connections().Refresh(config, false);
+    std::vector<AnsiEntry> names = AnsiEntries(config);
     DWORD needed = static_cast<DWORD>(names.size()) * stride;
     *count = static_cast<DWORD>(names.size());
     if (names.empty()) {

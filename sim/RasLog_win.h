@@ -7,6 +7,7 @@
 #include <ras.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ namespace simras {
 inline constexpr DWORD kEntryNameSizes[] = {ras::kEntryNameSize, 532};
 inline constexpr DWORD kDialParamsSizes[] = {ras::kDialParamsSize, 1060, 1064};
 inline constexpr DWORD kConnStatusSizes[] = {ras::kConnStatusSize, 288};
+// RASCONNA as declared for Windows NT 4.0 (0x400), 0x401, 2000 (0x500) and XP (0x501): the same
+// fields, each version adding some at the end.
+inline constexpr DWORD kConnSizes[] = {412, 676, 692, 704};
+static_assert(sizeof(RASCONNA) == 704);
 
 template <std::size_t N> bool IsOneOf(DWORD value, const DWORD (&sizes)[N]) {
     for (DWORD size : sizes) {
@@ -61,16 +66,21 @@ struct AnsiEntry {
     std::string utf8;
 };
 
+// Null, and logged, for a name that does not fit the records' name field.
+inline std::optional<std::string> AnsiName(const std::string& utf8) {
+    std::string ansi = Utf8ToAnsi(utf8);
+    if (ansi.size() <= RAS_MaxEntryName)
+        return ansi;
+    LogLine("config error entry=" + QuoteForLog(utf8) +
+            " message=\"name longer than 256 bytes in the ANSI code page\"");
+    return std::nullopt;
+}
+
 inline std::vector<AnsiEntry> AnsiEntries(const SimConfig& config) {
     std::vector<AnsiEntry> names;
     for (const std::string& name : config.entries) {
-        std::string ansi = Utf8ToAnsi(name);
-        if (ansi.size() > RAS_MaxEntryName) {
-            LogLine("config error entry=" + QuoteForLog(name) +
-                    " message=\"name longer than 256 bytes in the ANSI code page\"");
-            continue;
-        }
-        names.push_back({ansi, name});
+        if (std::optional<std::string> ansi = AnsiName(name))
+            names.push_back({*ansi, name});
     }
     return names;
 }

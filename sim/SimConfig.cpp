@@ -69,6 +69,28 @@ std::vector<std::string_view> SplitBlanks(std::string_view s) {
     return parts;
 }
 
+// "NAME N1 .. Nn": the numbers are the last `count` words, so names may hold blanks.
+bool SplitNameAndNumbers(std::string_view value, std::size_t count, std::string_view* name,
+                         std::uint32_t* numbers) {
+    for (std::size_t i = count; i-- > 0;) {
+        std::size_t blank = value.find_last_of(" \t");
+        if (blank == std::string_view::npos)
+            return false;
+        std::optional<std::uint32_t> number = ParseNumber(value.substr(blank + 1));
+        if (!number)
+            return false;
+        numbers[i] = *number;
+        value = Trim(value.substr(0, blank));
+    }
+    *name = value;
+    return !value.empty();
+}
+
+ByteCounts FindCounts(const std::map<std::string, ByteCounts>& byName, std::string_view name) {
+    auto it = byName.find(std::string(name));
+    return it == byName.end() ? ByteCounts() : it->second;
+}
+
 class Parser {
 public:
     SimConfig Run(std::string_view text) {
@@ -108,6 +130,14 @@ private:
         std::string_view value = Trim(line.substr(eq + 1));
         if (key == "entry") {
             AddEntry(lineNo, value);
+            return;
+        }
+        if (key == "connection") {
+            AddConnection(lineNo, value);
+            return;
+        }
+        if (key == "traffic" || key == "counters_start") {
+            AddCounts(lineNo, key, value);
             return;
         }
         if (key != "refuse" && key != "event" && key != "drop_after" && key != "after_hangup" &&
@@ -167,6 +197,34 @@ private:
         config_.entries.emplace_back(name);
     }
 
+    void AddConnection(int lineNo, std::string_view value) {
+        std::string_view name;
+        std::uint32_t elapsedS = 0;
+        if (!SplitNameAndNumbers(value, 1, &name, &elapsedS)) {
+            Error(lineNo, "connection needs NAME ELAPSED_S");
+            return;
+        }
+        if (config_.HasConnection(name)) {
+            Error(lineNo, "duplicate connection '" + std::string(name) + "'");
+            return;
+        }
+        config_.connections.push_back({std::string(name), elapsedS});
+    }
+
+    void AddCounts(int lineNo, std::string_view key, std::string_view value) {
+        const bool rates = key == "traffic";
+        std::string_view name;
+        std::uint32_t numbers[2] = {};
+        if (!SplitNameAndNumbers(value, 2, &name, numbers)) {
+            Error(lineNo, rates ? "traffic needs NAME RX_PER_S TX_PER_S"
+                                : "counters_start needs NAME RX TX");
+            return;
+        }
+        auto& byName = rates ? config_.trafficPerS : config_.countersStart;
+        if (!byName.emplace(std::string(name), ByteCounts{numbers[0], numbers[1]}).second)
+            Error(lineNo, "duplicate " + std::string(key) + " for '" + std::string(name) + "'");
+    }
+
     void ParseRefuse(int lineNo, std::string_view value) {
         std::optional<std::uint32_t> code = ParseNumber(value);
         if (!code || *code == 0) {
@@ -224,6 +282,22 @@ bool SimConfig::HasEntry(std::string_view name) const {
             return true;
     }
     return false;
+}
+
+bool SimConfig::HasConnection(std::string_view name) const {
+    for (const OutsideConnection& connection : connections) {
+        if (connection.name == name)
+            return true;
+    }
+    return false;
+}
+
+ByteCounts SimConfig::TrafficFor(std::string_view name) const {
+    return FindCounts(trafficPerS, name);
+}
+
+ByteCounts SimConfig::CountersStartFor(std::string_view name) const {
+    return FindCounts(countersStart, name);
 }
 
 DialScript SimConfig::ScriptFor(std::string_view name) const {

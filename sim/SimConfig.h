@@ -26,18 +26,41 @@ struct DialScript {
     std::uint32_t hangUpMs = 0; // how long the connection stays known after RasHangUpA
 };
 
+// A pair of byte figures of a connection: counts, or rates in bytes a second.
+struct ByteCounts {
+    std::uint32_t received = 0;
+    std::uint32_t sent = 0;
+
+    bool operator==(const ByteCounts& other) const {
+        return received == other.received && sent == other.sent;
+    }
+};
+
+// A connection that is up without having been dialed by the caller (`connection` line).
+struct OutsideConnection {
+    std::string name;           // UTF-8
+    std::uint32_t elapsedS = 0; // how long it has been up when the caller first lists it
+};
+
 struct ConfigError {
     int line = 0;
     std::string message;
 };
 
 struct SimConfig {
-    std::vector<std::string> entries;           // UTF-8, in file order
-    std::optional<DialScript> commonScript;     // [dial]
-    std::map<std::string, DialScript> perEntry; // [dial NAME]
-    std::vector<ConfigError> errors;            // lines that were skipped, and why
+    std::vector<std::string> entries;                // UTF-8, in file order
+    std::optional<DialScript> commonScript;          // [dial]
+    std::map<std::string, DialScript> perEntry;      // [dial NAME]
+    std::vector<OutsideConnection> connections;      // in file order, names unique
+    std::map<std::string, ByteCounts> trafficPerS;   // by connection name
+    std::map<std::string, ByteCounts> countersStart; // by connection name
+    std::vector<ConfigError> errors;                 // lines that were skipped, and why
 
     bool HasEntry(std::string_view name) const;
+    bool HasConnection(std::string_view name) const;
+    // Zero for a name without a line.
+    ByteCounts TrafficFor(std::string_view name) const;
+    ByteCounts CountersStartFor(std::string_view name) const;
     // The script for a dial of `name`: its own section, else [dial], else DefaultDialScript().
     DialScript ScriptFor(std::string_view name) const;
 };

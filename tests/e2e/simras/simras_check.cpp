@@ -23,6 +23,7 @@ namespace {
 // ---- files and environment ----
 
 std::string g_dir; // temporary folder of this run, with a trailing backslash
+std::string g_cfg; // phone book of the running case
 std::string g_log; // log of the running case
 
 // Removes this run's files; kept when a case failed, to be looked at.
@@ -33,11 +34,11 @@ void RemoveRunFolder() {
 
 // Points the DLL at a fresh phone book (UTF-8 text) and a fresh log for one case.
 void UsePhoneBook(const char* caseName, const std::string& config) {
-    std::string cfg = g_dir + caseName + ".cfg";
+    g_cfg = g_dir + caseName + ".cfg";
     g_log = g_dir + caseName + ".log";
-    e2e::WriteFileBytes(cfg, config);
+    e2e::WriteFileBytes(g_cfg, config);
     DeleteFileA(g_log.c_str());
-    SetEnvironmentVariableA("SIMRAS_CONFIG", cfg.c_str());
+    SetEnvironmentVariableA("SIMRAS_CONFIG", g_cfg.c_str());
     SetEnvironmentVariableA("SIMRAS_LOG", g_log.c_str());
 }
 
@@ -211,6 +212,38 @@ bool LineGone(HRASCONN conn) {
     return e2e::WaitUntil(
         [&] { return Status(conn, ras::kConnStatusSize, &st) == ERROR_INVALID_HANDLE; },
         e2e::ScaledMs(5000));
+}
+
+// The connections listed in records of `size` bytes, with room for `records` of them.
+struct Listing {
+    DWORD rc = 0;
+    DWORD bytes = 0;
+    DWORD count = 0;
+    std::vector<RASCONNA> conns;
+    bool guardIntact = true; // the bytes after the records filled are untouched
+};
+Listing List(DWORD size, DWORD records) {
+    std::vector<unsigned char> buffer(size * records + 64, 0xCC);
+    reinterpret_cast<RASCONNA*>(buffer.data())->dwSize = size;
+    Listing l;
+    l.bytes = size * records;
+    l.rc = RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(buffer.data()), &l.bytes, &l.count);
+    DWORD filled = l.rc == 0 ? l.count * size : 0;
+    for (DWORD i = 0; i < filled / size; ++i) {
+        RASCONNA conn;
+        std::memset(&conn, 0, sizeof conn);
+        std::memcpy(&conn, buffer.data() + i * size, size);
+        l.conns.push_back(conn);
+    }
+    for (std::size_t i = filled; i < buffer.size(); ++i)
+        l.guardIntact = l.guardIntact && buffer[i] == 0xCC;
+    return l;
+}
+
+DWORD Stats(HRASCONN conn, RAS_STATS* out, DWORD size = sizeof(RAS_STATS)) {
+    std::memset(out, 0xCC, sizeof *out);
+    out->dwSize = size;
+    return RasGetConnectionStatistics(conn, out);
 }
 
 // ---- cases ----
@@ -542,6 +575,121 @@ E2E_TEST(SimRas, ConfigErrorsAreLogged) {
     for (const std::string& l : LogLines())
         lineTwo = lineTwo || l.find(" line=2 message=") != std::string::npos;
     CHECK(lineTwo);
+}
+
+E2E_TEST(SimRas, ConnectionsNotDialedHereAreListedAfterOwnOnes) {
+    const std::string dialed = "entry = mine\n[dial mine]\nevent = 0x2000 0\n";
+    const std::string kept = u8"connection = 拨号上网 163 3600   # name with a blank\n";
+    UsePhoneBook("outside", dialed + kept + "connection = other 0\n");
+    DWORD bytes = 0;
+    DWORD count = 0;
+    CHECK_EQ(RasEnumConnectionsA(nullptr, &bytes, &count), DWORD(ERROR_BUFFER_TOO_SMALL));
+    CHECK_EQ(bytes, DWORD(2 * 704));
+    CHECK_EQ(count, DWORD(2));
+    g_sink.Clear();
+    HRASCONN mine = nullptr;
+    CHECK_EQ(Dial1("mine", &mine), DWORD(0));
+    CHECK(g_sink.WaitFor(mine, RASCS_Connected));
+
+    Listing all = List(sizeof(RASCONNA), 3);
+    CHECK_EQ(all.rc, DWORD(0));
+    CHECK_EQ(all.bytes, DWORD(3 * 704));
+    CHECK(all.guardIntact);
+    REQUIRE(all.conns.size() == 3);
+    const std::string names[] = {"mine", ToAnsi(u8"拨号上网 163"), "other"};
+    for (int i = 0; i < 3; ++i) {
+        CHECK_EQ(all.conns[i].dwSize, DWORD(704));
+        CHECK(names[i] == all.conns[i].szEntryName);
+        CHECK(std::strcmp(all.conns[i].szDeviceType, "modem") == 0);
+        CHECK(std::strcmp(all.conns[i].szDeviceName, "Simulated Modem") == 0);
+    }
+    CHECK(all.conns[0].hrasconn == mine);
+    const HRASCONN outside = all.conns[1].hrasconn;
+    const HRASCONN other = all.conns[2].hrasconn;
+    CHECK(LogHas("RasEnumConnectionsA size=704 cb=2112 -> 0 cb=2112 count=3 handles=" +
+                 HandleNum(mine) + "," + HandleNum(outside) + "," + HandleNum(other)));
+
+    // An older record version, the same connections under the same handles.
+    Listing old = List(412, 3);
+    CHECK_EQ(old.rc, DWORD(0));
+    CHECK_EQ(old.bytes, DWORD(3 * 412));
+    CHECK(old.guardIntact);
+    CHECK(old.conns.size() == 3 && old.conns[2].hrasconn == other);
+    CHECK_EQ(List(704, 2).rc, DWORD(ERROR_BUFFER_TOO_SMALL));
+    CHECK_EQ(List(100, 3).rc, DWORD(ERROR_INVALID_SIZE));
+    ras::ConnStatus st;
+    CHECK_EQ(Status(outside, ras::kConnStatusSize, &st), DWORD(0));
+    CHECK_EQ(DWORD(st.rasconnstate), DWORD(RASCS_Connected));
+
+    // A line taken out of the file takes its connection with it.
+    e2e::WriteFileBytes(g_cfg, dialed + kept);
+    CHECK_EQ(Status(other, ras::kConnStatusSize, &st), DWORD(ERROR_INVALID_HANDLE));
+    CHECK(LogHas("outside_gone handle=" + HandleNum(other)));
+    // Hung up, a line's connection is not listed again while the line stays.
+    CHECK_EQ(RasHangUpA(outside), DWORD(0));
+    CHECK_EQ(RasHangUpA(outside), DWORD(ERROR_INVALID_HANDLE));
+    Listing left = List(704, 3);
+    CHECK(left.conns.size() == 1 && left.conns[0].hrasconn == mine);
+    CHECK_EQ(RasHangUpA(mine), DWORD(0));
+    CHECK_EQ(List(704, 1).count, DWORD(0));
+}
+
+E2E_TEST(SimRas, StatisticsCountAtTheFilesRatesAndWrap) {
+    const std::string book = "entry = mine\n[dial mine]\nevent = 0x2000 0\n"
+                             "connection = line 60\ncounters_start = line 0xFFFFFF00 7\n"
+                             "counters_start = mine 5 6\n";
+    UsePhoneBook("stats", book);
+    Listing listed = List(704, 1);
+    REQUIRE(listed.conns.size() == 1);
+    const HRASCONN line = listed.conns[0].hrasconn;
+    RAS_STATS first;
+    CHECK_EQ(Stats(line, &first), DWORD(0));
+    CHECK_EQ(first.dwSize, DWORD(sizeof(RAS_STATS)));
+    CHECK_EQ(first.dwBytesRcved, DWORD(0xFFFFFF00));
+    CHECK_EQ(first.dwBytesXmited, DWORD(7));
+    CHECK_EQ(first.dwBps, DWORD(56000));
+    CHECK(first.dwConnectDuration >= 60000);
+    CHECK_EQ(LogCount("RasGetConnectionStatistics handle=" + HandleNum(line) +
+                      " size=60 -> 0 rx=4294967040 tx=7 duration_ms="),
+             1);
+
+    // 1000 bytes a second in: the 32-bit counter wraps 256 ms after the rate is read.
+    e2e::WriteFileBytes(g_cfg, book + "traffic = line 1000 100\n");
+    RAS_STATS now;
+    CHECK(e2e::WaitUntil([&] { return Stats(line, &now) == 0 && now.dwBytesRcved < 0xFFFFFF00u; }));
+    const DWORD msAtRate = now.dwBytesRcved + 256;
+    CHECK_EQ(now.dwBytesXmited, DWORD(7 + msAtRate / 10));
+    CHECK(now.dwConnectDuration >= first.dwConnectDuration + msAtRate);
+
+    // Back to no traffic: the counters stand from the call that reads it.
+    e2e::WriteFileBytes(g_cfg, book);
+    RAS_STATS stopped;
+    RAS_STATS later;
+    CHECK_EQ(Stats(line, &stopped), DWORD(0));
+    CHECK(e2e::WaitUntil([&] {
+        return Stats(line, &later) == 0 && later.dwConnectDuration > stopped.dwConnectDuration;
+    }));
+    CHECK_EQ(later.dwBytesRcved, stopped.dwBytesRcved);
+    CHECK_EQ(later.dwBytesXmited, stopped.dwBytesXmited);
+
+    // A dialed line counts from its own start values as it comes up.
+    g_sink.Clear();
+    HRASCONN mine = nullptr;
+    CHECK_EQ(Dial1("mine", &mine), DWORD(0));
+    CHECK(g_sink.WaitFor(mine, RASCS_Connected));
+    RAS_STATS own;
+    CHECK_EQ(Stats(mine, &own), DWORD(0));
+    CHECK_EQ(own.dwBytesRcved, DWORD(5));
+    CHECK_EQ(own.dwBytesXmited, DWORD(6));
+    CHECK(own.dwConnectDuration < first.dwConnectDuration);
+    CHECK_EQ(RasHangUpA(mine), DWORD(0));
+    CHECK_EQ(Stats(mine, &own), DWORD(ERROR_INVALID_HANDLE));
+
+    CHECK_EQ(Stats(reinterpret_cast<HRASCONN>(0x7777), &own), DWORD(ERROR_INVALID_HANDLE));
+    CHECK_EQ(Stats(line, &own, 56), DWORD(E_INVALIDARG));
+    CHECK_EQ(Stats(nullptr, &own), DWORD(E_INVALIDARG));
+    CHECK_EQ(RasGetConnectionStatistics(line, nullptr), DWORD(E_INVALIDARG));
+    CHECK_EQ(RasHangUpA(line), DWORD(0));
 }
 
 } // namespace

@@ -129,6 +129,63 @@ TEST(SimConfigErrors, BadSectionHeaderSkipsItsKeysQuietly) {
     EXPECT_EQ(config.entries, std::vector<std::string>{"still-read"});
 }
 
+// `connection`, `traffic` and `counters_start`: the name first, the numbers last, so that names
+// may hold blanks; they belong to no section.
+TEST(SimConfigConnections, NameThenNumbersAnywhereInTheFile) {
+    using Counts = std::map<std::string, ByteCounts>;
+    struct Row {
+        const char* text;
+        std::vector<std::pair<std::string, std::uint32_t>> connections;
+        Counts traffic;
+        Counts countersStart;
+        std::vector<int> errorLines;
+    } rows[] = {
+        {"connection = 宽带连接 3600", {{"宽带连接", 3600}}, {}, {}, {}},
+        {"connection =  拨号上网  163\t0x10  # up for 16 s", {{"拨号上网  163", 16}}, {}, {}, {}},
+        {"traffic = 拨号上网 163 1000 250\ncounters_start = 拨号上网 163 0xFFFFFF00 4294967295",
+         {},
+         {{"拨号上网 163", {1000, 250}}},
+         {{"拨号上网 163", {0xFFFFFF00u, 0xFFFFFFFFu}}},
+         {}},
+        {"[dial x]\nevent = 1 1\nconnection = b 5\n[bogus]\ntraffic = b 1 2",
+         {{"b", 5}},
+         {{"b", {1, 2}}},
+         {},
+         {4}},
+        {"connection = 3600\nconnection = a\nconnection = a b\nconnection = a -1\n"
+         "traffic = a 1\ncounters_start = a 1 0x100000000\ntraffic = 1 2",
+         {},
+         {},
+         {},
+         {1, 2, 3, 4, 5, 6, 7}},
+        {"connection = a 1\nconnection = a 2\ntraffic = a 1 1\ntraffic = a 2 2\n"
+         "counters_start = a 1 1\ncounters_start = a 2 2",
+         {{"a", 1}},
+         {{"a", {1, 1}}},
+         {{"a", {1, 1}}},
+         {2, 4, 6}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        SimConfig config = ParseSimConfig(row.text);
+        std::vector<std::pair<std::string, std::uint32_t>> connections;
+        for (const OutsideConnection& c : config.connections)
+            connections.emplace_back(c.name, c.elapsedS);
+        EXPECT_EQ(connections, row.connections);
+        EXPECT_EQ(config.trafficPerS, row.traffic);
+        EXPECT_EQ(config.countersStart, row.countersStart);
+        std::vector<int> lines;
+        for (const ConfigError& e : config.errors)
+            lines.push_back(e.line);
+        EXPECT_EQ(lines, row.errorLines);
+        for (const auto& [name, rate] : row.traffic)
+            EXPECT_EQ(config.TrafficFor(name), rate);
+        EXPECT_EQ(config.TrafficFor("nobody"), ByteCounts());
+        EXPECT_EQ(config.CountersStartFor("nobody"), ByteCounts());
+        EXPECT_TRUE(config.entries.empty());
+    }
+}
+
 TEST(SimConfigLog, QuotingKeepsOneTokenPerValue) {
     EXPECT_EQ(QuoteForLog(""), "\"\"");
     EXPECT_EQ(QuoteForLog("拨号上网 163"), "\"拨号上网 163\"");
