@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include <raserror.h>
+
 #include "dialer/RasRecords_win.h"
 #include "framework/SystemLibrary.h"
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -81,6 +82,10 @@ protected:
     }
     std::string Stored(const std::string& section, const std::string& key) const {
         return store::testing::StoredValue(document, section, key);
+    }
+    // Saves of the running connection so far.
+    long Saves() const {
+        return std::count(settings.writes.begin(), settings.writes.end(), "Running/Record");
     }
 
     store::IniDocument document;
@@ -198,10 +203,14 @@ TEST_F(ConnectionTest, HangUpStoresTheRecordCounterFirst) {
     connection.OnTick();
     connection.HangUp();
     // The running connection saved at connect and at the tick, then the counter, then the
-    // record with the running connection's removal.
-    EXPECT_EQ(settings.writes,
-              (std::vector<std::string>{"Running/Record", "Running/Record", "Memory/MaxDataNumber",
-                                        "Data/data[5]", "Running/Record"}));
+    // record and its detail with the running connection's removal.
+    const std::vector<std::string> running{"Running/Record", "Running/Detail",
+                                           "Running/ConnectedAt"};
+    std::vector<std::string> expected = running;
+    expected.insert(expected.end(), running.begin(), running.end());
+    expected.insert(expected.end(), {"Memory/MaxDataNumber", "Data/data[5]", "DataDetail/data[5]"});
+    expected.insert(expected.end(), running.begin(), running.end());
+    EXPECT_EQ(settings.writes, expected);
     EXPECT_EQ(Stored("Memory", "MaxDataNumber"), "5");
     EXPECT_EQ(Stored("Data", "data[5]"), "2003-9-3,3725@15:9:51");
     EXPECT_EQ(view.status, kHungUpText);
@@ -294,7 +303,7 @@ TEST_F(ConnectionTest, RunningConnectionIsSavedAtConnectAndEveryThirtySeconds) {
         AdvanceMs(1000);
         connection.OnTick();
     }
-    EXPECT_EQ(settings.writes.size(), 1u);
+    EXPECT_EQ(Saves(), 1);
     AdvanceMs(1000);
     clock.wallClock.second = 21;
     connection.OnTick();
@@ -303,7 +312,7 @@ TEST_F(ConnectionTest, RunningConnectionIsSavedAtConnectAndEveryThirtySeconds) {
     AdvanceMs(45000);
     connection.OnTick();
     EXPECT_EQ(Stored("Running", "Record"), "2003-9-3,75@15:9:21");
-    EXPECT_EQ(settings.writes.size(), 3u);
+    EXPECT_EQ(Saves(), 3);
 }
 
 TEST_F(ConnectionTest, FailedRunningSaveIsTriedAgainAtItsOwnPace) {
@@ -350,7 +359,8 @@ TEST_F(ConnectionTest, WritesThatFailAreHeldToldOnceAndWrittenWhenTheFileLetsGo)
     held.OnTick();
     EXPECT_EQ(
         files.files["c.ini"],
-        "[Memory]\r\nMaxDataNumber=5\r\n[Running]\r\n[Data]\r\ndata[5]=2003-9-3,42@15:9:51\r\n");
+        "[Memory]\r\nMaxDataNumber=5\r\n[Running]\r\n[Data]\r\ndata[5]=2003-9-3,42@15:9:51\r\n"
+        "[DataDetail]\r\ndata[5]=dialed,,,a\r\n");
     EXPECT_FALSE(view.timerOn);
     EXPECT_EQ(files.reads, 1);
 }

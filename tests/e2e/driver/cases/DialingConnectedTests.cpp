@@ -265,6 +265,7 @@ E2E_TEST(Dialing, AUnicodeFileKeepsItsRecordsAndTakesTheNextOne) {
     HWND window = StartDialer(app, kQuickConnect);
     HWND stats = OpenStats(app, window);
     REQUIRE_MSG(stats != nullptr, "no statistics window");
+    TakeScreenshot("stats-unicode-file", stats);
     CHECK_EQ(ListRows(Item(stats, ids::kStatsList), 3),
              (Rows{{"2003-9-4", "120", "21:30:5"}, {"2003-9-3", "3725", "15:9:51"}}));
     REQUIRE(CloseByBackButton(stats));

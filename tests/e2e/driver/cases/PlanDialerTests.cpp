@@ -381,3 +381,18 @@ E2E_TEST(PlanDialer, WinesTaskbarShowsTheBalloon) {
     WaitUntilPainted(balloon);
     CHECK(ScreenshotTaken("plan-balloon-80"));
 }
+
+// A connection dialed elsewhere, found at the start, counts in the tip with the time it has
+// been up: ten minutes were left before it, two of them went to it.
+E2E_TEST(PlanDialer, AConnectionDialedElsewhereCountsInTheTip) {
+    OnOwnShell([](SimulatedShell& shell) {
+        const PhoneBook book{{kEntryName}, "connection = " + std::string(kEntryName) + " 120\n"};
+        Started s = StartShown(book, PlanFile(kAllowance - 600, true, WarnedLine(90)));
+        const auto leftAfterIt = [&] {
+            const std::optional<std::string> tip = shell.Tip(s.main, kTrayIconId);
+            return tip == texts::TrayTipWithPlan(480) || tip == texts::TrayTipWithPlan(420);
+        };
+        CHECK_MSG(WaitUntil(leftAfterIt), "tip " + Describe(shell.Tip(s.main, kTrayIconId)));
+        CHECK(IsWindowVisible(s.main));
+    });
+}

@@ -127,7 +127,9 @@ CyclesFile FileAroundTheCycle(int firstDay, const std::string& planSection) {
 
 const char* const kExportFile = "[Memory]\nMaxDataNumber=3\n[Data]\n"
                                 "data[1]=2003-9-3,3725@15:9:51\ndata[2]=2003-9-4,120@0:1:0\n"
-                                "data[3]=2003-9-5,=1+1@8:0:0\n";
+                                "data[3]=2003-9-5,=1+1@8:0:0\n"
+                                "[DataDetail]\ndata[1]=taken,5000000000,1200,我的连接\n"
+                                "data[2]=dialed,,,宽带 连接\n";
 
 } // namespace
 
@@ -301,10 +303,11 @@ E2E_TEST(PlanWindows, ExportWritesTheRecordsAsUtf8Csv) {
     HWND save = ExportThroughSaveDialog(s.app, stats, path);
     REQUIRE(WaitGone(save));
     const std::string expected =
-        "\xEF\xBB\xBF" + AnsiToUtf8("日期,开始时间,下线时间,秒数,时长\r\n"
-                                    "2003-09-03,14:07:46,15:09:51,3725,1:02:05\r\n"
-                                    "2003-09-04,2003-09-03 23:59:00,00:01:00,120,0:02:00\r\n"
-                                    "2003-09-05,08:00:00,08:00:00,0,0:00:00\r\n");
+        "\xEF\xBB\xBF" +
+        AnsiToUtf8("日期,开始时间,下线时间,秒数,时长,连接名称,连接方式,接收字节,发送字节\r\n"
+                   "2003-09-03,14:07:46,15:09:51,3725,1:02:05,我的连接,接管,5000000000,1200\r\n"
+                   "2003-09-04,2003-09-03 23:59:00,00:01:00,120,0:02:00,宽带 连接,本程序拨号,,\r\n"
+                   "2003-09-05,08:00:00,08:00:00,0,0:00:00,,,,\r\n");
     CHECK(WaitUntil([&] { return ReadFileBytes(path) == expected; }));
     CHECK_EQ(ReadFileBytes(path), expected);
     CHECK_EQ(settings::Bytes(), before);
