@@ -47,6 +47,7 @@ void Connection::Dial(const DialRequest& request) {
     }
     ReturnToIdle();
     m_view.ShowStatus(kDialFailedText);
+    m_view.DialFailed(result);
 }
 
 void Connection::OnDialEvent(unsigned state, unsigned error) {
@@ -57,7 +58,7 @@ void Connection::OnDialEvent(unsigned state, unsigned error) {
     m_view.ShowStageText(GetStateStringId(state));
     switch (event) {
     case DialEvent::Failed:
-        FailDial();
+        FailDial(error);
         break;
     case DialEvent::Connected:
         m_view.ShowStatus(kConnectedText);
@@ -67,7 +68,7 @@ void Connection::OnDialEvent(unsigned state, unsigned error) {
         break;
     case DialEvent::Dropped:
         m_nSeconds = ConnectedSeconds(m_connectedAt, ReadClock());
-        EndConnection(kLineDroppedText);
+        EndConnection(kLineDroppedText, true);
         break;
     default:
         break;
@@ -82,7 +83,7 @@ void Connection::OnTick() {
     // Timer messages merge while the thread is busy: the clock, not their number, counts.
     m_nSeconds = ConnectedSeconds(m_connectedAt, ReadClock());
     if (!m_ras.IsLineUp(m_hRasConn)) {
-        EndConnection(kLineDroppedText);
+        EndConnection(kLineDroppedText, true);
         return;
     }
     SampleTraffic();
@@ -205,7 +206,7 @@ void Connection::HangUp() {
     if (m_nMode == 2) {
         m_nSeconds = ConnectedSeconds(m_connectedAt, ReadClock());
     }
-    EndConnection(kHungUpText);
+    EndConnection(kHungUpText, false);
 }
 
 void Connection::OnSuspend() {
@@ -216,7 +217,7 @@ void Connection::OnSuspend() {
 
 void Connection::OnResume() {
     if (m_nMode == 2) {
-        EndConnection(kLineDroppedText);
+        EndConnection(kLineDroppedText, false); // the sleep ended it, not the line
     }
 }
 
@@ -234,13 +235,14 @@ void Connection::Release() {
     m_ras.HangUp(handle);
 }
 
-void Connection::FailDial() {
+void Connection::FailDial(unsigned error) {
     Release();
     ReturnToIdle();
     m_view.ShowStatus(kDialFailedText);
+    m_view.DialFailed(error);
 }
 
-void Connection::EndConnection(const char* statusText) {
+void Connection::EndConnection(const char* statusText, bool dropped) {
     const int seconds = m_nSeconds;
     const store::ConnectionDetail detail = Detail();
     Release();
@@ -250,6 +252,7 @@ void Connection::EndConnection(const char* statusText) {
         store::AppendConnectionRecord(m_settings, m_clock.LocalNow(), seconds, &detail);
     m_nSeconds = 0;
     m_view.ShowStatus(statusText);
+    m_view.ConnectionEnded(dropped);
     if (!record.written && !m_settings.HasUnsaved()) {
         // Nothing holds it for a later write.
         m_view.ReportUnsavedRecord(UnsavedRecordMessage(record.text));

@@ -64,6 +64,11 @@ public:
     // A connection dialed elsewhere is followed: its entry is selected and the tray icon added;
     // the window stays as it is.
     virtual void ShowFollowing(const std::string& entry) { (void)entry; }
+    // The connection ended and is stored: dropped when the line went by itself (or by the
+    // service's event), not by a hang-up here.
+    virtual void ConnectionEnded(bool dropped) { (void)dropped; }
+    // A dial failed, with the service's error code (0 when it gave none).
+    virtual void DialFailed(unsigned error) { (void)error; }
     // A 提示 notice: the settings file could not be written.
     virtual void ReportUnsavedRecord(const std::string& message) = 0;
 };
@@ -114,8 +119,8 @@ private:
     // Hangs up the dial or connection held, which is then no longer held.
     void Release();
     void ReturnToIdle();
-    void FailDial();
-    void EndConnection(const char* statusText);
+    void FailDial(unsigned error);
+    void EndConnection(const char* statusText, bool dropped);
     // Counting begins: elapsedSeconds already up, at the moment of the call.
     void BeginConnected(int elapsedSeconds);
     // Takes over a connection dialed elsewhere (or by a run that is gone).
