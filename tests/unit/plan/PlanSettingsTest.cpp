@@ -82,25 +82,9 @@ TEST(PlanSettingsTest, SavedInASectionOfItsOwnInOneWriteAndReadBack) {
     EXPECT_FALSE(SavePlanSettings(recorded, PlanSettings{}));
 }
 
-// The action as stored, and what an older version reading AskAtLimit does with it.
+// Read from the new key, else from the older one; saved to both, AskAtLimit "True" only for
+// asking, so that an older version asks or not as before.
 TEST(PlanSettingsTest, TheActionAtTheLimitKeepsTheOlderKeyInStep) {
-    struct Row {
-        LimitAction action;
-        const char* atLimit;
-        const char* askAtLimit;
-    };
-    for (const Row& row :
-         {Row{LimitAction::Warn, "Warn", "False"}, Row{LimitAction::Ask, "Ask", "True"},
-          Row{LimitAction::HangUp, "HangUp", "False"}}) {
-        store::IniDocument file("");
-        ASSERT_TRUE(SavePlanSettings(file, PlanSettings{10, 1, row.action}));
-        EXPECT_EQ(store::testing::StoredValue(file, "Plan", "AtLimit"), row.atLimit);
-        EXPECT_EQ(store::testing::StoredValue(file, "Plan", "AskAtLimit"), row.askAtLimit);
-        EXPECT_EQ(LoadPlanSettings(file).atLimit, row.action) << row.atLimit;
-    }
-}
-
-TEST(PlanSettingsTest, TheActionReadsFromTheNewKeyElseFromTheOlderOne) {
     struct Row {
         const char* lines; // of [Plan]
         LimitAction read;
@@ -120,6 +104,12 @@ TEST(PlanSettingsTest, TheActionReadsFromTheNewKeyElseFromTheOlderOne) {
     for (const Row& row : rows) {
         const store::IniDocument file(std::string("[Plan]\r\n") + row.lines);
         EXPECT_EQ(LoadPlanSettings(file).atLimit, row.read) << row.lines;
+
+        store::IniDocument saved;
+        ASSERT_TRUE(SavePlanSettings(saved, PlanSettings{10, 1, row.read}));
+        EXPECT_EQ(LoadPlanSettings(saved).atLimit, row.read) << row.lines;
+        EXPECT_EQ(store::testing::StoredValue(saved, "Plan", "AskAtLimit"),
+                  row.read == LimitAction::Ask ? "True" : "False");
     }
 }
 
