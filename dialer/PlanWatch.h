@@ -21,7 +21,8 @@ std::string PlanTrayTip(const plan::PlanSettings& plan, long long usedSeconds);
 // The seconds the stored records spent in the cycle.
 long long CycleRecordSeconds(const std::vector<std::string>& records, const plan::Cycle& cycle);
 
-enum class PlanWarning { None, Balloon, HangUpQuestion };
+// At 100 % the plan's action: a balloon, the question whether to hang up, or a hang-up at once.
+enum class PlanWarning { None, Balloon, HangUpQuestion, HangUpNow };
 
 // A warning due now, and the level it stands for (stored as warned in the cycle).
 struct PlanStep {
@@ -29,9 +30,10 @@ struct PlanStep {
     int level = 0;
 };
 
-// The highest level newly reached: at 100 % the question when the user asked for it, else a
-// balloon.
-PlanStep NextPlanStep(const plan::PlanSettings& plan, long long usedSeconds, int warnedLevel);
+// The highest level newly reached: a balloon, at 100 % the plan's action. A connection the user
+// dialed over the used-up allowance (overLimitAllowed) gets a balloon instead of the hang-up.
+PlanStep NextPlanStep(const plan::PlanSettings& plan, long long usedSeconds, int warnedLevel,
+                      bool overLimitAllowed = false);
 
 // One cycle as a connection sees it: the plan, what the cycle's records hold and the level
 // already warned.
@@ -44,6 +46,12 @@ public:
     const plan::PlanSettings& Plan() const { return m_plan; }
     const plan::Cycle& CycleNow() const { return m_cycle; }
     int WarnedLevel() const { return m_nWarnedLevel; }
+
+    // Set at each connect: whether the user confirmed this dial with the allowance used up, so
+    // that the plan's hang-up at 100 % does not end the connection (a balloon comes instead). A
+    // Load of another cycle clears it: the consent was for the cycle that was used up.
+    void AllowOverLimit(bool allowed) { m_bOverLimitAllowed = allowed; }
+    bool OverLimitAllowed() const { return m_bOverLimitAllowed; }
 
     // The cycle's time with the running connection's seconds in it.
     long long Used(long long runningSeconds) const { return m_nRecordSeconds + runningSeconds; }
@@ -58,6 +66,7 @@ private:
     plan::Cycle m_cycle;
     long long m_nRecordSeconds = 0;
     int m_nWarnedLevel = 0;
+    bool m_bOverLimitAllowed = false;
 };
 
 } // namespace dialer

@@ -23,6 +23,37 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+const char* LimitActionName(LimitAction action) {
+    switch (action) {
+    case LimitAction::Warn:
+        return keys::kAtLimitWarn;
+    case LimitAction::HangUp:
+        return keys::kAtLimitHangUp;
+    case LimitAction::Ask:
+        break;
+    }
+    return keys::kAtLimitAsk;
+}
+
+std::optional<LimitAction> LimitActionNamed(const std::string& stored) {
+    const std::string name = store::rules::FoldCase(stored);
+    for (LimitAction action : {LimitAction::Warn, LimitAction::Ask, LimitAction::HangUp}) {
+        if (name == store::rules::FoldCase(LimitActionName(action))) {
+            return action;
+        }
+    }
+    return std::nullopt;
+}
+
+FieldValue Field(std::optional<int> number, const char* message) {
+    if (!number) {
+        return FieldValue{false, 0, message};
+    }
+    return FieldValue{true, *number, {}};
+}
+
+} // namespace
+
 std::string_view TrimFieldBlanks(std::string_view text) {
     for (;;) {
         if (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -40,8 +71,7 @@ std::string_view TrimFieldBlanks(std::string_view text) {
     }
 }
 
-// The number written in the text when it lies in [low, high]; digits beyond the range stop
-// counting early, so a long run cannot overflow.
+// Digits beyond the range stop counting early, so a long run cannot overflow.
 std::optional<int> WholeNumberIn(std::string_view typed, int low, int high) {
     std::string_view text = TrimFieldBlanks(typed);
     if (text.empty()) {
@@ -75,15 +105,6 @@ std::optional<int> WholeNumberIn(std::string_view typed, int low, int high) {
     return static_cast<int>(value);
 }
 
-FieldValue Field(std::optional<int> number, const char* message) {
-    if (!number) {
-        return FieldValue{false, 0, message};
-    }
-    return FieldValue{true, *number, {}};
-}
-
-} // namespace
-
 FieldValue ReadHoursField(std::string_view typed) {
     return Field(WholeNumberIn(typed, 0, kMaxHours),
                  "请输入 0 到 744 之间的整数小时数（0 表示不限）。");
@@ -106,17 +127,27 @@ PlanSettings LoadPlanSettings(const store::ProfileStore& settings) {
     if (firstDay.valid) {
         plan.firstDay = firstDay.value;
     }
-    const std::string ask = settings.ReadString(keys::kPlan, keys::kAskAtLimit, "", kValueChars);
-    plan.askAtLimit = store::rules::FoldCase(ask) != "false";
+    const std::optional<LimitAction> action =
+        LimitActionNamed(settings.ReadString(keys::kPlan, keys::kAtLimit, "", kValueChars));
+    if (action) {
+        plan.atLimit = *action;
+    } else {
+        const std::string ask =
+            settings.ReadString(keys::kPlan, keys::kAskAtLimit, "", kValueChars);
+        plan.atLimit =
+            store::rules::FoldCase(ask) == "false" ? LimitAction::Warn : LimitAction::Ask;
+    }
     return plan;
 }
 
 bool SavePlanSettings(store::ProfileStore& settings, const PlanSettings& plan) {
-    bool written = settings.WriteString(keys::kPlan, keys::kHours, std::to_string(plan.hours));
-    written &= settings.WriteString(keys::kPlan, keys::kFirstDay, std::to_string(plan.firstDay));
-    written &= settings.WriteString(keys::kPlan, keys::kAskAtLimit,
-                                    plan.askAtLimit ? store::keys::kTrue : store::keys::kFalse);
-    return written;
+    const bool ask = plan.atLimit == LimitAction::Ask;
+    return settings.WriteBatch({
+        {keys::kPlan, keys::kHours, std::to_string(plan.hours)},
+        {keys::kPlan, keys::kFirstDay, std::to_string(plan.firstDay)},
+        {keys::kPlan, keys::kAskAtLimit, ask ? store::keys::kTrue : store::keys::kFalse},
+        {keys::kPlan, keys::kAtLimit, LimitActionName(plan.atLimit)},
+    });
 }
 
 } // namespace plan

@@ -5,8 +5,10 @@
 namespace dialer {
 namespace {
 
-const plan::PlanSettings kOneHour{1, 1, true}; // 80 % at 2880 s, 90 % at 3240 s, 100 % at 3600 s
-const plan::PlanSettings kOneHourNoAsk{1, 1, false};
+// 80 % at 2880 s, 90 % at 3240 s, 100 % at 3600 s
+const plan::PlanSettings kOneHour{1, 1, plan::LimitAction::Ask};
+const plan::PlanSettings kOneHourNoAsk{1, 1, plan::LimitAction::Warn};
+const plan::PlanSettings kOneHourHangUp{1, 1, plan::LimitAction::HangUp};
 const plan::Cycle kDecember = plan::CycleOf({2026, 12, 8}, 1);
 
 TEST(PlanTrayTipTest, TheProgramsNameAndWithAnAllowanceWhatRemains) {
@@ -27,21 +29,38 @@ TEST(CycleRecordSecondsTest, OnlyTheCyclesPartOfEachRecord) {
     EXPECT_EQ(CycleRecordSeconds({}, kDecember), 0);
 }
 
-TEST(NextPlanStepTest, BalloonsBelowTheLimitAndTheQuestionAtIt) {
-    EXPECT_EQ(NextPlanStep(kOneHour, 2879, 0).warning, PlanWarning::None);
-    const PlanStep eighty = NextPlanStep(kOneHour, 2880, 0);
-    EXPECT_EQ(eighty.warning, PlanWarning::Balloon);
-    EXPECT_EQ(eighty.level, 80);
-    EXPECT_EQ(NextPlanStep(kOneHour, 3240, 80).level, 90);
-    const PlanStep limit = NextPlanStep(kOneHour, 3600, 90);
-    EXPECT_EQ(limit.warning, PlanWarning::HangUpQuestion);
-    EXPECT_EQ(limit.level, 100);
-    // Not asked for: the limit comes as a balloon too.
-    const PlanStep quiet = NextPlanStep(kOneHourNoAsk, 3600, 90);
-    EXPECT_EQ(quiet.warning, PlanWarning::Balloon);
-    EXPECT_EQ(quiet.level, 100);
-    EXPECT_EQ(NextPlanStep(kOneHour, 99999, 100).warning, PlanWarning::None);
-    EXPECT_EQ(NextPlanStep(plan::PlanSettings{}, 99999, 0).warning, PlanWarning::None);
+TEST(NextPlanStepTest, BalloonsBelowTheLimitAndThePlansActionAtIt) {
+    struct Row {
+        plan::PlanSettings plan;
+        long long used;
+        int warnedLevel;
+        bool overLimitAllowed;
+        PlanWarning warning;
+        int level;
+    };
+    const Row rows[] = {
+        {kOneHour, 2879, 0, false, PlanWarning::None, 0},
+        {kOneHour, 2880, 0, false, PlanWarning::Balloon, 80},
+        {kOneHour, 3240, 80, false, PlanWarning::Balloon, 90},
+        {kOneHour, 3600, 90, false, PlanWarning::HangUpQuestion, 100},
+        {kOneHour, 3600, 90, true, PlanWarning::HangUpQuestion, 100}, // asking stays asking
+        // Not asked for: the limit comes as a balloon too.
+        {kOneHourNoAsk, 3600, 90, false, PlanWarning::Balloon, 100},
+        {kOneHourHangUp, 3240, 80, false, PlanWarning::Balloon, 90},
+        {kOneHourHangUp, 3600, 90, false, PlanWarning::HangUpNow, 100},
+        {kOneHourHangUp, 3300, 0, false, PlanWarning::Balloon, 90},
+        // Dialed over the used-up allowance with the user's consent.
+        {kOneHourHangUp, 3600, 90, true, PlanWarning::Balloon, 100},
+        {kOneHour, 99999, 100, false, PlanWarning::None, 0},
+        {kOneHourHangUp, 99999, 100, false, PlanWarning::None, 0},
+        {plan::PlanSettings{}, 99999, 0, false, PlanWarning::None, 0},
+    };
+    for (const Row& row : rows) {
+        const PlanStep step =
+            NextPlanStep(row.plan, row.used, row.warnedLevel, row.overLimitAllowed);
+        EXPECT_EQ(step.warning, row.warning) << row.used << " over " << row.overLimitAllowed;
+        EXPECT_EQ(step.level, row.level) << row.used;
+    }
 }
 
 TEST(PlanWatchTest, EachWarningOnceAsTheRunningSecondsAddUp) {
@@ -83,6 +102,18 @@ TEST(PlanWatchTest, ALoadAfterAPlanChangeStartsFromWhatItIsGiven) {
     EXPECT_FALSE(watch.Plan().HasAllowance());
     EXPECT_EQ(watch.Step(10000).warning, PlanWarning::None);
     EXPECT_TRUE(watch.CycleNow() == kDecember);
+}
+
+TEST(PlanWatchTest, TheConsentToGoOverLastsThroughAPlanChangeButNotIntoTheNextCycle) {
+    PlanWatch watch;
+    watch.Load(kOneHourHangUp, kDecember, 3600, 0);
+    watch.AllowOverLimit(true);
+    watch.Load(kOneHourHangUp, kDecember, 3600, 0); // the plan saved again while connected
+    EXPECT_EQ(watch.Step(0).warning, PlanWarning::Balloon);
+
+    watch.Load(kOneHourHangUp, plan::CycleAfter(kDecember, 1), 3600, 0);
+    EXPECT_FALSE(watch.OverLimitAllowed());
+    EXPECT_EQ(watch.Step(0).warning, PlanWarning::HangUpNow);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/IniDocument.h"
+#include "tests/unit/store/RecordingStore.h"
 
 namespace plan {
 namespace {
@@ -60,19 +61,56 @@ TEST(PlanSettingsTest, AFileWithoutThePlanMeansNoAllowance) {
     const PlanSettings plan = LoadPlanSettings(store::IniDocument("[Option]\r\nPos=0\r\n"));
     EXPECT_FALSE(plan.HasAllowance());
     EXPECT_EQ(plan.firstDay, 1);
-    EXPECT_TRUE(plan.askAtLimit);
+    EXPECT_EQ(plan.atLimit, LimitAction::Ask);
 }
 
-TEST(PlanSettingsTest, SavedInASectionOfItsOwnAndReadBack) {
+TEST(PlanSettingsTest, SavedInASectionOfItsOwnInOneWriteAndReadBack) {
     store::IniDocument file("[Option]\r\nPos=2\r\n[Memory]\r\nMaxDataNumber=1\r\n");
-    ASSERT_TRUE(SavePlanSettings(file, PlanSettings{100, 15, false}));
+    store::testing::RecordingStore recorded(file);
+    ASSERT_TRUE(SavePlanSettings(recorded, PlanSettings{100, 15, LimitAction::Warn}));
+    EXPECT_EQ(recorded.calls.size(), 1u);
     EXPECT_EQ(file.Bytes(), "[Option]\r\nPos=2\r\n[Memory]\r\nMaxDataNumber=1\r\n"
-                            "[Plan]\r\nHours=100\r\nFirstDay=15\r\nAskAtLimit=False\r\n");
+                            "[Plan]\r\nHours=100\r\nFirstDay=15\r\nAskAtLimit=False\r\n"
+                            "AtLimit=Warn\r\n");
     const PlanSettings plan = LoadPlanSettings(file);
     EXPECT_EQ(plan.hours, 100);
     EXPECT_EQ(plan.AllowanceSeconds(), 360000);
     EXPECT_EQ(plan.firstDay, 15);
-    EXPECT_FALSE(plan.askAtLimit);
+    EXPECT_EQ(plan.atLimit, LimitAction::Warn);
+
+    recorded.failWritesFrom = 0;
+    EXPECT_FALSE(SavePlanSettings(recorded, PlanSettings{}));
+}
+
+// Read from the new key, else from the older one; saved to both, AskAtLimit "True" only for
+// asking, so that an older version asks or not as before.
+TEST(PlanSettingsTest, TheActionAtTheLimitKeepsTheOlderKeyInStep) {
+    struct Row {
+        const char* lines; // of [Plan]
+        LimitAction read;
+    };
+    const Row rows[] = {
+        {"", LimitAction::Ask},
+        {"AskAtLimit=False\r\n", LimitAction::Warn}, // as an older version saved it
+        {"AskAtLimit=True\r\n", LimitAction::Ask},
+        {"AskAtLimit=no\r\n", LimitAction::Ask}, // only "False" turns asking off
+        {"AtLimit=HangUp\r\nAskAtLimit=False\r\n", LimitAction::HangUp},
+        {"AtLimit=hangup\r\n", LimitAction::HangUp},
+        {"AtLimit=Warn\r\nAskAtLimit=True\r\n", LimitAction::Warn}, // the new key wins
+        {"AtLimit=Ask\r\nAskAtLimit=False\r\n", LimitAction::Ask},
+        {"AtLimit=Stop\r\nAskAtLimit=False\r\n", LimitAction::Warn}, // unknown: the older key
+        {"AtLimit=\r\n", LimitAction::Ask},
+    };
+    for (const Row& row : rows) {
+        const store::IniDocument file(std::string("[Plan]\r\n") + row.lines);
+        EXPECT_EQ(LoadPlanSettings(file).atLimit, row.read) << row.lines;
+
+        store::IniDocument saved;
+        ASSERT_TRUE(SavePlanSettings(saved, PlanSettings{10, 1, row.read}));
+        EXPECT_EQ(LoadPlanSettings(saved).atLimit, row.read) << row.lines;
+        EXPECT_EQ(store::testing::StoredValue(saved, "Plan", "AskAtLimit"),
+                  row.read == LimitAction::Ask ? "True" : "False");
+    }
 }
 
 TEST(PlanSettingsTest, HandEditedValuesOutOfRangeReadAsTheDefaults) {
@@ -80,13 +118,13 @@ TEST(PlanSettingsTest, HandEditedValuesOutOfRangeReadAsTheDefaults) {
         store::IniDocument("[Plan]\r\nHours=745\r\nFirstDay=31\r\nAskAtLimit=no\r\n"));
     EXPECT_EQ(plan.hours, 0);
     EXPECT_EQ(plan.firstDay, 1);
-    EXPECT_TRUE(plan.askAtLimit);
+    EXPECT_EQ(plan.atLimit, LimitAction::Ask);
 
     const PlanSettings odd = LoadPlanSettings(
         store::IniDocument("[plan]\r\nhours=-5\r\nfirstday=0x10\r\naskatlimit=FALSE\r\n"));
     EXPECT_EQ(odd.hours, 0);
     EXPECT_EQ(odd.firstDay, 1);
-    EXPECT_FALSE(odd.askAtLimit);
+    EXPECT_EQ(odd.atLimit, LimitAction::Warn);
 }
 
 } // namespace

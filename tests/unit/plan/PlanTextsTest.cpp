@@ -23,7 +23,7 @@ std::size_t Cp936Bytes(const std::string& utf8) {
 }
 
 const Cycle kDecember = CycleOf({2026, 12, 5}, 1);
-const PlanSettings kHundredHours{100, 1, true};
+const PlanSettings kHundredHours{100, 1, LimitAction::Ask};
 constexpr long long kUsed = 23 * 3600 + 14 * 60; // 23小时14分
 
 TEST(PlanTextsTest, HoursAndMinutesAreRoundedDown) {
@@ -50,7 +50,8 @@ TEST(PlanTextsTest, TheShareReaches100OnlyWhenTheAllowanceIsUsedUp) {
     EXPECT_EQ(CycleLine(kDecember, kHundredHours, 100 * 3600 - 1),
               "本期（12月1日—12月31日）已上网 99小时59分，套餐 100小时，剩余 0小时0分（99%）");
     EXPECT_EQ(SharePercent(kHundredHours, 100 * 3600), 100);
-    EXPECT_EQ(SharePercent(PlanSettings{744, 1, true}, LLONG_MAX), LLONG_MAX / (744 * 36));
+    EXPECT_EQ(SharePercent(PlanSettings{744, 1, LimitAction::Ask}, LLONG_MAX),
+              LLONG_MAX / (744 * 36));
     EXPECT_EQ(SharePercent(PlanSettings{}, kUsed), 0);
 }
 
@@ -73,7 +74,8 @@ TEST(PlanTextsTest, TheTrayTipTellsWhatRemainsAndAlwaysFits) {
     EXPECT_EQ(TrayTipLine(kHundredHours, kUsed), "\n本期剩余 76小时46分");
     EXPECT_EQ(TrayTipLine(kHundredHours, 103 * 3600 + 20 * 60), "\n本期已超出 3小时20分");
     for (long long used : {0LL, LLONG_MAX}) {
-        EXPECT_LE(Cp936Bytes(tip + TrayTipLine(PlanSettings{744, 1, true}, used)), kTipBytes);
+        EXPECT_LE(Cp936Bytes(tip + TrayTipLine(PlanSettings{744, 1, LimitAction::Ask}, used)),
+                  kTipBytes);
     }
 }
 
@@ -82,7 +84,8 @@ TEST(PlanTextsTest, BalloonsSayWhatRemainsAndFitTheirFields) {
     EXPECT_EQ(eighty.title, "本期套餐时间已用 80%");
     EXPECT_EQ(eighty.text, "本期套餐 100小时，已上网 80小时0分，剩余 19小时59分。");
     for (int level : {80, 90, 100}) {
-        const Balloon balloon = WarningBalloon(level, PlanSettings{744, 1, true}, LLONG_MAX);
+        const Balloon balloon =
+            WarningBalloon(level, PlanSettings{744, 1, LimitAction::Ask}, LLONG_MAX);
         EXPECT_LE(Cp936Bytes(balloon.title), kBalloonTitleBytes);
         EXPECT_LE(Cp936Bytes(balloon.text), kBalloonTextBytes);
     }

@@ -7,7 +7,8 @@
 namespace plan {
 namespace {
 
-const PlanSettings kTenHours{10, 1, true}; // 80 % at 28800 s, 90 % at 32400 s, 100 % at 36000 s
+// 80 % at 28800 s, 90 % at 32400 s, 100 % at 36000 s
+const PlanSettings kTenHours{10, 1, LimitAction::Ask};
 
 TEST(DueWarningTest, EachLevelOnceAsTheCycleFillsUp) {
     EXPECT_EQ(DueWarning(kTenHours, 28799, 0), 0);
@@ -28,11 +29,11 @@ TEST(DueWarningTest, NoAllowanceNeverWarns) {
 
 TEST(DueWarningTest, AnAllowanceChangedMidCycle) {
     // Raised after the 90 % warning: 80 % and 90 % of the new allowance stay quiet.
-    const PlanSettings raised{20, 1, true};
+    const PlanSettings raised{20, 1, LimitAction::Ask};
     EXPECT_EQ(DueWarning(raised, 20 * 3600 * 95 / 100, 90), 0);
     EXPECT_EQ(DueWarning(raised, 20 * 3600, 90), 100);
     // Lowered after the 80 % warning so that 95 % is used: 90 % is due once.
-    const PlanSettings lowered{8, 1, true};
+    const PlanSettings lowered{8, 1, LimitAction::Ask};
     EXPECT_EQ(DueWarning(lowered, 8 * 3600 * 95 / 100, 80), 90);
     EXPECT_EQ(DueWarning(lowered, 8 * 3600 * 95 / 100, 90), 0);
 }
@@ -40,7 +41,7 @@ TEST(DueWarningTest, AnAllowanceChangedMidCycle) {
 TEST(DueWarningTest, DialingAsksOnceTheAllowanceIsUsedUp) {
     EXPECT_FALSE(AsksBeforeDial(kTenHours, 35999));
     EXPECT_TRUE(AsksBeforeDial(kTenHours, 36000));
-    EXPECT_TRUE(AsksBeforeDial(PlanSettings{10, 1, false}, 40000));
+    EXPECT_TRUE(AsksBeforeDial(PlanSettings{10, 1, LimitAction::Warn}, 40000));
 }
 
 const Cycle kDecember = CycleOf({2026, 12, 5}, 1);
