@@ -19,6 +19,11 @@
 // Posted by the main window to itself when the settings file could not be written: the notice
 // comes after the dial event or tick that found it, which goes on meanwhile.
 #define WM_UNSAVEDNOTICE 0x8067
+// Posted by the countdown window to its owner when the user answered it (the close box and Esc
+// answer as "继续上网" does): wParam 1 = keep online, 2 = hang up now.
+#define WM_GUARDANSWER 0x8068
+#define GUARD_ANSWER_KEEP_ONLINE 1
+#define GUARD_ANSWER_HANG_UP_NOW 2
 // Posted by the statistics window to itself when it opens over a settings file it cannot use:
 // the notice comes once the window is up.
 #define WM_STATSFILENOTICE 0x8070

@@ -48,15 +48,36 @@
 #define IDC_HELP_EDIT 1045
 
 // The plan: its settings dialog (also a tray menu command), the statistics window's cycle line
-// and buttons, and the table of cycles
+// and buttons, and the table of cycles. 1052 was the plan dialog's check box "ask at the limit".
 #define IDD_PLAN 150
 #define IDD_CYCLES 151
 #define IDC_PLAN_HOURS_EDIT 1050
 #define IDC_PLAN_FIRST_DAY_EDIT 1051
-#define IDC_PLAN_ASK_CHECK 1052
 #define IDC_PLAN_SAVE_BUTTON 1053
 #define IDC_CYCLE_LINE_STATIC 1054
 #define IDC_PLAN_BUTTON 1055
 #define IDC_CYCLES_BUTTON 1056
 #define IDC_EXPORT_BUTTON 1057
 #define IDC_CYCLES_LIST 1058
+// What the plan dialog does when the allowance is used up: one of three radio buttons
+#define IDC_PLAN_WARN_RADIO 1059
+#define IDC_PLAN_ASK_RADIO 1060
+#define IDC_PLAN_HANG_UP_RADIO 1061
+
+// The connection guards: their settings dialog (opened by the statistics window's button and
+// the tray menus' command of the same id) and the countdown before a guard hangs up
+#define IDD_GUARD 152
+#define IDD_COUNTDOWN 153
+#define IDC_GUARD_BUTTON 1062
+#define IDC_GUARD_IDLE_EDIT 1063
+#define IDC_GUARD_THRESHOLD_EDIT 1064
+#define IDC_GUARD_NO_FIGURES_STATIC 1065
+#define IDC_GUARD_HOURS_EDIT 1066
+#define IDC_GUARD_MINUTES_EDIT 1067
+#define IDC_GUARD_DAILY_EDIT 1068
+#define IDC_GUARD_TRIES_EDIT 1069
+#define IDC_GUARD_PAUSE_EDIT 1070
+#define IDC_GUARD_SAVE_BUTTON 1071
+#define IDC_COUNTDOWN_STATIC 1072
+#define IDC_KEEP_ONLINE 1073
+#define IDC_HANG_UP_NOW 1074

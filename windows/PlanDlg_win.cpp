@@ -11,6 +11,16 @@ namespace {
 constexpr const char* kNotSaved = "套餐设置没有保存：设置文件无法写入。";
 // Longer than any number the fields take, short enough to keep typing sane.
 constexpr int kFieldChars = 16;
+
+struct LimitChoice {
+    plan::LimitAction action;
+    int radioId;
+};
+constexpr LimitChoice kLimitChoices[] = {
+    {plan::LimitAction::Warn, IDC_PLAN_WARN_RADIO},
+    {plan::LimitAction::Ask, IDC_PLAN_ASK_RADIO},
+    {plan::LimitAction::HangUp, IDC_PLAN_HANG_UP_RADIO},
+};
 } // namespace
 
 CPlanDlg::CPlanDlg(store::ProfileStore& settings, CWnd* pParent)
@@ -36,8 +46,11 @@ BOOL CPlanDlg::OnInitDialog() {
     SendDlgItemMessage(IDC_PLAN_FIRST_DAY_EDIT, EM_LIMITTEXT, kFieldChars);
     SetDlgItemText(IDC_PLAN_HOURS_EDIT, std::to_string(plan.hours).c_str());
     SetDlgItemText(IDC_PLAN_FIRST_DAY_EDIT, std::to_string(plan.firstDay).c_str());
-    SendDlgItemMessage(IDC_PLAN_ASK_CHECK, BM_SETCHECK,
-                       plan.askAtLimit ? BST_CHECKED : BST_UNCHECKED);
+    // Checking a radio button also gives it the group's tab stop.
+    for (const LimitChoice& choice : kLimitChoices) {
+        SendDlgItemMessage(choice.radioId, BM_SETCHECK,
+                           choice.action == plan.atLimit ? BST_CHECKED : BST_UNCHECKED);
+    }
     return TRUE;
 }
 
@@ -48,19 +61,23 @@ void CPlanDlg::OnOK() {
 void CPlanDlg::OnSave() {
     const plan::FieldValue hours = plan::ReadHoursField(GetDlgItemText(IDC_PLAN_HOURS_EDIT).Str());
     if (!hours.valid) {
-        RefuseField(IDC_PLAN_HOURS_EDIT, hours.message);
+        RefuseField(*this, IDC_PLAN_HOURS_EDIT, hours.message);
         return;
     }
     const plan::FieldValue firstDay =
         plan::ReadFirstDayField(GetDlgItemText(IDC_PLAN_FIRST_DAY_EDIT).Str());
     if (!firstDay.valid) {
-        RefuseField(IDC_PLAN_FIRST_DAY_EDIT, firstDay.message);
+        RefuseField(*this, IDC_PLAN_FIRST_DAY_EDIT, firstDay.message);
         return;
     }
     plan::PlanSettings plan;
     plan.hours = hours.value;
     plan.firstDay = firstDay.value;
-    plan.askAtLimit = SendDlgItemMessage(IDC_PLAN_ASK_CHECK, BM_GETCHECK) == BST_CHECKED;
+    for (const LimitChoice& choice : kLimitChoices) {
+        if (SendDlgItemMessage(choice.radioId, BM_GETCHECK) == BST_CHECKED) {
+            plan.atLimit = choice.action;
+        }
+    }
     if (!plan::SavePlanSettings(m_settings, plan)) {
         ShowNotice(*this, kNotSaved);
         return;
@@ -76,9 +93,9 @@ void PostPlanChangedToMainWindow() {
     }
 }
 
-void CPlanDlg::RefuseField(int nID, const std::string& message) const {
-    ShowNotice(*this, message.c_str());
-    HWND field = GetDlgItem(nID);
+void RefuseField(const CWnd& dialog, int nID, const std::string& message) {
+    ShowNotice(dialog, message.c_str());
+    HWND field = dialog.GetDlgItem(nID);
     ::SetFocus(field);
     ::SendMessageA(field, EM_SETSEL, 0, -1);
 }

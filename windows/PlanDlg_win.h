@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "controls/ImageButton_win.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 #include "store/ProfileStore.h"
 
-// The plan settings: hours per billing cycle, the cycle's first day of the month and whether to
-// ask about hanging up at the limit. Opened from the statistics window and the tray menus.
+// The plan settings: hours per billing cycle, the cycle's first day of the month and what happens
+// when the allowance is used up (a warning, the question to hang up, or a hang-up). Opened from
+// the statistics window and the tray menus.
 // Nothing is stored until every field reads well; a save posts WM_PLANCHANGED to the main
 // window and ends the dialog with IDOK.
 class CPlanDlg : public CDialog {
@@ -30,11 +33,12 @@ protected:
     void OnOK() override;
 
 private:
-    // Shows the field's message and puts the focus into it.
-    void RefuseField(int nID, const std::string& message) const;
-
     store::ProfileStore& m_settings;
 };
+
+// How the settings dialogs refuse a field: the message in a notice, then the focus in the field
+// with its text selected.
+void RefuseField(const CWnd& dialog, int nID, const std::string& message);
 
 // Posts WM_PLANCHANGED to the main window (from a window modal over it, whose own loop delivers
 // it): the plan settings or the records it counts have changed in the file.

@@ -13,6 +13,7 @@
 #include "store/SettingsPath_win.h"
 #include "windows/CyclesDlg_win.h"
 #include "windows/CsvFile_win.h"
+#include "windows/GuardDlg_win.h"
 #include "windows/Notice_win.h"
 #include "windows/PlanDlg_win.h"
 #include "windows/StatsModel.h"
@@ -42,6 +43,7 @@ BOOL CStatsDlg::OnButtonClicked(UINT nID) {
         {IDC_TOTAL_BUTTON, &CStatsDlg::OnTotal},
         {IDC_RESET_BUTTON, &CStatsDlg::OnResetAndRecount},
         {IDC_PLAN_BUTTON, &CStatsDlg::OnPlanSettings},
+        {IDC_GUARD_BUTTON, &CStatsDlg::OnGuardSettings},
         {IDC_CYCLES_BUTTON, &CStatsDlg::OnShowCycles},
         {IDC_EXPORT_BUTTON, &CStatsDlg::OnExport},
     };
@@ -125,6 +127,8 @@ BOOL CStatsDlg::OnInitDialog() {
     DressImageButton(m_btnReset, this, IDC_RESET_BUTTON, IDI_CLEAR, "清空表格数据");
     DressImageButton(m_btnPlan, this, IDC_PLAN_BUTTON, IDI_STATISTICS,
                      "设置每期套餐时数和计费周期");
+    DressImageButton(m_btnGuard, this, IDC_GUARD_BUTTON, IDI_HANG_UP,
+                     "空闲、超时或定时自动挂断，断线自动重拨");
     DressImageButton(m_btnCycles, this, IDC_CYCLES_BUTTON, IDI_HANG_UP, "按计费周期查看上网时间");
     DressImageButton(m_btnExport, this, IDC_EXPORT_BUTTON, IDI_DIAL, "把上网记录导出为 CSV 文件");
 
@@ -234,6 +238,12 @@ void CStatsDlg::OnPlanSettings() {
     if (dlg.DoModal() == IDOK) {
         UpdateCycleLine();
     }
+}
+
+void CStatsDlg::OnGuardSettings() {
+    store::SettingsFile& settings = *m_settings;
+    CGuardDlg dlg(settings, m_bTrafficFigures, this);
+    dlg.DoModal();
 }
 
 void CStatsDlg::OnShowCycles() {

@@ -31,6 +31,10 @@ public:
     // The list view's window class is registered before the template is created.
     INT_PTR DoModal() override;
 
+    // Whether the dial-up service reports a connection's bytes, for the guards' settings (their
+    // idle fields are off without). Assumed until told otherwise.
+    void SetTrafficFigures(bool trafficFigures) { m_bTrafficFigures = trafficFigures; }
+
     // Reads the records into m_rows and gives the list their count.
     void LoadRecords();
     void OnTotal();
@@ -39,6 +43,7 @@ public:
     // The plan: the current cycle's line, its settings, the table of cycles, the export.
     void UpdateCycleLine();
     void OnPlanSettings();
+    void OnGuardSettings();
     void OnShowCycles();
     void OnExport();
     // The reset button: the records cleared (when confirmed), then the cycle's line anew.
@@ -64,6 +69,7 @@ private:
     CImageButton m_btnTotal;
     CImageButton m_btnReturn;
     CImageButton m_btnPlan;
+    CImageButton m_btnGuard;
     CImageButton m_btnCycles;
     CImageButton m_btnExport;
     CListCtrl m_list;
@@ -75,4 +81,5 @@ private:
     std::unique_ptr<store::SettingsFile> m_settings;
     // The settings file as the opening found it; an unusable one gets its notice once.
     store::FileState m_nFileState = store::FileState::Readable;
+    bool m_bTrafficFigures = true;
 };

@@ -24,6 +24,17 @@ std::string CycleLineShown(HWND stats) {
     return WindowText(Item(stats, ids::kCycleLine));
 }
 
+// The radio button checked among the three choices at the limit; 0 when none or several are.
+int AtLimitChecked(HWND plan) {
+    int checked = 0;
+    for (const int id : {ids::kPlanWarn, ids::kPlanAsk, ids::kPlanHangUp}) {
+        if (CheckState(Item(plan, id)) == BST_CHECKED) {
+            checked = checked == 0 ? id : -1;
+        }
+    }
+    return checked > 0 ? checked : 0;
+}
+
 // ---- dates relative to today ----
 
 struct Day {
@@ -144,27 +155,31 @@ E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
         plan, stats,
         {kPlanTemplate,
          250,
-         115,
+         143,
          {{ids::kLabel, "Static", "每期上网时数：", {12, 15, 80, 23}},
           {ids::kPlanHours, "Edit", nullptr, {82, 12, 122, 26}, TabStop::Yes},
           {ids::kLabel, "Static", "小时（0 表示不限，最多 744）", {127, 15, 245, 23}},
           {ids::kLabel, "Static", "每期起始日：", {12, 37, 80, 45}},
           {ids::kPlanFirstDay, "Edit", nullptr, {82, 34, 122, 48}, TabStop::Yes},
           {ids::kLabel, "Static", "日（每月 1—28 日）", {127, 37, 245, 45}},
-          {ids::kPlanAsk, "Button", "套餐用完时询问是否挂断连接", {12, 58, 212, 69}, TabStop::Yes},
-          {ids::kPlanSave, "Button", "保存设置", {41, 82, 122, 107}, TabStop::Yes},
-          {ids::kReturn, "Button", "返回", {128, 82, 209, 107}, TabStop::Yes}},
+          {ids::kLabel, "Static", texts::kAtLimitLabel, {12, 59, 80, 67}},
+          // One group: the tab stop is the checked choice's.
+          {ids::kPlanWarn, "Button", texts::kAtLimitWarn, {82, 58, 202, 69}, TabStop::No},
+          {ids::kPlanAsk, "Button", texts::kAtLimitAsk, {82, 72, 202, 83}, TabStop::Yes},
+          {ids::kPlanHangUp, "Button", texts::kAtLimitHangUp, {82, 86, 202, 97}, TabStop::No},
+          {ids::kPlanSave, "Button", "保存设置", {41, 110, 122, 135}, TabStop::Yes},
+          {ids::kReturn, "Button", "返回", {128, 110, 209, 135}, TabStop::Yes}},
          ids::kPlanHours});
     // Nothing stored yet: no allowance, cycles from the 1st, asking at the limit.
     CHECK_EQ(WindowText(Item(plan, ids::kPlanHours)), "0");
     CHECK_EQ(WindowText(Item(plan, ids::kPlanFirstDay)), "1");
-    CHECK_EQ(CheckState(Item(plan, ids::kPlanAsk)), BST_CHECKED);
+    CHECK_EQ(AtLimitChecked(plan), ids::kPlanAsk);
     CHECK_MSG(ScreenshotTaken("plan-dialog", plan), "no screenshot of the plan dialog");
 
     REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "100"));
     REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanFirstDay), "15"));
-    ClickControl(Item(plan, ids::kPlanAsk));
-    REQUIRE(WaitUntil([&] { return CheckState(Item(plan, ids::kPlanAsk)) == BST_UNCHECKED; }));
+    ClickControl(Item(plan, ids::kPlanWarn));
+    REQUIRE(WaitUntil([&] { return AtLimitChecked(plan) == ids::kPlanWarn; }));
     PressButton(Item(plan, ids::kPlanSave));
     REQUIRE_MSG(WaitGone(plan), "the dialog stayed after saving");
 
@@ -186,7 +201,17 @@ E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
     REQUIRE(plan != nullptr);
     CHECK_EQ(WindowText(Item(plan, ids::kPlanHours)), "100");
     CHECK_EQ(WindowText(Item(plan, ids::kPlanFirstDay)), "15");
-    CHECK_EQ(CheckState(Item(plan, ids::kPlanAsk)), BST_UNCHECKED);
+    CHECK_EQ(AtLimitChecked(plan), ids::kPlanWarn);
+
+    // The third choice is stored and shown the same way.
+    ClickControl(Item(plan, ids::kPlanHangUp));
+    REQUIRE(WaitUntil([&] { return AtLimitChecked(plan) == ids::kPlanHangUp; }));
+    PressButton(Item(plan, ids::kPlanSave));
+    REQUIRE_MSG(WaitGone(plan), "the dialog stayed after saving");
+    plan = OpenPlanFromStats(s.app, stats);
+    REQUIRE(plan != nullptr);
+    CHECK_EQ(AtLimitChecked(plan), ids::kPlanHangUp);
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanHours)), "100");
     CHECK(CloseByBackButton(plan));
     CHECK(CloseByBackButton(stats));
 }

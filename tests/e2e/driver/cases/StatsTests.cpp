@@ -58,7 +58,8 @@ std::vector<std::string> RowOf(int i) {
 }
 
 // The focus starts on the first tab stop.
-// Under the list the current cycle's line and the plan's buttons, then the record buttons.
+// Under the list the current cycle's line and the plan's four buttons over the width of the three
+// record buttons below them.
 const DialogLayout kLayout{
     kStatsTemplate,
     291,
@@ -68,10 +69,42 @@ const DialogLayout kLayout{
      {ids::kTotal, "Button", "数据统计", {28, 209, 109, 234}, TabStop::Yes},
      {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes},
      {ids::kCycleLine, "Static", nullptr, {9, 158, 279, 176}, TabStop::No},
-     {ids::kPlan, "Button", "套餐设置", {28, 179, 109, 204}, TabStop::Yes},
-     {ids::kCycles, "Button", "各期统计", {114, 179, 195, 204}, TabStop::Yes},
-     {ids::kExport, "Button", "导出...", {199, 179, 280, 204}, TabStop::Yes}},
+     {ids::kPlan, "Button", "套餐设置", {28, 179, 88, 204}, TabStop::Yes},
+     {ids::kGuard, "Button", "连接保护", {92, 179, 152, 204}, TabStop::Yes},
+     {ids::kCycles, "Button", "各期统计", {156, 179, 216, 204}, TabStop::Yes},
+     {ids::kExport, "Button", "导出...", {220, 179, 280, 204}, TabStop::Yes}},
     ids::kReturn};
+
+// The guards' settings as the statistics window opens them, with the service's traffic figures:
+// label, field, unit and range on each line; the line for a service without figures is empty.
+const DialogLayout kGuardLayout{
+    kGuardTemplate,
+    250,
+    193,
+    {{ids::kLabel, "Static", "空闲挂断：", {12, 15, 60, 23}},
+     {ids::kGuardIdle, "Edit", nullptr, {62, 12, 102, 26}, TabStop::Yes},
+     {ids::kLabel, "Static", "分钟（0 表示不用，最多 240）", {107, 15, 243, 23}},
+     {ids::kLabel, "Static", "空闲标准：", {12, 37, 60, 45}},
+     {ids::kGuardThreshold, "Edit", nullptr, {62, 34, 102, 48}, TabStop::Yes},
+     {ids::kLabel, "Static", "字节/分钟以下算作空闲", {107, 37, 243, 45}},
+     {ids::kGuardNoFigures, "Static", "", {12, 54, 243, 62}, TabStop::No},
+     {ids::kLabel, "Static", "每次最长：", {12, 73, 60, 81}},
+     {ids::kGuardHours, "Edit", nullptr, {62, 70, 86, 84}, TabStop::Yes},
+     {ids::kLabel, "Static", "小时", {89, 73, 105, 81}},
+     {ids::kGuardMinutes, "Edit", nullptr, {107, 70, 131, 84}, TabStop::Yes},
+     {ids::kLabel, "Static", "分（0 表示不限）", {136, 73, 243, 81}},
+     {ids::kLabel, "Static", "定时挂断：", {12, 95, 60, 103}},
+     {ids::kGuardDaily, "Edit", nullptr, {62, 92, 102, 106}, TabStop::Yes},
+     {ids::kLabel, "Static", "每天此时，如 23:30（空表示不用）", {107, 95, 243, 103}},
+     {ids::kLabel, "Static", "断线重拨：", {12, 117, 60, 125}},
+     {ids::kGuardTries, "Edit", nullptr, {62, 114, 102, 128}, TabStop::Yes},
+     {ids::kLabel, "Static", "次（0 表示不用，最多 99）", {107, 117, 243, 125}},
+     {ids::kLabel, "Static", "重拨间隔：", {12, 139, 60, 147}},
+     {ids::kGuardPause, "Edit", nullptr, {62, 136, 102, 150}, TabStop::Yes},
+     {ids::kLabel, "Static", "秒（5—600）", {107, 139, 243, 147}},
+     {ids::kGuardSave, "Button", "保存设置", {41, 160, 122, 185}, TabStop::Yes},
+     {ids::kReturn, "Button", "返回", {128, 160, 209, 185}, TabStop::Yes}},
+    ids::kGuardIdle};
 
 Rows ListedRows(HWND stats) {
     return ListRows(Item(stats, ids::kStatsList), 3);
@@ -168,6 +201,30 @@ E2E_TEST(Stats, OpensAsAModalDialogOfItsTemplate) {
     CHECK_MSG(cornered.right == area.right && cornered.bottom == area.bottom,
               "at " + Units(cornered) + " in the work area " + Units(area));
     CHECK(CloseByBackButton(stats));
+}
+
+E2E_TEST(Stats, GuardButtonOpensTheGuardSettingsShowingTheDefaults) {
+    Started s = StartShown(OneEntryBook(), RecordsFile("3", kThreeRecords));
+    const std::string before = settings::Bytes();
+    HWND stats = RequireStats(s);
+    HWND guard = OpenGuardFromStats(s.app, stats);
+    REQUIRE_MSG(guard != nullptr, "the guards' settings did not open");
+    CheckModalLayout(guard, stats, kGuardLayout);
+    CHECK_MSG(ScreenshotTaken("guard-dialog", guard), "no screenshot of the guards' settings");
+    // Nothing stored: every guard off, 4096 bytes a minute count as idle, 30 s between redials.
+    const std::vector<std::pair<int, const char*>> shown = {
+        {ids::kGuardIdle, "0"},    {ids::kGuardThreshold, "4096"}, {ids::kGuardHours, "0"},
+        {ids::kGuardMinutes, "0"}, {ids::kGuardDaily, ""},         {ids::kGuardTries, "0"},
+        {ids::kGuardPause, "30"}};
+    for (const auto& [id, text] : shown) {
+        CHECK_MSG(WindowText(Item(guard, id)) == text,
+                  "field " + std::to_string(id) + ": " + Describe(WindowText(Item(guard, id))));
+        CHECK_MSG(IsEnabled(Item(guard, id)), "field " + std::to_string(id) + " is off");
+    }
+    REQUIRE(CloseByBackButton(guard));
+    CHECK(IsEnabled(stats));
+    CHECK(CloseByBackButton(stats));
+    CHECK_EQ(settings::Bytes(), before);
 }
 
 E2E_TEST(Stats, ListsEveryRecordNewestOnTop) {

@@ -240,8 +240,8 @@ E2E_TEST(Tray, WithoutAShellTheWindowStaysOnScreenUntilTaskbarCreatedAddsTheIcon
 
 namespace {
 
-// Each item of the tray menu other than the third, restart and shut-down reaches its handler;
-// the window is hidden before each choice.
+// Each item of the tray menu other than the third, restart, shut-down and the plan's (see
+// PlanWindows) reaches its handler; the window is hidden before each choice.
 void CheckItemsReachTheirHandlers(Started& s) {
     const std::string helpCaption =
         ReadDialogTemplate(AppPath(), kHelpTemplate).value_or(DialogTemplate{}).caption;
@@ -249,13 +249,15 @@ void CheckItemsReachTheirHandlers(Started& s) {
     ChooseTrayItem(s, kShow);
     CHECK_MSG(WaitShown(s.main), "the show item did not show the window");
 
-    for (const int position : {kStatistics, kHelp}) {
+    for (const int position : {kStatistics, kHelp, kGuard}) {
         const std::string item = "item " + std::to_string(position);
         HideToTray(s);
         ChooseTrayItem(s, position);
         HWND dialog = WaitOwnedDialog(s.app, s.main);
         REQUIRE_MSG(dialog != nullptr, item + " opened no window");
-        const std::string expected = position == kStatistics ? kStatsTitle : helpCaption;
+        const std::string expected = position == kStatistics ? kStatsTitle
+                                     : position == kHelp     ? helpCaption
+                                                             : kGuardTitle;
         CHECK_MSG(WindowText(dialog) == expected,
                   item + " opened " + Describe(WindowText(dialog)) + ", not " + Describe(expected));
         PressKey(dialog, VK_ESCAPE);

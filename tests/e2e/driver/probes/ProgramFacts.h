@@ -42,13 +42,32 @@ inline constexpr int kHelpEdit = 1045;
 // plan buttons (the plan button is also a tray menu command), the table of cycles.
 inline constexpr int kPlanHours = 1050;
 inline constexpr int kPlanFirstDay = 1051;
-inline constexpr int kPlanAsk = 1052;
 inline constexpr int kPlanSave = 1053;
 inline constexpr int kCycleLine = 1054;
 inline constexpr int kPlan = 1055;
 inline constexpr int kCycles = 1056;
 inline constexpr int kExport = 1057;
 inline constexpr int kCyclesList = 1058;
+// What the plan dialog does at the limit: three radio buttons, one group.
+inline constexpr int kPlanWarn = 1059;
+inline constexpr int kPlanAsk = 1060;
+inline constexpr int kPlanHangUp = 1061;
+
+// The connection guards: the statistics window's button (also a tray menu command), the
+// settings dialog (its back button is 1027 too) and the countdown window.
+inline constexpr int kGuard = 1062;
+inline constexpr int kGuardIdle = 1063;
+inline constexpr int kGuardThreshold = 1064;
+inline constexpr int kGuardNoFigures = 1065; // why the idle fields are off; empty otherwise
+inline constexpr int kGuardHours = 1066;
+inline constexpr int kGuardMinutes = 1067;
+inline constexpr int kGuardDaily = 1068;
+inline constexpr int kGuardTries = 1069;
+inline constexpr int kGuardPause = 1070;
+inline constexpr int kGuardSave = 1071;
+inline constexpr int kCountdownText = 1072;
+inline constexpr int kKeepOnline = 1073;
+inline constexpr int kHangUpNow = 1074;
 } // namespace ids
 
 // The main window's image buttons in the order they are dressed, with their tooltips.
@@ -73,6 +92,11 @@ inline constexpr const char* kPlanTitle = "套餐设置";
 inline constexpr const char* kCyclesTitle = "各期统计";
 inline constexpr unsigned kPlanTemplate = 150;
 inline constexpr unsigned kCyclesTemplate = 151;
+inline constexpr const char* kGuardTitle = "连接保护";
+inline constexpr unsigned kGuardTemplate = 152;
+// Modeless, top-most, owned by no window, not activated when it opens.
+inline constexpr const char* kCountdownTitle = "连接保护";
+inline constexpr unsigned kCountdownTemplate = 153;
 
 // ---- resources ----
 
@@ -86,6 +110,10 @@ inline constexpr unsigned kTrayNotifyMessage = 0x8064; // WM_APP + 100
 inline constexpr unsigned kRasDialEventMessage = 0xCCCD;
 // Posted to the main window when the plan settings were saved.
 inline constexpr unsigned kPlanChangedMessage = 0x8065;
+// Posted by the countdown window to the main window with the user's answer.
+inline constexpr unsigned kGuardAnswerMessage = 0x8068;
+inline constexpr unsigned kGuardAnswerKeepOnline = 1; // also Enter, Esc and the close box
+inline constexpr unsigned kGuardAnswerHangUpNow = 2;
 inline constexpr unsigned kIdleTrayMenu = 136;
 inline constexpr unsigned kConnectedTrayMenu = 138;
 
@@ -107,6 +135,7 @@ inline constexpr int kShutDown = 7;
 inline constexpr int kHelp = 9;
 inline constexpr int kExit = 11;
 inline constexpr int kPlan = 13;
+inline constexpr int kGuard = 14;
 } // namespace tray_positions
 inline const std::vector<int> kTrayMenuSeparators{2, 5, 8, 10, 12};
 
@@ -128,7 +157,8 @@ inline std::vector<TrayMenuItem> TrayItems(TrayMenuItem third, const char* resta
             {0, ""},
             {tray_ids::kExit, "退出程序(&Q)"},
             {0, ""},
-            {ids::kPlan, "套餐设置(&P)..."}};
+            {ids::kPlan, "套餐设置(&P)..."},
+            {ids::kGuard, "连接保护(&W)..."}};
 }
 inline const std::vector<TrayMenuItem> kIdleTrayItems =
     TrayItems({tray_ids::kShowAndDial, "开始拨号计时(&S)..."}, "重新启动计算机(&B)");
@@ -187,6 +217,18 @@ inline constexpr const char* kResetFailed =
 // The plan settings dialog's answers to a field out of range.
 inline constexpr const char* kHoursRange = "请输入 0 到 744 之间的整数小时数（0 表示不限）。";
 inline constexpr const char* kFirstDayRange = "每期起始日请输入 1 到 28 之间的整数。";
+// The plan dialog's three choices at the limit.
+inline constexpr const char* kAtLimitLabel = "套餐用完时：";
+inline constexpr const char* kAtLimitWarn = "只提醒";
+inline constexpr const char* kAtLimitAsk = "询问是否挂断（默认）";
+inline constexpr const char* kAtLimitHangUp = "立即挂断";
+// The guards' settings dialog: the line over its idle fields without traffic figures, and the
+// notice when the file could not be written. Its answers to a bad field are the guards' own.
+inline constexpr const char* kNoTrafficFigures = "本机的拨号服务不提供流量数据，无法判断空闲";
+inline constexpr const char* kGuardNotSaved = "连接保护设置没有保存：设置文件无法写入。";
+// The countdown window's buttons.
+inline constexpr const char* kKeepOnline = "继续上网";
+inline constexpr const char* kHangUpNow = "立即挂断";
 inline std::string TotalText(const char* seconds, const char* minutes, const char* hours) {
     return std::string("截至目前，总共上网时间为：") + seconds + " 秒，即" + minutes +
            "分钟！大约：" + hours + "小时！";

@@ -22,6 +22,7 @@
 //   OpenHelp                "使用帮助" in the main window; the help window
 //   OpenPlanFromStats       "套餐设置" in the statistics window; the plan dialog
 //   OpenCycles              "各期统计" in the statistics window; the table of cycles
+//   OpenGuardFromStats      "连接保护" in the statistics window; the guards' settings
 //   ExportThroughSaveDialog "导出..." and a path typed into the system's save dialog
 //   WaitOwnedDialog         a modal dialog of the program other than the main window or a box
 // TraySteps.h     the tray

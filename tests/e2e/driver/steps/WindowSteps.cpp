@@ -85,6 +85,11 @@ HWND OpenCycles(const App& app, HWND stats) {
     return app.WaitDialog(kCyclesTitle, ids::kCyclesList);
 }
 
+HWND OpenGuardFromStats(const App& app, HWND stats) {
+    PressButton(Item(stats, ids::kGuard));
+    return app.WaitDialog(kGuardTitle, ids::kGuardSave);
+}
+
 HWND ExportThroughSaveDialog(const App& app, HWND stats, const std::string& path) {
     PressButton(Item(stats, ids::kExport));
     HWND save = WaitSaveDialog(app, stats);

@@ -26,6 +26,8 @@ HWND OpenHelp(const App& app, HWND main);
 // came.
 HWND OpenPlanFromStats(const App& app, HWND stats);
 HWND OpenCycles(const App& app, HWND stats);
+// The statistics window's "连接保护": the guards' settings, nullptr when none came.
+HWND OpenGuardFromStats(const App& app, HWND stats);
 
 // Presses "导出..." and saves to the path through the system's save dialog; returns the dialog,
 // which may still ask about an existing file. Ends the case when no save dialog came.
