@@ -35,6 +35,8 @@ public:
     virtual std::vector<ActiveConnection> ListConnections() { return {}; }
     // Nothing where the service gives no figures (before Windows 2000, Wine's own service).
     virtual std::optional<LinkStatistics> Statistics(RasHandle) { return std::nullopt; }
+    // Whether the service gives figures at all.
+    virtual bool HasStatistics() { return false; }
 };
 
 class Clock {

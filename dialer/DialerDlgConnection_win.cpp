@@ -22,6 +22,7 @@ void CDialerDlg::OnDial() {
     if (!ConfirmDialWithinPlan()) {
         return;
     }
+    m_redialer.Cancel();
     dialer::DialRequest request;
     request.entry = GetDlgItemText(IDC_ENTRY_COMBO).Str();
     request.user = GetDlgItemText(IDC_USER_EDIT).Str();
@@ -30,6 +31,7 @@ void CDialerDlg::OnDial() {
 }
 
 void CDialerDlg::OnHangUp() {
+    m_redialer.Cancel();
     m_connection.HangUp();
     // Every way out hangs up here: what could not be stored is shown before the window ends.
     ShowHeldNotices();
@@ -59,12 +61,17 @@ LRESULT CDialerDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
 LRESULT CDialerDlg::OnPowerBroadcast(WPARAM event) {
     switch (event) {
     case PBT_APMSUSPEND:
+        m_redialer.Cancel();
+        m_endCause = dialer::EndCause::Suspend;
         m_connection.OnSuspend();
+        m_endCause = dialer::EndCause::UserHangUp;
         break;
     case PBT_APMRESUMECRITICAL:
     case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMEAUTOMATIC:
+        m_endCause = dialer::EndCause::Suspend;
         m_connection.OnResume();
+        m_endCause = dialer::EndCause::UserHangUp;
         break;
     default:
         break;
@@ -77,6 +84,7 @@ void CDialerDlg::OnTimer(UINT_PTR nIDEvent) {
         m_connection.OnTick();
     } else if (nIDEvent == ID_TIMER_WATCH) {
         m_connection.OnWatch();
+        OnRedialTimer();
     }
     Default();
 }
@@ -85,6 +93,7 @@ void CDialerDlg::OnDestroy() {
     dialer::RasService::SetEventWindow(nullptr);
     KillTimer(ID_TIMER_SECONDS);
     KillTimer(ID_TIMER_WATCH);
+    m_countdown.Close();
     ::Shell_NotifyIconA(NIM_DELETE, &m_nid);
     Default();
 }
@@ -112,6 +121,7 @@ void CDialerDlg::ShowTickStatus(const std::string& text) {
     m_strStatus = CString(text);
     UpdateData(FALSE);
     OnPlanTick();
+    OnGuardTick();
 }
 
 void CDialerDlg::StartSecondsTimer() {
@@ -124,6 +134,7 @@ void CDialerDlg::StopSecondsTimer() {
 
 void CDialerDlg::ShowConnected() {
     OnPlanConnected();
+    OnGuardConnected();
     // Without an icon the window stays on screen: it is the only way back.
     if (AddTrayIcon()) {
         ShowWindow(SW_HIDE);
@@ -137,6 +148,7 @@ void CDialerDlg::ShowFollowing(const std::string& entry) {
         m_comboEntry.SetCurSel(index);
     }
     OnPlanConnected();
+    OnGuardConnected();
     AddTrayIcon();
 }
 

@@ -96,6 +96,10 @@ void CDialerDlg::OnPlanTick() {
         WarnWithBalloon(step.level, plan, used);
         return;
     }
+    if (step.warning == dialer::PlanWarning::HangUpNow) {
+        HangUpAtLimit();
+        return;
+    }
     m_bAskingAtLimit = true;
     PostMessage(WM_PLANASKLIMIT, static_cast<WPARAM>(m_nPlanConnection));
 }
@@ -124,9 +128,14 @@ bool CDialerDlg::ConfirmDialWithinPlan() {
     if (!plan::AsksBeforeDial(plan, used)) {
         return true;
     }
-    if (!AskYesNo(*this, plan::DialQuestion(plan, used).c_str())) {
+    // Where the plan hangs up at the allowance, No is the default: a stray Enter dials nothing.
+    const UINT defaultButton =
+        plan.atLimit == plan::LimitAction::HangUp ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
+    if (MessageBox(plan::DialQuestion(plan, used).c_str(), kNoticeCaption,
+                   MB_YESNO | MB_ICONQUESTION | defaultButton) != IDYES) {
         return false;
     }
+    m_bDialOverLimit = true; // for this connection only
     // The user dials knowing the allowance is used up: the limit's warning is given.
     plan::StoreWarnedLevel(m_settings, cycle, 100);
     return true;
@@ -145,7 +154,7 @@ void CDialerDlg::RefreshPlanTip(const plan::PlanSettings& plan, long long usedSe
     if (m_nid.hWnd == nullptr) {
         return; // no icon yet
     }
-    const std::string tip = dialer::PlanTrayTip(plan, usedSeconds);
+    const std::string tip = GuardTip(dialer::PlanTrayTip(plan, usedSeconds));
     if (tip == (m_strPlanTip.empty() ? std::string(dialer::kTrayTip) : m_strPlanTip)) {
         return;
     }
@@ -163,13 +172,20 @@ void CDialerDlg::WarnWithBalloon(int level, const plan::PlanSettings& plan, long
         return;
     }
     const plan::Balloon balloon = plan::WarningBalloon(level, plan, usedSeconds);
+    ShowBalloon(balloon.title, balloon.text, level >= 90 ? NIIF_WARNING : NIIF_INFO);
+}
+
+void CDialerDlg::ShowBalloon(const std::string& title, const std::string& text, DWORD flags) {
+    if (m_nid.hWnd == nullptr) {
+        return;
+    }
     NOTIFYICONDATAA nid = m_nid;
     nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
     nid.uFlags = NIF_INFO;
-    CopyText(nid.szInfoTitle, balloon.title);
-    CopyText(nid.szInfo, balloon.text);
+    CopyText(nid.szInfoTitle, title);
+    CopyText(nid.szInfo, text);
     nid.uTimeout = kBalloonTimeoutMs;
-    nid.dwInfoFlags = level >= 90 ? NIIF_WARNING : NIIF_INFO;
+    nid.dwInfoFlags = flags;
     ::Shell_NotifyIconA(NIM_MODIFY, &nid);
 }
 

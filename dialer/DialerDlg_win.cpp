@@ -75,6 +75,9 @@ BOOL CDialerDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
     case WM_UNSAVEDNOTICE:
         ShowHeldNotices();
         return TRUE;
+    case WM_GUARDANSWER:
+        OnGuardAnswer(wParam);
+        return TRUE;
     default:
         return CDialog::OnWndMsg(message, wParam, lParam, pResult);
     }
@@ -94,6 +97,7 @@ BOOL CDialerDlg::OnButtonClicked(UINT nID) {
         {ID_TRAY_RESTART, &CDialerDlg::OnRestart},
         {ID_TRAY_SHUT_DOWN, &CDialerDlg::OnShutDown},
         {IDC_PLAN_BUTTON, &CDialerDlg::OnPlanSettings},
+        {IDC_GUARD_BUTTON, &CDialerDlg::OnGuardSettings},
     };
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
@@ -212,6 +216,7 @@ HBRUSH CDialerDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 
 void CDialerDlg::OnShowStatistics() {
     CStatsDlg dlg;
+    dlg.SetTrafficFigures(m_ras.HasStatistics());
     dlg.DoModal();
 }
 

@@ -8,6 +8,7 @@
 
 #include "controls/ImageButton_win.h"
 #include "dialer/Connection.h"
+#include "dialer/Guards.h"
 #include "dialer/PlanWatch.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
@@ -17,6 +18,7 @@
 #include "store/ProfileStore.h"
 #include "store/RunningOwner.h"
 #include "store/SecretProtector.h"
+#include "windows/CountdownDlg_win.h"
 
 // What the main window works with. The application object makes these and keeps them alive
 // for as long as the window runs.
@@ -149,6 +151,22 @@ private:
     void StopSecondsTimer() override;
     void ShowConnected() override;
     void ShowFollowing(const std::string& entry) override;
+    void ConnectionEnded(bool dropped) override;
+    void DialFailed(unsigned error) override;
+
+    // The guards and the redial.
+    dialer::GuardTick GuardTickNow() const;
+    void OnGuardConnected();
+    void OnGuardTick();
+    void OnGuardAnswer(WPARAM answer);
+    void OnGuardSettings();
+    void OnRedialTimer();
+    void HangUpAtLimit();
+    // Hangs up as the button does, for a reason the status line then gives.
+    void HangUpFor(dialer::EndCause cause, const std::string& status);
+    std::string GuardTip(const std::string& planTip) const;
+    // A balloon of the tray icon; a shell without balloons ignores it.
+    void ShowBalloon(const std::string& title, const std::string& text, DWORD flags);
     void ReportUnsavedRecord(const std::string& message) override;
     // The notices not yet shown, oldest first.
     void ShowHeldNotices();
@@ -167,4 +185,12 @@ private:
     bool m_bTrayIconShown = false;         // the shell held the icon at the last add
     std::deque<std::string> m_heldNotices; // reported, not yet shown
     bool m_bShowingNotice = false;
+
+    dialer::GuardWatch m_guardWatch;
+    dialer::Redialer m_redialer;
+    CCountdownDlg m_countdown;
+    std::string m_strGuardHangUp; // the status text of a countdown that ran out
+    // Why the connection is being hung up here; a drop is told apart by the connection itself.
+    dialer::EndCause m_endCause = dialer::EndCause::UserHangUp;
+    bool m_bDialOverLimit = false; // the user dials knowing the allowance is used up
 };

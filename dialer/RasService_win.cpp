@@ -208,6 +208,10 @@ std::optional<LinkStatistics> RasService::Statistics(RasHandle handle) {
     return LinkStatistics{stats.dwBytesRcved, stats.dwBytesXmited, stats.dwConnectDuration};
 }
 
+bool RasService::HasStatistics() {
+    return Ras() != nullptr && Ras()->statistics != nullptr;
+}
+
 std::int64_t SystemClock::MonotonicMs() const {
     static const LONGLONG frequency = [] {
         LARGE_INTEGER value;

@@ -29,6 +29,7 @@ public:
     std::vector<std::string> ListEntries() override;
     std::vector<ActiveConnection> ListConnections() override;
     std::optional<LinkStatistics> Statistics(RasHandle handle) override;
+    bool HasStatistics() override;
 
 private:
     RASDIALFUNC m_notifier;
