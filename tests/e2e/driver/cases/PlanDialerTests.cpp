@@ -396,3 +396,28 @@ E2E_TEST(PlanDialer, AConnectionDialedElsewhereCountsInTheTip) {
         CHECK(IsWindowVisible(s.main));
     });
 }
+
+// With "立即挂断" the allowance ends the connection at once, a balloon says why, and the next
+// dial asks first, with No as the default answer.
+E2E_TEST(PlanDialer, HangingUpAtOnceAtTheAllowanceThenAskingBeforeTheNextDial) {
+    OnOwnShell([](SimulatedShell& shell) {
+        constexpr const char* kWhy = "本期套餐时长已用完，已按设置自动挂断";
+        Started s = StartConnected(
+            PlanFile(kAllowance - 3, true, std::string("AtLimit=HangUp\n") + WarnedLine(90)));
+        REQUIRE_MSG(WaitStatus(s.main, kWhy, ScaledMs(8000)), "status " + Describe(Status(s.main)));
+        CHECK_EQ(StoredRecordCount(), 2);
+        bool told = false;
+        for (const ShellRequest& balloon : shell.Balloons(s.main)) {
+            told = told || balloon.info == kWhy;
+        }
+        CHECK_MSG(told, "no balloon said why");
+
+        PressButton(Item(s.main, ids::kDial));
+        const std::optional<MessageBoxView> box = s.app.WaitMessageBox();
+        REQUIRE_MSG(box.has_value(), "the dial did not ask");
+        CHECK_EQ(box->buttons, std::vector<int>({IDYES, IDNO}));
+        CHECK_EQ(LOWORD(Ask(box->window, DM_GETDEFID)), IDNO);
+        REQUIRE(AnswerMessageBox(box->window, IDNO));
+        CHECK_EQ(RasCalls(s.app, "RasDialA"), 1);
+    });
+}
