@@ -81,3 +81,11 @@
 #define IDC_COUNTDOWN_STATIC 1072
 #define IDC_KEEP_ONLINE 1073
 #define IDC_HANG_UP_NOW 1074
+
+// The current cycle day by day: the statistics window's button and the chart window (its back
+// button is 1027 too). Numbered apart from the plan's and the guards' ids, which may still grow.
+#define IDD_CHART 156
+#define IDC_CHART_BUTTON 1080
+#define IDC_CHART_HEADING_STATIC 1081
+#define IDC_CHART_AREA 1082
+#define IDC_CHART_DAY_STATIC 1083

@@ -11,6 +11,7 @@
 #include "store/AnsiCodec_win.h"
 #include "store/SettingsFile.h"
 #include "store/SettingsPath_win.h"
+#include "windows/ChartDlg_win.h"
 #include "windows/CyclesDlg_win.h"
 #include "windows/CsvFile_win.h"
 #include "windows/GuardDlg_win.h"
@@ -45,6 +46,7 @@ BOOL CStatsDlg::OnButtonClicked(UINT nID) {
         {IDC_PLAN_BUTTON, &CStatsDlg::OnPlanSettings},
         {IDC_GUARD_BUTTON, &CStatsDlg::OnGuardSettings},
         {IDC_CYCLES_BUTTON, &CStatsDlg::OnShowCycles},
+        {IDC_CHART_BUTTON, &CStatsDlg::OnShowChart},
         {IDC_EXPORT_BUTTON, &CStatsDlg::OnExport},
     };
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
@@ -130,6 +132,7 @@ BOOL CStatsDlg::OnInitDialog() {
     DressImageButton(m_btnGuard, this, IDC_GUARD_BUTTON, IDI_HANG_UP,
                      "空闲、超时或定时自动挂断，断线自动重拨");
     DressImageButton(m_btnCycles, this, IDC_CYCLES_BUTTON, IDI_HANG_UP, "按计费周期查看上网时间");
+    DressImageButton(m_btnChart, this, IDC_CHART_BUTTON, IDI_STATISTICS, "按天查看本期上网时间");
     DressImageButton(m_btnExport, this, IDC_EXPORT_BUTTON, IDI_DIAL, "把上网记录导出为 CSV 文件");
 
     LoadRecords();
@@ -252,6 +255,13 @@ void CStatsDlg::OnShowCycles() {
     CCyclesDlg dlg(
         plan::UsageByCycle(view.records.connections, view.settings.firstDay, view.current),
         view.settings, this);
+    dlg.DoModal();
+}
+
+void CStatsDlg::OnShowChart() {
+    const store::SettingsFile& settings = *m_settings;
+    const PlanView view = ReadPlanView(settings, m_connections);
+    CChartDlg dlg(view.current, view.records.connections, view.settings, this);
     dlg.DoModal();
 }
 

@@ -45,6 +45,7 @@ public:
     void OnPlanSettings();
     void OnGuardSettings();
     void OnShowCycles();
+    void OnShowChart();
     void OnExport();
     // The reset button: the records cleared (when confirmed), then the cycle's line anew.
     void OnResetAndRecount();
@@ -71,6 +72,7 @@ private:
     CImageButton m_btnPlan;
     CImageButton m_btnGuard;
     CImageButton m_btnCycles;
+    CImageButton m_btnChart;
     CImageButton m_btnExport;
     CListCtrl m_list;
     stats::RowTable m_rows;

@@ -58,21 +58,23 @@ std::vector<std::string> RowOf(int i) {
 }
 
 // The focus starts on the first tab stop.
-// Under the list the current cycle's line and the plan's four buttons over the width of the three
-// record buttons below them.
+// Under the list the current cycle's line, the plan's two settings over the width of the three
+// record buttons, the cycles' views and the export in line with the record buttons, then the
+// record buttons.
 const DialogLayout kLayout{
     kStatsTemplate,
     291,
-    241,
-    {{ids::kReturn, "Button", "返回主界面", {199, 209, 280, 234}, TabStop::Yes},
-     {ids::kReset, "Button", "数据复位", {114, 209, 195, 234}, TabStop::Yes},
-     {ids::kTotal, "Button", "数据统计", {28, 209, 109, 234}, TabStop::Yes},
+    271,
+    {{ids::kReturn, "Button", "返回主界面", {199, 239, 280, 264}, TabStop::Yes},
+     {ids::kReset, "Button", "数据复位", {114, 239, 195, 264}, TabStop::Yes},
+     {ids::kTotal, "Button", "数据统计", {28, 239, 109, 264}, TabStop::Yes},
      {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes},
      {ids::kCycleLine, "Static", nullptr, {9, 158, 279, 176}, TabStop::No},
-     {ids::kPlan, "Button", "套餐设置", {28, 179, 88, 204}, TabStop::Yes},
-     {ids::kGuard, "Button", "连接保护", {92, 179, 152, 204}, TabStop::Yes},
-     {ids::kCycles, "Button", "各期统计", {156, 179, 216, 204}, TabStop::Yes},
-     {ids::kExport, "Button", "导出...", {220, 179, 280, 204}, TabStop::Yes}},
+     {ids::kPlan, "Button", "套餐设置", {28, 179, 152, 204}, TabStop::Yes},
+     {ids::kGuard, "Button", "连接保护", {156, 179, 280, 204}, TabStop::Yes},
+     {ids::kCycles, "Button", "各期统计", {28, 209, 109, 234}, TabStop::Yes},
+     {ids::kChart, "Button", "本期图表", {114, 209, 195, 234}, TabStop::Yes},
+     {ids::kExport, "Button", "导出...", {199, 209, 280, 234}, TabStop::Yes}},
     ids::kReturn};
 
 // The guards' settings as the statistics window opens them, with the service's traffic figures:

@@ -68,6 +68,13 @@ inline constexpr int kGuardSave = 1071;
 inline constexpr int kCountdownText = 1072;
 inline constexpr int kKeepOnline = 1073;
 inline constexpr int kHangUpNow = 1074;
+
+// The current cycle day by day: the statistics window's button and the chart window (its back
+// button is 1027 too): the line over the chart, the drawn chart, the chosen day's line.
+inline constexpr int kChart = 1080;
+inline constexpr int kChartHeading = 1081;
+inline constexpr int kChartArea = 1082;
+inline constexpr int kChartDay = 1083;
 } // namespace ids
 
 // The main window's image buttons in the order they are dressed, with their tooltips.
@@ -97,6 +104,8 @@ inline constexpr unsigned kGuardTemplate = 152;
 // Modeless, top-most, owned by no window, not activated when it opens.
 inline constexpr const char* kCountdownTitle = "连接保护";
 inline constexpr unsigned kCountdownTemplate = 153;
+inline constexpr const char* kChartTitle = "本期图表";
+inline constexpr unsigned kChartTemplate = 156;
 
 // ---- resources ----
 
@@ -264,6 +273,13 @@ inline std::string LimitQuestion(int hours, long long usedSeconds, const char* a
 }
 inline constexpr const char* kAskHangUp = "现在挂断连接吗？";
 inline constexpr const char* kAskDial = "仍然要拨号上网吗？";
+// The chart window's line for a day with connections: "12月9日：上网 2小时15分，3 次连接", today
+// marked "12月9日（今天）：……".
+inline std::string ChartDayLine(int month, int day, bool today, long long seconds,
+                                int connections) {
+    return std::to_string(month) + "月" + std::to_string(day) + "日" + (today ? "（今天）" : "") +
+           "：上网 " + HoursMinutes(seconds) + "，" + std::to_string(connections) + " 次连接";
+}
 
 // The help window's whole text: six lines joined by "\r\n", two of them bare line feeds.
 // clang-format off
