@@ -112,7 +112,7 @@ FieldValue ReadHoursField(std::string_view typed) {
 
 FieldValue ReadFirstDayField(std::string_view typed) {
     return Field(WholeNumberIn(typed, kMinFirstDay, kMaxFirstDay),
-                 "每期起始日请输入 1 到 28 之间的整数。");
+                 "每期起始日请输入 1 到 31 之间的整数（月份没有这一天时从月末开始）。");
 }
 
 PlanSettings LoadPlanSettings(const store::ProfileStore& settings) {

@@ -18,7 +18,7 @@ enum class LimitAction { Warn, Ask, HangUp };
 
 struct PlanSettings {
     int hours = 0;    // per billing cycle; 0 = no allowance
-    int firstDay = 1; // of the month, 1-28
+    int firstDay = 1; // of the month, 1-31
     LimitAction atLimit = LimitAction::Ask;
 
     bool HasAllowance() const { return hours > 0; }

@@ -46,14 +46,18 @@ INSTANTIATE_TEST_SUITE_P(Typed, HoursFieldTest,
                                            FieldCase{"0x10", false, 0}, FieldCase{"十", false, 0},
                                            FieldCase{"99999999999999999999999", false, 0}));
 
-TEST(FirstDayFieldTest, AcceptsDays1To28) {
+TEST(FirstDayFieldTest, AcceptsDays1To31) {
     EXPECT_EQ(ReadFirstDayField("1").value, 1);
     EXPECT_EQ(ReadFirstDayField(" 28").value, 28);
     EXPECT_EQ(ReadFirstDayField("１５").value, 15);
-    for (const char* bad : {"", "0", "29", "31", "-3", "x"}) {
+    EXPECT_EQ(ReadFirstDayField("29").value, 29);
+    EXPECT_EQ(ReadFirstDayField("31").value, 31);
+    for (const char* bad : {"", "0", "32", "-3", "x"}) {
         const FieldValue field = ReadFirstDayField(bad);
         EXPECT_FALSE(field.valid) << bad;
-        EXPECT_EQ(field.message, "每期起始日请输入 1 到 28 之间的整数。") << bad;
+        EXPECT_EQ(field.message,
+                  "每期起始日请输入 1 到 31 之间的整数（月份没有这一天时从月末开始）。")
+            << bad;
     }
 }
 
@@ -115,7 +119,7 @@ TEST(PlanSettingsTest, TheActionAtTheLimitKeepsTheOlderKeyInStep) {
 
 TEST(PlanSettingsTest, HandEditedValuesOutOfRangeReadAsTheDefaults) {
     const PlanSettings plan = LoadPlanSettings(
-        store::IniDocument("[Plan]\r\nHours=745\r\nFirstDay=31\r\nAskAtLimit=no\r\n"));
+        store::IniDocument("[Plan]\r\nHours=745\r\nFirstDay=32\r\nAskAtLimit=no\r\n"));
     EXPECT_EQ(plan.hours, 0);
     EXPECT_EQ(plan.firstDay, 1);
     EXPECT_EQ(plan.atLimit, LimitAction::Ask);
