@@ -51,7 +51,8 @@ long long CDialerDlg::PlanUsedSeconds(const plan::PlanSettings& plan) const {
     if (Mode() == 2 && m_planWatch.Loaded()) {
         return m_planWatch.Used(RunningSecondsIn(m_planWatch.CycleNow()));
     }
-    return dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), CurrentCycle(plan));
+    return dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), CurrentCycle(plan),
+                                      plan);
 }
 
 // The log is read here, once a connection (and again when the plan changes, the records are
@@ -62,9 +63,10 @@ void CDialerDlg::LoadPlanWatch(const plan::PlanSettings& plan) {
         m_planWatch.Load(plan, cycle, 0, 0);
         return;
     }
-    m_planWatch.Load(plan, cycle,
-                     dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), cycle),
-                     plan::LoadWarnedLevel(m_settings, cycle));
+    m_planWatch.Load(
+        plan, cycle,
+        dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), cycle, plan),
+        plan::LoadWarnedLevel(m_settings, cycle));
 }
 
 void CDialerDlg::OnPlanConnected() {
@@ -124,7 +126,7 @@ bool CDialerDlg::ConfirmDialWithinPlan() {
     }
     const plan::Cycle cycle = CurrentCycle(plan);
     const long long used =
-        dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), cycle);
+        dialer::CycleRecordSeconds(store::ReadConnectionRecords(m_settings), cycle, plan);
     if (!plan::AsksBeforeDial(plan, used)) {
         return true;
     }
@@ -171,7 +173,9 @@ void CDialerDlg::WarnWithBalloon(int level, const plan::PlanSettings& plan, long
     if (m_nid.hWnd == nullptr) {
         return;
     }
-    const plan::Balloon balloon = plan::WarningBalloon(level, plan, usedSeconds);
+    const store::LocalTime now = m_clock.LocalNow();
+    const plan::Balloon balloon = plan::WarningBalloon(
+        level, plan, usedSeconds, m_planWatch.CycleNow(), plan::Date{now.year, now.month, now.day});
     ShowBalloon(balloon.title, balloon.text, level >= 90 ? NIIF_WARNING : NIIF_INFO);
 }
 

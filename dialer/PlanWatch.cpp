@@ -10,8 +10,9 @@ std::string PlanTrayTip(const plan::PlanSettings& plan, long long usedSeconds) {
     return kTrayTip + plan::TrayTipLine(plan, usedSeconds);
 }
 
-long long CycleRecordSeconds(const std::vector<std::string>& records, const plan::Cycle& cycle) {
-    return plan::UsageIn(cycle, plan::ReadConnections(records).connections).seconds;
+long long CycleRecordSeconds(const std::vector<std::string>& records, const plan::Cycle& cycle,
+                             const plan::PlanSettings& plan) {
+    return plan::UsageIn(cycle, plan::ReadConnections(records).connections, plan).Used();
 }
 
 PlanStep NextPlanStep(const plan::PlanSettings& plan, long long usedSeconds, int warnedLevel,
@@ -44,6 +45,10 @@ void PlanWatch::Load(const plan::PlanSettings& plan, const plan::Cycle& cycle,
     m_cycle = cycle;
     m_nRecordSeconds = recordSeconds;
     m_nWarnedLevel = warnedLevel;
+}
+
+long long PlanWatch::Used(long long runningSeconds) const {
+    return m_nRecordSeconds + plan::BilledSeconds(runningSeconds, m_plan.BillingSeconds());
 }
 
 PlanStep PlanWatch::Step(long long runningSeconds) {

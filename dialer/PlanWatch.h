@@ -18,8 +18,10 @@ inline constexpr const char* kTrayTip = "拨号网络计时器";
 // The tray tip: the program's name, and with an allowance what remains of the cycle.
 std::string PlanTrayTip(const plan::PlanSettings& plan, long long usedSeconds);
 
-// The seconds the stored records spent in the cycle.
-long long CycleRecordSeconds(const std::vector<std::string>& records, const plan::Cycle& cycle);
+// The cycle's time as the plan counts it from the stored records (each one's part rounded as
+// the ISP counts) and the time the user entered as used elsewhere.
+long long CycleRecordSeconds(const std::vector<std::string>& records, const plan::Cycle& cycle,
+                             const plan::PlanSettings& plan);
 
 // At 100 % the plan's action: a balloon, the question whether to hang up, or a hang-up at once.
 enum class PlanWarning { None, Balloon, HangUpQuestion, HangUpNow };
@@ -35,8 +37,8 @@ struct PlanStep {
 PlanStep NextPlanStep(const plan::PlanSettings& plan, long long usedSeconds, int warnedLevel,
                       bool overLimitAllowed = false);
 
-// One cycle as a connection sees it: the plan, what the cycle's records hold and the level
-// already warned.
+// One cycle as a connection sees it: the plan, what the cycle's records hold (as
+// CycleRecordSeconds counts it) and the level already warned.
 class PlanWatch {
 public:
     void Load(const plan::PlanSettings& plan, const plan::Cycle& cycle, long long recordSeconds,
@@ -53,8 +55,8 @@ public:
     void AllowOverLimit(bool allowed) { m_bOverLimitAllowed = allowed; }
     bool OverLimitAllowed() const { return m_bOverLimitAllowed; }
 
-    // The cycle's time with the running connection's seconds in it.
-    long long Used(long long runningSeconds) const { return m_nRecordSeconds + runningSeconds; }
+    // The cycle's time with the running connection's seconds in it, rounded as the records are.
+    long long Used(long long runningSeconds) const;
 
     // The warning due with the running connection's seconds in the cycle; its level counts as
     // warned from here on, so each comes once.

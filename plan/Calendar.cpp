@@ -11,6 +11,18 @@ long long FloorDiv(long long a, long long b) {
     return a / b - (a % b < 0 ? 1 : 0);
 }
 
+// The day a cycle begins in the month: its first day, or the month's last day when shorter.
+Date CycleStartIn(int year, int month, int firstDay) {
+    return Date{year, month, std::min(firstDay, DaysInMonth(year, month))};
+}
+
+// The cycle's start `months` months after (before, when negative) the month.
+Date CycleStartMonthsOn(int year, int month, int months, int firstDay) {
+    const int index = year * 12 + (month - 1) + months;
+    return CycleStartIn(static_cast<int>(FloorDiv(index, 12)),
+                        static_cast<int>(index - FloorDiv(index, 12) * 12) + 1, firstDay);
+}
+
 } // namespace
 
 bool operator==(const Date& a, const Date& b) {
@@ -136,13 +148,11 @@ bool operator==(const Cycle& a, const Cycle& b) {
 
 Cycle CycleOf(const Date& date, int firstDay) {
     firstDay = std::clamp(firstDay, kMinFirstDay, kMaxFirstDay);
-    Date first{date.year, date.month, firstDay};
-    if (date.day < firstDay) {
-        first.month = date.month == 1 ? 12 : date.month - 1;
-        first.year = date.month == 1 ? date.year - 1 : date.year;
+    Date first = CycleStartIn(date.year, date.month, firstDay);
+    if (date.day < first.day) {
+        first = CycleStartMonthsOn(date.year, date.month, -1, firstDay);
     }
-    Date next{first.year, first.month == 12 ? 1 : first.month + 1, firstDay};
-    next.year = first.month == 12 ? first.year + 1 : first.year;
+    const Date next = CycleStartMonthsOn(first.year, first.month, 1, firstDay);
     return Cycle{first, DateOfDay(DayNumber(next) - 1)};
 }
 

@@ -51,10 +51,12 @@ std::optional<std::array<int, 3>> ThreeNumbers(std::string_view text, char separ
                                                const std::array<std::size_t, 3>& maxDigits);
 
 inline constexpr int kMinFirstDay = 1;
-inline constexpr int kMaxFirstDay = 28; // every month has it
+inline constexpr int kMaxFirstDay = 31;
 
 // A billing cycle: from its first day 00:00 to the end of its last day. With first day 1 it is
-// the calendar month; with 15 it runs from the 15th to the 14th of the next month.
+// the calendar month; with 15 it runs from the 15th to the 14th of the next month. A first day
+// the month does not have (29-31) is the month's last day there: from the 31st, cycles begin on
+// 1-31, 2-28 (2-29 in a leap year), 3-31, 4-30 ...
 struct Cycle {
     Date first;
     Date last;
@@ -64,7 +66,7 @@ struct Cycle {
 };
 bool operator==(const Cycle& a, const Cycle& b);
 
-// The cycle holding the date. A first day outside 1-28 is taken as the nearest of them.
+// The cycle holding the date. A first day outside 1-31 is taken as the nearest of them.
 Cycle CycleOf(const Date& date, int firstDay);
 Cycle CycleAfter(const Cycle& cycle, int firstDay);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "plan/Budget.h"
+
 namespace plan {
 
 namespace {
@@ -15,6 +17,24 @@ std::string RemainingPhrase(const PlanSettings& plan, long long usedSeconds) {
 
 std::string AllowancePhrase(const PlanSettings& plan) {
     return "套餐 " + std::to_string(plan.hours) + "小时";
+}
+
+// The projection in whole hours (rounded down), then what each day may use or that nothing
+// remains, joined by `separator`.
+std::string PacePhrase(const PlanSettings& plan, const Cycle& cycle, const Date& today,
+                       long long usedSeconds, const char* separator) {
+    std::string phrase;
+    if (const auto projected = ProjectedSeconds(cycle, today, usedSeconds)) {
+        phrase = "按目前速度本期将用 " + std::to_string(*projected / 3600) + "小时" + separator;
+    }
+    if (const auto daily = DailyBudgetSeconds(plan, cycle, today, usedSeconds)) {
+        return phrase + "今后每天可用 " + HoursMinutes(*daily);
+    }
+    return phrase + "本期套餐已用完";
+}
+
+std::string Yuan(long long cents) {
+    return FormatCents(cents) + " 元";
 }
 
 } // namespace
@@ -47,27 +67,90 @@ std::string CycleDates(const Cycle& cycle) {
     return text;
 }
 
-std::string CycleLine(const Cycle& cycle, const PlanSettings& plan, long long usedSeconds) {
+std::string CycleLine(const Cycle& cycle, const PlanSettings& plan, long long usedSeconds,
+                      const Date& today) {
     char dates[64];
     std::snprintf(dates, sizeof dates, "本期（%d月%d日—%d月%d日）", cycle.first.month,
                   cycle.first.day, cycle.last.month, cycle.last.day);
     std::string line = dates + std::string("已上网 ") + HoursMinutes(usedSeconds);
     if (plan.HasAllowance()) {
         line += "，" + AllowancePhrase(plan) + "，" + RemainingPhrase(plan, usedSeconds) + "（" +
-                std::to_string(SharePercent(plan, usedSeconds)) + "%）";
+                std::to_string(SharePercent(plan, usedSeconds)) + "%）；" +
+                PacePhrase(plan, cycle, today, usedSeconds, "；");
+    }
+    if (plan.HasCost()) {
+        line += "；本期费用约 " + Yuan(CostCents(plan, usedSeconds));
     }
     return line;
+}
+
+std::vector<CycleColumn> CycleColumns(const std::vector<CycleUsage>& table,
+                                      const PlanSettings& plan) {
+    std::vector<CycleColumn> columns = {CycleColumn::Cycle, CycleColumn::Connections,
+                                        CycleColumn::Used, CycleColumn::Share};
+    if (std::any_of(table.begin(), table.end(),
+                    [](const CycleUsage& usage) { return usage.elsewhere > 0; })) {
+        columns.push_back(CycleColumn::Elsewhere);
+    }
+    if (plan.HasCost()) {
+        columns.push_back(CycleColumn::Cost);
+    }
+    return columns;
+}
+
+const char* CycleHeading(CycleColumn column) {
+    switch (column) {
+    case CycleColumn::Cycle:
+        return "计费周期";
+    case CycleColumn::Connections:
+        return "连接次数";
+    case CycleColumn::Used:
+        return "上网时间";
+    case CycleColumn::Share:
+        return "占套餐";
+    case CycleColumn::Elsewhere:
+        return "含其他地方";
+    case CycleColumn::Cost:
+        break;
+    }
+    return "费用（元）";
 }
 
 CycleCells CycleRow(const CycleUsage& usage, const PlanSettings& plan) {
     CycleCells cells{CycleDates(usage.cycle),
                      std::to_string(usage.connections),
-                     HoursMinutes(usage.seconds),
+                     HoursMinutes(usage.Used()),
+                     {},
+                     {},
                      {}};
     if (plan.HasAllowance()) {
-        cells.share = std::to_string(SharePercent(plan, usage.seconds)) + "%";
+        cells.share = std::to_string(SharePercent(plan, usage.Used())) + "%";
+    }
+    if (usage.elsewhere > 0) {
+        cells.elsewhere = HoursMinutes(usage.elsewhere);
+    }
+    if (plan.HasCost()) {
+        cells.cost = FormatCents(CostCents(plan, usage.Used()));
     }
     return cells;
+}
+
+const std::string& CycleCell(const CycleCells& cells, CycleColumn column) {
+    switch (column) {
+    case CycleColumn::Cycle:
+        return cells.cycle;
+    case CycleColumn::Connections:
+        return cells.connections;
+    case CycleColumn::Used:
+        return cells.used;
+    case CycleColumn::Share:
+        return cells.share;
+    case CycleColumn::Elsewhere:
+        return cells.elsewhere;
+    case CycleColumn::Cost:
+        break;
+    }
+    return cells.cost;
 }
 
 std::string TrayTipLine(const PlanSettings& plan, long long usedSeconds) {
@@ -77,14 +160,19 @@ std::string TrayTipLine(const PlanSettings& plan, long long usedSeconds) {
     return "\n本期" + RemainingPhrase(plan, usedSeconds);
 }
 
-Balloon WarningBalloon(int level, const PlanSettings& plan, long long usedSeconds) {
+Balloon WarningBalloon(int level, const PlanSettings& plan, long long usedSeconds,
+                       const Cycle& cycle, const Date& today) {
     if (level >= 100) {
         return {"本期套餐时间已经用完", "本期" + AllowancePhrase(plan) + "已经用完，已上网 " +
                                             HoursMinutes(usedSeconds) + "，继续上网将超出套餐。"};
     }
-    return {"本期套餐时间已用 " + std::to_string(level) + "%",
-            "本期" + AllowancePhrase(plan) + "，已上网 " + HoursMinutes(usedSeconds) + "，" +
-                RemainingPhrase(plan, usedSeconds) + "。"};
+    Balloon balloon{"本期套餐时间已用 " + std::to_string(level) + "%",
+                    "本期" + AllowancePhrase(plan) + "，已上网 " + HoursMinutes(usedSeconds) +
+                        "，" + RemainingPhrase(plan, usedSeconds) + "。"};
+    if (level == 80) {
+        balloon.text += PacePhrase(plan, cycle, today, usedSeconds, "，") + "。";
+    }
+    return balloon;
 }
 
 std::string HangUpQuestion(const PlanSettings& plan, long long usedSeconds) {

@@ -1,6 +1,7 @@
 #include "plan/Usage.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 
 #include "store/ConnectionRecord.h"
@@ -62,6 +63,19 @@ long long SecondsIn(const Cycle& cycle, const Connection& connection) {
     return to > from ? to - from : 0;
 }
 
+long long BilledSeconds(long long seconds, long long unitSeconds) {
+    if (seconds <= 0 || unitSeconds <= 1) {
+        return std::max(seconds, 0LL);
+    }
+    const long long units = seconds / unitSeconds + (seconds % unitSeconds != 0 ? 1 : 0);
+    return units > LLONG_MAX / unitSeconds ? LLONG_MAX : units * unitSeconds;
+}
+
+long long BilledSecondsIn(const Cycle& cycle, const Connection& connection,
+                          const PlanSettings& plan) {
+    return BilledSeconds(SecondsIn(cycle, connection), plan.BillingSeconds());
+}
+
 bool BelongsTo(const Cycle& cycle, const Connection& connection) {
     if (connection.end == connection.start) {
         return connection.start >= cycle.Begin() && connection.start < cycle.End();
@@ -69,19 +83,22 @@ bool BelongsTo(const Cycle& cycle, const Connection& connection) {
     return SecondsIn(cycle, connection) > 0;
 }
 
-CycleUsage UsageIn(const Cycle& cycle, const std::vector<Connection>& connections) {
+CycleUsage UsageIn(const Cycle& cycle, const std::vector<Connection>& connections,
+                   const PlanSettings& plan) {
     CycleUsage usage{cycle};
     for (const Connection& connection : connections) {
         if (BelongsTo(cycle, connection)) {
             ++usage.connections;
-            usage.seconds += SecondsIn(cycle, connection);
+            usage.seconds += BilledSecondsIn(cycle, connection, plan);
         }
     }
+    usage.elsewhere = ElsewhereSeconds(plan, cycle);
     return usage;
 }
 
-std::vector<CycleUsage> UsageByCycle(const std::vector<Connection>& connections, int firstDay,
-                                     const Cycle& current) {
+std::vector<CycleUsage> UsageByCycle(const std::vector<Connection>& connections,
+                                     const PlanSettings& plan, const Cycle& current) {
+    const int firstDay = plan.firstDay;
     std::map<long long, CycleUsage> byBegin;
     byBegin.emplace(current.Begin(), CycleUsage{current});
     for (const Connection& connection : connections) {
@@ -92,12 +109,17 @@ std::vector<CycleUsage> UsageByCycle(const std::vector<Connection>& connections,
         while (BelongsTo(cycle, connection)) {
             CycleUsage& usage = byBegin.try_emplace(cycle.Begin(), CycleUsage{cycle}).first->second;
             ++usage.connections;
-            usage.seconds += SecondsIn(cycle, connection);
+            usage.seconds += BilledSecondsIn(cycle, connection, plan);
             if (connection.end <= cycle.End()) {
                 break;
             }
             cycle = CycleAfter(cycle, firstDay);
         }
+    }
+    for (const Correction& correction : plan.corrections) {
+        const Cycle cycle = CycleOf(correction.cycleFirst, firstDay);
+        byBegin.try_emplace(cycle.Begin(), CycleUsage{cycle}).first->second.elsewhere +=
+            correction.minutes * 60LL;
     }
     std::vector<CycleUsage> table;
     table.reserve(byBegin.size());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plan/Calendar.h"
+#include "plan/PlanSettings.h"
 
 namespace plan {
 
@@ -38,21 +39,36 @@ Connection RunningConnection(const store::LocalTime& now, long long seconds);
 // The part of the connection that lies in the cycle.
 long long SecondsIn(const Cycle& cycle, const Connection& connection);
 
+// Seconds as the ISP counts them: rounded up to whole units of unitSeconds (0 stays 0).
+long long BilledSeconds(long long seconds, long long unitSeconds);
+
+// The part of the connection in the cycle as the plan counts it. A connection across the start
+// of a cycle is counted in each cycle for its part there, each part rounded up on its own: the
+// ISP's bill of each month holds the minutes begun in it.
+long long BilledSecondsIn(const Cycle& cycle, const Connection& connection,
+                          const PlanSettings& plan);
+
 // A connection belongs to every cycle it ran in; one of 0 seconds to the cycle of its moment.
 bool BelongsTo(const Cycle& cycle, const Connection& connection);
 
 struct CycleUsage {
     Cycle cycle;
-    int connections = 0; // a connection split between cycles counts in each
-    long long seconds = 0;
+    int connections = 0;     // a connection split between cycles counts in each
+    long long seconds = 0;   // of the connections, as the plan counts them
+    long long elsewhere = 0; // the user's correction: time used elsewhere
+
+    long long Used() const { return seconds + elsewhere; }
 };
 
-// One cycle, e.g. the current one. While connected, add SecondsIn(cycle, running).
-CycleUsage UsageIn(const Cycle& cycle, const std::vector<Connection>& connections);
+// One cycle, e.g. the current one, as the plan counts it; without a plan to the second and
+// without corrections. While connected, add BilledSecondsIn(cycle, running, plan).
+CycleUsage UsageIn(const Cycle& cycle, const std::vector<Connection>& connections,
+                   const PlanSettings& plan = {});
 
-// Every cycle with a connection, and the current one even when empty, newest first. Work per
-// connection is bounded by the cycles it spans: at most about 900 for the largest count.
-std::vector<CycleUsage> UsageByCycle(const std::vector<Connection>& connections, int firstDay,
-                                     const Cycle& current);
+// Every cycle with a connection or a correction, and the current one even when empty, newest
+// first, in the plan's cycles. Work per connection is bounded by the cycles it spans: at most
+// about 900 for the largest count.
+std::vector<CycleUsage> UsageByCycle(const std::vector<Connection>& connections,
+                                     const PlanSettings& plan, const Cycle& current);
 
 } // namespace plan

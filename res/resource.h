@@ -63,6 +63,18 @@
 #define IDC_PLAN_WARN_RADIO 1059
 #define IDC_PLAN_ASK_RADIO 1060
 #define IDC_PLAN_HANG_UP_RADIO 1061
+// How the ISP counts (one group, the unit's minutes beside the third), the time used elsewhere
+// in the current cycle, and the cost: the fee, the hour's price and how extra time is charged
+#define IDC_PLAN_BILL_SECOND_RADIO 1090
+#define IDC_PLAN_BILL_MINUTE_RADIO 1091
+#define IDC_PLAN_BILL_UNIT_RADIO 1092
+#define IDC_PLAN_UNIT_EDIT 1093
+#define IDC_PLAN_ELSEWHERE_HOURS_EDIT 1094
+#define IDC_PLAN_ELSEWHERE_MINUTES_EDIT 1095
+#define IDC_PLAN_FEE_EDIT 1096
+#define IDC_PLAN_HOUR_PRICE_EDIT 1097
+#define IDC_PLAN_STARTED_HOUR_RADIO 1098
+#define IDC_PLAN_PRO_RATA_RADIO 1099
 
 // The connection guards: their settings dialog (opened by the statistics window's button and
 // the tray menus' command of the same id) and the countdown before a guard hangs up

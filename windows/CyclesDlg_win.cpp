@@ -6,7 +6,22 @@
 
 namespace {
 // Pixels: the cycle column holds "2026年12月15日—2027年1月14日".
-constexpr int kColumnWidths[4] = {200, 70, 90, 60};
+int ColumnWidth(plan::CycleColumn column) {
+    switch (column) {
+    case plan::CycleColumn::Cycle:
+        return 200;
+    case plan::CycleColumn::Connections:
+        return 70;
+    case plan::CycleColumn::Used:
+        return 90;
+    case plan::CycleColumn::Share:
+        return 60;
+    case plan::CycleColumn::Elsewhere:
+    case plan::CycleColumn::Cost:
+        break;
+    }
+    return 80;
+}
 } // namespace
 
 CCyclesDlg::CCyclesDlg(std::vector<plan::CycleUsage> usage, const plan::PlanSettings& plan,
@@ -37,9 +52,10 @@ BOOL CCyclesDlg::OnInitDialog() {
     DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "返回时间统计");
 
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    for (int column = 0; column < 4; ++column) {
-        m_list.InsertColumn(column, plan::kCycleHeadings[column],
-                            column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT, kColumnWidths[column]);
+    const std::vector<plan::CycleColumn> columns = plan::CycleColumns(m_usage, m_plan);
+    for (std::size_t column = 0; column < columns.size(); ++column) {
+        m_list.InsertColumn(static_cast<int>(column), plan::CycleHeading(columns[column]),
+                            column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT, ColumnWidth(columns[column]));
     }
     m_list.SetRedraw(FALSE);
     int row = 0;
@@ -48,9 +64,10 @@ BOOL CCyclesDlg::OnInitDialog() {
         if (m_list.InsertItem(row, cells.cycle.c_str()) < 0) {
             break;
         }
-        m_list.SetItemText(row, 1, cells.connections.c_str());
-        m_list.SetItemText(row, 2, cells.used.c_str());
-        m_list.SetItemText(row, 3, cells.share.c_str());
+        for (std::size_t column = 1; column < columns.size(); ++column) {
+            m_list.SetItemText(row, static_cast<int>(column),
+                               plan::CycleCell(cells, columns[column]).c_str());
+        }
         ++row;
     }
     m_list.SetRedraw(TRUE);

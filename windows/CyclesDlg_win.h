@@ -13,7 +13,8 @@
 #include "res/resource.h"
 
 // The table of billing cycles, newest first: the cycle, its connections, the time used and,
-// with an allowance, the share of it. Shows what the statistics window hands it.
+// with an allowance, the share of it; the time used elsewhere when a cycle has some, the cost
+// with a fee or a price. Shows what the statistics window hands it.
 class CCyclesDlg : public CDialog {
 public:
     CCyclesDlg(std::vector<plan::CycleUsage> usage, const plan::PlanSettings& plan,

@@ -1,6 +1,8 @@
 #include "windows/PlanDlg_win.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "framework/WinApp.h"
 #include "plan/PlanSettings.h"
@@ -12,15 +14,73 @@ constexpr const char* kNotSaved = "套餐设置没有保存：设置文件无法
 // Longer than any number the fields take, short enough to keep typing sane.
 constexpr int kFieldChars = 16;
 
-struct LimitChoice {
-    plan::LimitAction action;
+// One radio button of a set of choices.
+template <typename Value> struct Choice {
+    Value value;
     int radioId;
 };
-constexpr LimitChoice kLimitChoices[] = {
+constexpr Choice<plan::LimitAction> kLimitChoices[] = {
     {plan::LimitAction::Warn, IDC_PLAN_WARN_RADIO},
     {plan::LimitAction::Ask, IDC_PLAN_ASK_RADIO},
     {plan::LimitAction::HangUp, IDC_PLAN_HANG_UP_RADIO},
 };
+constexpr Choice<plan::Billing> kBillingChoices[] = {
+    {plan::Billing::PerSecond, IDC_PLAN_BILL_SECOND_RADIO},
+    {plan::Billing::PerMinute, IDC_PLAN_BILL_MINUTE_RADIO},
+    {plan::Billing::PerUnit, IDC_PLAN_BILL_UNIT_RADIO},
+};
+constexpr Choice<plan::Overage> kOverageChoices[] = {
+    {plan::Overage::PerStartedHour, IDC_PLAN_STARTED_HOUR_RADIO},
+    {plan::Overage::ProRata, IDC_PLAN_PRO_RATA_RADIO},
+};
+
+// Checking a radio button also gives it the group's tab stop.
+template <typename Value, std::size_t N>
+void CheckChoice(const CWnd& dialog, const Choice<Value> (&choices)[N], Value value) {
+    for (const Choice<Value>& choice : choices) {
+        dialog.SendDlgItemMessage(choice.radioId, BM_SETCHECK,
+                                  choice.value == value ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+template <typename Value, std::size_t N>
+Value CheckedChoice(const CWnd& dialog, const Choice<Value> (&choices)[N], Value fallback) {
+    for (const Choice<Value>& choice : choices) {
+        if (dialog.SendDlgItemMessage(choice.radioId, BM_GETCHECK) == BST_CHECKED) {
+            return choice.value;
+        }
+    }
+    return fallback;
+}
+
+// The fields in the order they are read (and the first bad one refused); the unit's minutes
+// only when that choice is checked.
+enum Field { Hours, FirstDay, Unit, ElsewhereHours, ElsewhereMinutes, Fee, HourPrice, kFieldCount };
+struct FieldReader {
+    int id;
+    plan::FieldValue (*read)(std::string_view typed);
+};
+constexpr FieldReader kFields[kFieldCount] = {
+    {IDC_PLAN_HOURS_EDIT, &plan::ReadHoursField},
+    {IDC_PLAN_FIRST_DAY_EDIT, &plan::ReadFirstDayField},
+    {IDC_PLAN_UNIT_EDIT, &plan::ReadUnitMinutesField},
+    {IDC_PLAN_ELSEWHERE_HOURS_EDIT, &plan::ReadElsewhereHoursField},
+    {IDC_PLAN_ELSEWHERE_MINUTES_EDIT, &plan::ReadElsewhereMinutesField},
+    {IDC_PLAN_FEE_EDIT, &plan::ReadFeeField},
+    {IDC_PLAN_HOUR_PRICE_EDIT, &plan::ReadHourPriceField},
+};
+
+// No fee shows as "0", as no allowance does.
+std::string MoneyShown(int cents) {
+    return cents == 0 ? std::string("0") : plan::FormatCents(cents);
+}
+
+// The cycle that holds today with cycles from firstDay.
+plan::Cycle CycleToday(int firstDay) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return plan::CycleOf(plan::Date{now.wYear, now.wMonth, now.wDay}, firstDay);
+}
 } // namespace
 
 CPlanDlg::CPlanDlg(store::ProfileStore& settings, CWnd* pParent)
@@ -32,6 +92,9 @@ BOOL CPlanDlg::OnButtonClicked(UINT nID) {
     static constexpr CommandEntry<CPlanDlg> kCommands[] = {
         {IDC_PLAN_SAVE_BUTTON, &CPlanDlg::OnSave},
         {IDC_RETURN_BUTTON, &CPlanDlg::OnCancel},
+        {IDC_PLAN_BILL_SECOND_RADIO, &CPlanDlg::OnBillingChosen},
+        {IDC_PLAN_BILL_MINUTE_RADIO, &CPlanDlg::OnBillingChosen},
+        {IDC_PLAN_BILL_UNIT_RADIO, &CPlanDlg::OnBillingChosen},
     };
     return RunCommand(this, kCommands, nID) || CDialog::OnButtonClicked(nID);
 }
@@ -42,16 +105,35 @@ BOOL CPlanDlg::OnInitDialog() {
     DressImageButton(m_btnReturn, this, IDC_RETURN_BUTTON, IDI_BACK, "不保存，返回");
 
     const plan::PlanSettings plan = plan::LoadPlanSettings(m_settings);
-    SendDlgItemMessage(IDC_PLAN_HOURS_EDIT, EM_LIMITTEXT, kFieldChars);
-    SendDlgItemMessage(IDC_PLAN_FIRST_DAY_EDIT, EM_LIMITTEXT, kFieldChars);
-    SetDlgItemText(IDC_PLAN_HOURS_EDIT, std::to_string(plan.hours).c_str());
-    SetDlgItemText(IDC_PLAN_FIRST_DAY_EDIT, std::to_string(plan.firstDay).c_str());
-    // Checking a radio button also gives it the group's tab stop.
-    for (const LimitChoice& choice : kLimitChoices) {
-        SendDlgItemMessage(choice.radioId, BM_SETCHECK,
-                           choice.action == plan.atLimit ? BST_CHECKED : BST_UNCHECKED);
+    const long long elsewhereMinutes = plan::ElsewhereSeconds(plan, CycleToday(plan.firstDay)) / 60;
+    const std::string shown[kFieldCount] = {
+        std::to_string(plan.hours),
+        std::to_string(plan.firstDay),
+        plan.billing == plan::Billing::PerUnit ? std::to_string(plan.unitMinutes) : std::string(),
+        std::to_string(elsewhereMinutes / 60),
+        std::to_string(elsewhereMinutes % 60),
+        MoneyShown(plan.feeCents),
+        MoneyShown(plan.hourPriceCents),
+    };
+    for (int field = 0; field < kFieldCount; ++field) {
+        SendDlgItemMessage(kFields[field].id, EM_LIMITTEXT, kFieldChars);
+        SetDlgItemText(kFields[field].id, shown[field].c_str());
     }
+    CheckChoice(*this, kLimitChoices, plan.atLimit);
+    CheckChoice(*this, kBillingChoices, plan.billing);
+    CheckChoice(*this, kOverageChoices, plan.overage);
+    OnBillingChosen();
     return TRUE;
+}
+
+bool CPlanDlg::UnitChosen() const {
+    return CheckedChoice(*this, kBillingChoices, plan::Billing::PerSecond) ==
+           plan::Billing::PerUnit;
+}
+
+// The unit's minutes count only with their choice; otherwise the field stays out of the way.
+void CPlanDlg::OnBillingChosen() {
+    EnableDlgItem(IDC_PLAN_UNIT_EDIT, UnitChosen() ? TRUE : FALSE);
 }
 
 void CPlanDlg::OnOK() {
@@ -59,25 +141,33 @@ void CPlanDlg::OnOK() {
 }
 
 void CPlanDlg::OnSave() {
-    const plan::FieldValue hours = plan::ReadHoursField(GetDlgItemText(IDC_PLAN_HOURS_EDIT).Str());
-    if (!hours.valid) {
-        RefuseField(*this, IDC_PLAN_HOURS_EDIT, hours.message);
-        return;
-    }
-    const plan::FieldValue firstDay =
-        plan::ReadFirstDayField(GetDlgItemText(IDC_PLAN_FIRST_DAY_EDIT).Str());
-    if (!firstDay.valid) {
-        RefuseField(*this, IDC_PLAN_FIRST_DAY_EDIT, firstDay.message);
-        return;
-    }
-    plan::PlanSettings plan;
-    plan.hours = hours.value;
-    plan.firstDay = firstDay.value;
-    for (const LimitChoice& choice : kLimitChoices) {
-        if (SendDlgItemMessage(choice.radioId, BM_GETCHECK) == BST_CHECKED) {
-            plan.atLimit = choice.action;
+    int values[kFieldCount] = {};
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (field == Unit && !UnitChosen()) {
+            continue;
         }
+        const plan::FieldValue read = kFields[field].read(GetDlgItemText(kFields[field].id).Str());
+        if (!read.valid) {
+            RefuseField(*this, kFields[field].id, read.message);
+            return;
+        }
+        values[field] = read.value;
     }
+    // Read again: the other cycles' corrections go back as they are in the file.
+    plan::PlanSettings plan = plan::LoadPlanSettings(m_settings);
+    plan.hours = values[Hours];
+    plan.firstDay = values[FirstDay];
+    plan.atLimit = CheckedChoice(*this, kLimitChoices, plan::PlanSettings{}.atLimit);
+    plan.billing = CheckedChoice(*this, kBillingChoices, plan::PlanSettings{}.billing);
+    if (plan.billing == plan::Billing::PerUnit) {
+        plan.unitMinutes = values[Unit];
+    }
+    // The time used elsewhere is this cycle's as the first day being saved makes it.
+    plan::SetElsewhereMinutes(plan, CycleToday(plan.firstDay),
+                              values[ElsewhereHours] * 60 + values[ElsewhereMinutes]);
+    plan.feeCents = values[Fee];
+    plan.hourPriceCents = values[HourPrice];
+    plan.overage = CheckedChoice(*this, kOverageChoices, plan::PlanSettings{}.overage);
     if (!plan::SavePlanSettings(m_settings, plan)) {
         ShowNotice(*this, kNotSaved);
         return;

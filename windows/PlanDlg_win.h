@@ -9,9 +9,11 @@
 #include "res/resource.h"
 #include "store/ProfileStore.h"
 
-// The plan settings: hours per billing cycle, the cycle's first day of the month and what happens
-// when the allowance is used up (a warning, the question to hang up, or a hang-up). Opened from
-// the statistics window and the tray menus.
+// The plan settings: hours per billing cycle, the cycle's first day of the month, what happens
+// when the allowance is used up (a warning, the question to hang up, or a hang-up), how the ISP
+// counts a connection, the time used elsewhere in the current cycle, and the cost (a fee, the
+// price of an hour beyond the allowance and how it is charged). Opened from the statistics
+// window and the tray menus.
 // Nothing is stored until every field reads well; a save posts WM_PLANCHANGED to the main
 // window and ends the dialog with IDOK.
 class CPlanDlg : public CDialog {
@@ -22,6 +24,7 @@ public:
     enum { IDD = IDD_PLAN };
 
     void OnSave();
+    void OnBillingChosen();
 
     CImageButton m_btnSave;
     CImageButton m_btnReturn;
@@ -33,6 +36,8 @@ protected:
     void OnOK() override;
 
 private:
+    bool UnitChosen() const;
+
     store::ProfileStore& m_settings;
 };
 

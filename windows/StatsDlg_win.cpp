@@ -202,10 +202,11 @@ void CStatsDlg::OnReset() {
 
 namespace {
 
-// The records as the plan sees them: spans of time, the settings, and today's cycle.
+// The records as the plan sees them: spans of time, the settings, today and its cycle.
 struct PlanView {
     plan::PlanSettings settings;
     plan::ReadRecords records;
+    plan::Date today;
     plan::Cycle current;
 };
 
@@ -215,8 +216,8 @@ PlanView ReadPlanView(const store::ProfileStore& settings, const plan::ReadRecor
     PlanView view;
     view.settings = plan::LoadPlanSettings(settings);
     view.records = records;
-    view.current =
-        plan::CycleOf(plan::Date{now.wYear, now.wMonth, now.wDay}, view.settings.firstDay);
+    view.today = plan::Date{now.wYear, now.wMonth, now.wDay};
+    view.current = plan::CycleOf(view.today, view.settings.firstDay);
     return view;
 }
 
@@ -225,9 +226,10 @@ PlanView ReadPlanView(const store::ProfileStore& settings, const plan::ReadRecor
 void CStatsDlg::UpdateCycleLine() {
     const store::SettingsFile& settings = *m_settings;
     const PlanView view = ReadPlanView(settings, m_connections);
-    const plan::CycleUsage usage = plan::UsageIn(view.current, view.records.connections);
+    const plan::CycleUsage usage =
+        plan::UsageIn(view.current, view.records.connections, view.settings);
     SetDlgItemText(IDC_CYCLE_LINE_STATIC,
-                   plan::CycleLine(view.current, view.settings, usage.seconds).c_str());
+                   plan::CycleLine(view.current, view.settings, usage.Used(), view.today).c_str());
 }
 
 void CStatsDlg::OnResetAndRecount() {
@@ -252,9 +254,8 @@ void CStatsDlg::OnGuardSettings() {
 void CStatsDlg::OnShowCycles() {
     const store::SettingsFile& settings = *m_settings;
     const PlanView view = ReadPlanView(settings, m_connections);
-    CCyclesDlg dlg(
-        plan::UsageByCycle(view.records.connections, view.settings.firstDay, view.current),
-        view.settings, this);
+    CCyclesDlg dlg(plan::UsageByCycle(view.records.connections, view.settings, view.current),
+                   view.settings, this);
     dlg.DoModal();
 }
 

@@ -1,5 +1,7 @@
 #include "dialer/PlanWatch.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace dialer {
@@ -25,8 +27,8 @@ TEST(CycleRecordSecondsTest, OnlyTheCyclesPartOfEachRecord) {
         "garbage",              // unreadable: counted nowhere
         "2027-1-1,30@1:0:0",    // after it
     };
-    EXPECT_EQ(CycleRecordSeconds(records, kDecember), 160);
-    EXPECT_EQ(CycleRecordSeconds({}, kDecember), 0);
+    EXPECT_EQ(CycleRecordSeconds(records, kDecember, plan::PlanSettings{}), 160);
+    EXPECT_EQ(CycleRecordSeconds({}, kDecember, plan::PlanSettings{}), 0);
 }
 
 TEST(NextPlanStepTest, BalloonsBelowTheLimitAndThePlansActionAtIt) {
@@ -114,6 +116,26 @@ TEST(PlanWatchTest, TheConsentToGoOverLastsThroughAPlanChangeButNotIntoTheNextCy
     watch.Load(kOneHourHangUp, plan::CycleAfter(kDecember, 1), 3600, 0);
     EXPECT_FALSE(watch.OverLimitAllowed());
     EXPECT_EQ(watch.Step(0).warning, PlanWarning::HangUpNow);
+}
+
+// Per minute with half an hour used elsewhere: the records, and the running connection on
+// each tick, are counted as the ISP counts them.
+TEST(PlanWatchTest, TheRunningConnectionIsRoundedAsTheRecordsAre) {
+    plan::PlanSettings perMinute = kOneHour;
+    perMinute.billing = plan::Billing::PerMinute;
+    perMinute.corrections = {{{2026, 12, 1}, 30}};
+    const std::vector<std::string> records = {"2026-12-5,61@10:0:0", "2026-12-1,120@0:1:0"};
+    const long long recorded = CycleRecordSeconds(records, kDecember, perMinute);
+    EXPECT_EQ(recorded, 120 + 60 + 1800);
+    PlanWatch watch;
+    watch.Load(perMinute, kDecember, recorded, 0);
+    const std::pair<long long, long long> used[] = {{0, 1980}, {1, 2040}, {60, 2040}, {61, 2100}};
+    for (const auto& [running, counted] : used) {
+        EXPECT_EQ(watch.Used(running), counted) << running;
+    }
+    // 80 % (2880 s) is reached with the minute begun at 840 s.
+    EXPECT_EQ(watch.Step(840).warning, PlanWarning::None);
+    EXPECT_EQ(watch.Step(841).level, 80);
 }
 
 } // namespace

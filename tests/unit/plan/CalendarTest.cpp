@@ -1,5 +1,7 @@
 #include "plan/Calendar.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "tests/unit/plan/PlanPrinters.h"
@@ -108,14 +110,31 @@ INSTANTIATE_TEST_SUITE_P(
                       CycleCase{{2024, 2, 27}, 28, {2024, 1, 28}, {2024, 2, 27}},
                       CycleCase{{2023, 3, 27}, 28, {2023, 2, 28}, {2023, 3, 27}},
                       CycleCase{{2027, 1, 2}, 28, {2026, 12, 28}, {2027, 1, 27}},
-                      // First days a hand-edited value could bring are taken as 1 and 28.
+                      // From the 29th-31st: a month without the day starts on its last day.
+                      CycleCase{{2023, 1, 31}, 31, {2023, 1, 31}, {2023, 2, 27}},
+                      CycleCase{{2023, 2, 27}, 31, {2023, 1, 31}, {2023, 2, 27}},
+                      CycleCase{{2023, 2, 28}, 31, {2023, 2, 28}, {2023, 3, 30}},
+                      CycleCase{{2023, 3, 31}, 31, {2023, 3, 31}, {2023, 4, 29}},
+                      CycleCase{{2023, 4, 30}, 31, {2023, 4, 30}, {2023, 5, 30}},
+                      CycleCase{{2024, 1, 5}, 31, {2023, 12, 31}, {2024, 1, 30}},
+                      CycleCase{{2024, 2, 28}, 31, {2024, 1, 31}, {2024, 2, 28}},
+                      CycleCase{{2024, 2, 29}, 31, {2024, 2, 29}, {2024, 3, 30}},
+                      CycleCase{{2023, 1, 30}, 30, {2023, 1, 30}, {2023, 2, 27}},
+                      CycleCase{{2023, 3, 29}, 30, {2023, 2, 28}, {2023, 3, 29}},
+                      CycleCase{{2000, 2, 29}, 30, {2000, 2, 29}, {2000, 3, 29}},
+                      CycleCase{{2023, 2, 28}, 29, {2023, 2, 28}, {2023, 3, 28}},
+                      CycleCase{{2024, 2, 28}, 29, {2024, 1, 29}, {2024, 2, 28}},
+                      CycleCase{{2024, 2, 29}, 29, {2024, 2, 29}, {2024, 3, 28}},
+                      CycleCase{{2100, 2, 28}, 29, {2100, 2, 28}, {2100, 3, 28}},
+                      // First days a hand-edited value could bring are taken as 1 and 31.
                       CycleCase{{2026, 5, 3}, 0, {2026, 5, 1}, {2026, 5, 31}},
-                      CycleCase{{2024, 2, 29}, 31, {2024, 2, 28}, {2024, 3, 27}}));
+                      CycleCase{{2024, 2, 29}, 32, {2024, 2, 29}, {2024, 3, 30}}));
 
 class CycleWalkTest : public ::testing::TestWithParam<int> {};
 
 // For each first day, three years of days (a leap year among them) fall into cycles that begin
-// on that day and follow each other without gap or overlap.
+// on that day, or on the last day of a month without it, and follow each other without gap or
+// overlap.
 TEST_P(CycleWalkTest, CyclesTileTheCalendar) {
     const int firstDay = GetParam();
     Cycle cycle = CycleOf({2023, 1, 1}, firstDay);
@@ -127,14 +146,15 @@ TEST_P(CycleWalkTest, CyclesTileTheCalendar) {
             cycle = next;
         }
         ASSERT_EQ(CycleOf(DateOfDay(day), firstDay), cycle) << FormatDate(DateOfDay(day));
-        ASSERT_EQ(cycle.first.day, firstDay);
+        ASSERT_EQ(cycle.first.day,
+                  std::min(firstDay, DaysInMonth(cycle.first.year, cycle.first.month)));
         const long long length = DayNumber(cycle.last) - DayNumber(cycle.first) + 1;
         ASSERT_GE(length, 28);
         ASSERT_LE(length, 31);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFirstDay, CycleWalkTest, ::testing::Range(1, 29));
+INSTANTIATE_TEST_SUITE_P(EveryFirstDay, CycleWalkTest, ::testing::Range(1, 32));
 
 } // namespace
 } // namespace plan

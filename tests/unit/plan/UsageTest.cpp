@@ -1,6 +1,7 @@
 #include "plan/Usage.h"
 
 #include <climits>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -93,7 +94,7 @@ TEST(CycleUsageTest, TheTableListsCyclesWithConnectionsNewestFirst) {
         Read("2026-8-20,3600@10:0:0"), Read("2026-10-14,60@10:0:0"), Read("2026-10-15,120@10:0:0"),
         Read("2026-10-15,1800@0:10:0")};
     const Cycle current = CycleOf({2026, 12, 16}, 15);
-    const std::vector<CycleUsage> table = UsageByCycle(connections, 15, current);
+    const std::vector<CycleUsage> table = UsageByCycle(connections, PlanSettings{0, 15}, current);
     // The current cycle although empty; the empty one before it left out.
     ASSERT_EQ(table.size(), 4u);
     EXPECT_EQ(table[0].cycle, current);
@@ -112,7 +113,7 @@ TEST(CycleUsageTest, TheTableListsCyclesWithConnectionsNewestFirst) {
 TEST(CycleUsageTest, AHugeCountIsSplitOverEveryCycleItSpans) {
     const Connection huge = Read("2026-12-10,99999999999@12:0:0");
     const Cycle current = CycleOf({2026, 12, 10}, 1);
-    const std::vector<CycleUsage> table = UsageByCycle({huge}, 1, current);
+    const std::vector<CycleUsage> table = UsageByCycle({huge}, PlanSettings{}, current);
     long long seconds = 0;
     for (std::size_t i = 0; i < table.size(); ++i) {
         EXPECT_EQ(table[i].connections, 1);
@@ -124,6 +125,62 @@ TEST(CycleUsageTest, AHugeCountIsSplitOverEveryCycleItSpans) {
     EXPECT_EQ(seconds, INT_MAX);
     EXPECT_EQ(table.size(), (2026u - 1958) * 12 + 2); // November 1958 to December 2026
     EXPECT_EQ(table.back().cycle.first, (Date{1958, 11, 1}));
+}
+
+// Each connection rounded up to the ISP's unit: to the second, the minute, or 5 minutes.
+TEST(BilledSecondsTest, EachStartedUnitCountsWhole) {
+    const struct {
+        long long unit;
+        long long seconds[5]; // counted for 0, 59, 60, 61 and 301 seconds
+    } rows[] = {
+        {1, {0, 59, 60, 61, 301}},
+        {60, {0, 60, 60, 120, 360}},
+        {300, {0, 300, 300, 300, 600}},
+        {3600, {0, 3600, 3600, 3600, 3600}},
+    };
+    const long long online[5] = {0, 59, 60, 61, 301};
+    for (const auto& row : rows) {
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(BilledSeconds(online[i], row.unit), row.seconds[i])
+                << online[i] << " s in units of " << row.unit;
+        }
+    }
+    EXPECT_EQ(BilledSeconds(LLONG_MAX, 3600), LLONG_MAX);
+}
+
+// Per minute, with time used elsewhere: in the current cycle, in a past one, in one without a
+// connection, and one dated inside a cycle (entered under another first day) counts there.
+TEST(CycleUsageTest, RoundingAndCorrectionsAsThePlanCounts) {
+    PlanSettings plan;
+    plan.billing = Billing::PerMinute;
+    plan.corrections = {
+        {{2026, 12, 1}, 90}, {{2026, 11, 15}, 15}, {{2026, 11, 1}, 10}, {{2026, 9, 1}, 30}};
+    const std::vector<Connection> connections = {
+        Read("2026-12-1,1260@0:10:30"), // 23:49:30 to 0:10:30: 630 s in each, each 660
+        Read("2026-12-3,61@10:0:0"),    // 120
+        Read("2026-12-3,0@11:0:0"),     // 0
+    };
+    const struct {
+        Date first;
+        int connections;
+        long long seconds;
+        long long elsewhere;
+    } expected[] = {
+        {{2026, 12, 1}, 3, 660 + 120, 90 * 60},
+        {{2026, 11, 1}, 1, 660, 25 * 60},
+        {{2026, 9, 1}, 0, 0, 30 * 60},
+    };
+    const std::vector<CycleUsage> table = UsageByCycle(connections, plan, kDecember);
+    ASSERT_EQ(table.size(), std::size(expected));
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        EXPECT_EQ(table[i].cycle.first, expected[i].first);
+        EXPECT_EQ(table[i].connections, expected[i].connections) << i;
+        EXPECT_EQ(table[i].seconds, expected[i].seconds) << i;
+        EXPECT_EQ(table[i].elsewhere, expected[i].elsewhere) << i;
+    }
+    const CycleUsage december = UsageIn(kDecember, connections, plan);
+    EXPECT_EQ(december.Used(), 660 + 120 + 90 * 60);
+    EXPECT_EQ(UsageIn(kDecember, connections).Used(), 630 + 61);
 }
 
 } // namespace

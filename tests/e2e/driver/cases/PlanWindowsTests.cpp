@@ -1,5 +1,6 @@
 // The monthly allowance as the windows show it: the plan settings dialog, the statistics
-// window's line for the current cycle, the table of cycles and the CSV export.
+// window's line for the current cycle, the table of cycles and the CSV export; counting as the
+// ISP counts, time used elsewhere and the cost.
 
 #include "probes/AppProcess.h"
 #include "probes/DialogProbe.h"
@@ -15,6 +16,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -24,15 +28,23 @@ std::string CycleLineShown(HWND stats) {
     return WindowText(Item(stats, ids::kCycleLine));
 }
 
-// The radio button checked among the three choices at the limit; 0 when none or several are.
-int AtLimitChecked(HWND plan) {
+// The radio button checked among a set of choices; 0 when none or several are.
+int CheckedAmong(HWND dialog, std::initializer_list<int> choices) {
     int checked = 0;
-    for (const int id : {ids::kPlanWarn, ids::kPlanAsk, ids::kPlanHangUp}) {
-        if (CheckState(Item(plan, id)) == BST_CHECKED) {
+    for (const int id : choices) {
+        if (CheckState(Item(dialog, id)) == BST_CHECKED) {
             checked = checked == 0 ? id : -1;
         }
     }
     return checked > 0 ? checked : 0;
+}
+
+int AtLimitChecked(HWND plan) {
+    return CheckedAmong(plan, {ids::kPlanWarn, ids::kPlanAsk, ids::kPlanHangUp});
+}
+
+int BillingChecked(HWND plan) {
+    return CheckedAmong(plan, {ids::kPlanBillSecond, ids::kPlanBillMinute, ids::kPlanBillUnit});
 }
 
 // ---- dates relative to today ----
@@ -112,6 +124,32 @@ std::string LineDates(const CycleDays& cycle) {
                   cycle.last.day);
 }
 
+std::string KeyOf(const Day& date) {
+    return Format("%d-%d-%d", date.year, date.month, date.day);
+}
+
+// Days since 1601-01-01.
+long long DayIndex(const Day& date) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(date.year);
+    time.wMonth = static_cast<WORD>(date.month);
+    time.wDay = static_cast<WORD>(date.day);
+    FILETIME file{};
+    SystemTimeToFileTime(&time, &file);
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    return static_cast<long long>(ticks.QuadPart / 864000000000ULL);
+}
+
+// The pace the cycle line ends in, for today in the cycle.
+std::string PaceToday(const CycleDays& cycle, long long usedSeconds, int hours) {
+    const long long today = DayIndex(Today());
+    const int elapsed = static_cast<int>(today - DayIndex(cycle.first) + 1);
+    const int left = static_cast<int>(DayIndex(cycle.last) - today + 1);
+    return texts::PaceText(elapsed, left, elapsed + left - 1, usedSeconds, hours, "；");
+}
+
 // Four connections around the current cycle's first day S: one hung up at S 00:30 after an
 // hour (half in each cycle), two hours ending S 12:00, an hour and a half 40 days before S (two
 // cycles back), and a record that is no date, listed but counted nowhere.
@@ -155,25 +193,53 @@ E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
         plan, stats,
         {kPlanTemplate,
          250,
-         143,
+         268,
          {{ids::kLabel, "Static", "每期上网时数：", {12, 15, 80, 23}},
           {ids::kPlanHours, "Edit", nullptr, {82, 12, 122, 26}, TabStop::Yes},
           {ids::kLabel, "Static", "小时（0 表示不限，最多 744）", {127, 15, 245, 23}},
           {ids::kLabel, "Static", "每期起始日：", {12, 37, 80, 45}},
           {ids::kPlanFirstDay, "Edit", nullptr, {82, 34, 122, 48}, TabStop::Yes},
-          {ids::kLabel, "Static", "日（每月 1—28 日）", {127, 37, 245, 45}},
+          {ids::kLabel, "Static", "日（1—31，小月取月末）", {127, 37, 245, 45}},
           {ids::kLabel, "Static", texts::kAtLimitLabel, {12, 59, 80, 67}},
           // One group: the tab stop is the checked choice's.
           {ids::kPlanWarn, "Button", texts::kAtLimitWarn, {82, 58, 202, 69}, TabStop::No},
           {ids::kPlanAsk, "Button", texts::kAtLimitAsk, {82, 72, 202, 83}, TabStop::Yes},
           {ids::kPlanHangUp, "Button", texts::kAtLimitHangUp, {82, 86, 202, 97}, TabStop::No},
-          {ids::kPlanSave, "Button", "保存设置", {41, 110, 122, 135}, TabStop::Yes},
-          {ids::kReturn, "Button", "返回", {128, 110, 209, 135}, TabStop::Yes}},
+          {ids::kLabel, "Static", texts::kBillingLabel, {12, 105, 80, 113}},
+          {ids::kPlanBillSecond, "Button", texts::kBillSecond, {82, 104, 242, 115}, TabStop::Yes},
+          {ids::kPlanBillMinute, "Button", texts::kBillMinute, {82, 118, 242, 129}, TabStop::No},
+          {ids::kPlanBillUnit, "Button", texts::kBillUnit, {82, 132, 104, 143}, TabStop::No},
+          {ids::kPlanUnit, "Edit", nullptr, {106, 130, 130, 144}, TabStop::Yes},
+          {ids::kLabel, "Static", texts::kBillUnitAfter, {134, 133, 234, 141}},
+          {ids::kLabel, "Static", texts::kElsewhereLabel, {12, 155, 104, 163}},
+          {ids::kPlanElsewhereHours, "Edit", nullptr, {106, 152, 136, 166}, TabStop::Yes},
+          {ids::kLabel, "Static", "小时", {140, 155, 158, 163}},
+          {ids::kPlanElsewhereMinutes, "Edit", nullptr, {160, 152, 184, 166}, TabStop::Yes},
+          {ids::kLabel, "Static", "分", {188, 155, 200, 163}},
+          {ids::kLabel, "Static", texts::kFeeLabel, {12, 177, 80, 185}},
+          {ids::kPlanFee, "Edit", nullptr, {82, 174, 122, 188}, TabStop::Yes},
+          {ids::kLabel, "Static", "元（0 表示没有）", {127, 177, 245, 185}},
+          {ids::kLabel, "Static", texts::kHourPriceLabel, {12, 199, 80, 207}},
+          {ids::kPlanHourPrice, "Edit", nullptr, {82, 196, 122, 210}, TabStop::Yes},
+          {ids::kLabel, "Static", "元（0 表示不另收费）", {127, 199, 245, 207}},
+          {ids::kPlanStartedHour, "Button", texts::kStartedHour, {82, 214, 158, 225}, TabStop::Yes},
+          {ids::kPlanProRata, "Button", texts::kProRata, {162, 214, 242, 225}, TabStop::No},
+          {ids::kPlanSave, "Button", "保存设置", {41, 236, 122, 261}, TabStop::Yes},
+          {ids::kReturn, "Button", "返回", {128, 236, 209, 261}, TabStop::Yes}},
          ids::kPlanHours});
     // Nothing stored yet: no allowance, cycles from the 1st, asking at the limit.
     CHECK_EQ(WindowText(Item(plan, ids::kPlanHours)), "0");
     CHECK_EQ(WindowText(Item(plan, ids::kPlanFirstDay)), "1");
     CHECK_EQ(AtLimitChecked(plan), ids::kPlanAsk);
+    // To the second, nothing used elsewhere, no cost; the unit's minutes wait for their choice.
+    CHECK_EQ(BillingChecked(plan), ids::kPlanBillSecond);
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanUnit)), "");
+    CHECK(!IsWindowEnabled(Item(plan, ids::kPlanUnit)));
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanElsewhereHours)), "0");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanElsewhereMinutes)), "0");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanFee)), "0");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanHourPrice)), "0");
+    CHECK_EQ(CheckedAmong(plan, {ids::kPlanStartedHour, ids::kPlanProRata}), ids::kPlanStartedHour);
     CHECK_MSG(ScreenshotTaken("plan-dialog", plan), "no screenshot of the plan dialog");
 
     REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "100"));
@@ -188,13 +254,17 @@ E2E_TEST(PlanWindows, SettingsFromTheStatisticsWindowAreStoredAndShown) {
     CHECK_EQ(settings::Stored("Plan", "FirstDay"), Value("15"));
     CHECK_EQ(settings::Stored("Plan", "AskAtLimit"), Value("False"));
     CHECK_EQ(settings::Stored("Option", "User"), Value("someone"));
+    // The settings left as they were get no key.
+    for (const char* unused : {plan_keys::kBilling, plan_keys::kBillingUnit, plan_keys::kMonthlyFee,
+                               plan_keys::kHourPrice, plan_keys::kOverage}) {
+        CHECK_EQ(settings::Stored(plan_keys::kSection, unused), Value());
+    }
     const CycleDays cycle = CycleAt(CycleStart(Today(), 15), 15);
-    CHECK(WaitUntil([&] {
-        return CycleLineShown(stats) ==
-               LineDates(cycle) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）";
-    }));
-    CHECK_EQ(CycleLineShown(stats),
-             LineDates(cycle) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）");
+    const std::string line = LineDates(cycle) +
+                             "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）；" +
+                             PaceToday(cycle, 0, 100);
+    CHECK(WaitUntil([&] { return CycleLineShown(stats) == line; }));
+    CHECK_EQ(CycleLineShown(stats), line);
 
     // Opened again it shows what is stored.
     plan = OpenPlanFromStats(s.app, stats);
@@ -222,6 +292,18 @@ E2E_TEST(PlanWindows, BadInputIsRefusedWithTheRangeAndNothingStored) {
     HWND stats = RequireStats(s);
     HWND plan = OpenPlanFromStats(s.app, stats);
     REQUIRE(plan != nullptr);
+    // With "按 N 分钟为单位" chosen its minutes are read too.
+    CHECK(!IsWindowEnabled(Item(plan, ids::kPlanUnit)));
+    ClickControl(Item(plan, ids::kPlanBillUnit));
+    REQUIRE(WaitUntil([&] { return IsWindowEnabled(Item(plan, ids::kPlanUnit)) != FALSE; }));
+    struct Good {
+        int field;
+        const char* typed;
+    };
+    const Good good[] = {
+        {ids::kPlanHours, "50"},         {ids::kPlanFirstDay, "1"},         {ids::kPlanUnit, "5"},
+        {ids::kPlanElsewhereHours, "0"}, {ids::kPlanElsewhereMinutes, "0"}, {ids::kPlanFee, "0"},
+        {ids::kPlanHourPrice, "0"}};
     struct Bad {
         int field;
         const char* typed;
@@ -231,9 +313,15 @@ E2E_TEST(PlanWindows, BadInputIsRefusedWithTheRangeAndNothingStored) {
                            Bad{ids::kPlanHours, "abc", texts::kHoursRange},
                            Bad{ids::kPlanHours, "745", texts::kHoursRange},
                            Bad{ids::kPlanHours, "-1", texts::kHoursRange},
-                           Bad{ids::kPlanFirstDay, "29", texts::kFirstDayRange}}) {
-        REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanHours), "50"));
-        REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanFirstDay), "1"));
+                           Bad{ids::kPlanFirstDay, "32", texts::kFirstDayRange},
+                           Bad{ids::kPlanUnit, "61", texts::kUnitRange},
+                           Bad{ids::kPlanElsewhereHours, "745", texts::kElsewhereHoursRange},
+                           Bad{ids::kPlanElsewhereMinutes, "60", texts::kElsewhereMinutesRange},
+                           Bad{ids::kPlanFee, "12.345", texts::kFeeRange},
+                           Bad{ids::kPlanHourPrice, "1000", texts::kHourPriceRange}}) {
+        for (const Good& field : good) {
+            REQUIRE(SetWindowTextTo(Item(plan, field.field), field.typed));
+        }
         REQUIRE(SetWindowTextTo(Item(plan, bad.field), bad.typed));
         PressButton(Item(plan, ids::kPlanSave));
         CheckNotice(s.app, plan, bad.answer);
@@ -268,8 +356,9 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
     Started s = StartShown(OneEntryBook(), file.text);
     HWND stats = RequireStats(s);
     CHECK_EQ(ListRowCount(Item(stats, ids::kStatsList)), 4);
-    CHECK_EQ(CycleLineShown(stats),
-             LineDates(file.current) + "已上网 2小时30分，套餐 100小时，剩余 97小时30分（2%）");
+    CHECK_EQ(CycleLineShown(stats), LineDates(file.current) +
+                                        "已上网 2小时30分，套餐 100小时，剩余 97小时30分（2%）；" +
+                                        PaceToday(file.current, 9000, 100));
     CHECK_MSG(ScreenshotTaken("stats-cycle-line", stats), "no screenshot of the cycle line");
 
     HWND cycles = OpenCycles(s.app, stats);
@@ -277,10 +366,10 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
     CheckModalLayout(
         cycles, stats,
         {kCyclesTemplate,
-         310,
+         420,
          194,
-         {{ids::kReturn, "Button", "返回", {222, 162, 303, 187}, TabStop::Yes},
-          {ids::kCyclesList, "SysListView32", nullptr, {7, 7, 303, 157}, TabStop::Yes}},
+         {{ids::kReturn, "Button", "返回", {332, 162, 413, 187}, TabStop::Yes},
+          {ids::kCyclesList, "SysListView32", nullptr, {7, 7, 413, 157}, TabStop::Yes}},
          ids::kReturn});
     HWND list = Item(cycles, ids::kCyclesList);
     CHECK_EQ(ListColumnCount(list), 4);
@@ -299,7 +388,8 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
     REQUIRE(AnsweredAfter(s.app, Item(stats, ids::kReset), IDYES).has_value());
     CHECK(WaitUntil([&] {
         return CycleLineShown(stats) ==
-               LineDates(file.current) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）";
+               LineDates(file.current) + "已上网 0小时0分，套餐 100小时，剩余 100小时0分（0%）；" +
+                   PaceToday(file.current, 0, 100);
     }));
     CHECK(CloseByBackButton(stats));
 }
@@ -316,6 +406,64 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithoutAnAllowanceFromTheFifteenth) {
                            {TableDates(file.beforeThat), "1", "1小时30分", ""}};
     CHECK_EQ(ListRows(Item(cycles, ids::kCyclesList), 4), expected);
     REQUIRE(CloseByBackButton(cycles));
+    CHECK(CloseByBackButton(stats));
+}
+
+// Counted as the ISP counts, with time used elsewhere and a cost: a connection across the
+// cycle's first midnight (23:29:45 to 0:30:15) rounded up to 31 minutes in each cycle, one of
+// 7201 s to 121 minutes; an hour and a half used elsewhere in this cycle and 20 minutes in the
+// last; a fee of 30 yuan and 3 yuan a started hour beyond an allowance of one hour. Setting this
+// cycle's time used elsewhere to 0 removes it; the last cycle keeps its own.
+E2E_TEST(PlanWindows, RoundedTimeUsedElsewhereAndTheCostInTheLineAndTheTable) {
+    const Day start = CycleStart(Today(), 1);
+    const CycleDays current = CycleAt(start, 1);
+    const CycleDays previous = CycleAt(CycleStart(AddDays(start, -1), 1), 1);
+    const std::string file =
+        "[Memory]\nMaxDataNumber=2\n[Data]\ndata[1]=" + Record(start, 3630, "0:30:15") +
+        "\ndata[2]=" + Record(start, 7201, "12:0:0") +
+        "\n[Plan]\nHours=1\nFirstDay=1\nBilling=Minute\nMonthlyFee=30\n"
+        "HourPrice=3\n[PlanCorrection]\n" +
+        KeyOf(previous.first) + "=20\n" + KeyOf(current.first) + "=90\n";
+    Started s = StartShown(OneEntryBook(), file);
+    HWND stats = RequireStats(s);
+    // 152 minutes here and 90 elsewhere: 3小时2分 beyond the hour, four started hours.
+    CHECK_EQ(CycleLineShown(stats),
+             LineDates(current) + "已上网 4小时2分，套餐 1小时，已超出 3小时2分（403%）；" +
+                 PaceToday(current, (152 + 90) * 60, 1) + "；本期费用约 42.00 元");
+
+    HWND cycles = OpenCycles(s.app, stats);
+    REQUIRE(cycles != nullptr);
+    HWND list = Item(cycles, ids::kCyclesList);
+    REQUIRE_EQ(ListColumnCount(list), 6);
+    CHECK_EQ(ListColumnAt(list, 4)->heading, std::string("含其他地方"));
+    CHECK_EQ(ListColumnAt(list, 5)->heading, std::string("费用（元）"));
+    const Rows expected = {{TableDates(current), "2", "4小时2分", "403%", "1小时30分", "42.00"},
+                           {TableDates(previous), "1", "0小时51分", "85%", "0小时20分", "30.00"}};
+    CHECK_EQ(ListRows(list, 6), expected);
+    CHECK_MSG(ScreenshotTaken("cycles-table-cost", cycles), "no screenshot of the table");
+    REQUIRE(CloseByBackButton(cycles));
+
+    HWND plan = OpenPlanFromStats(s.app, stats);
+    REQUIRE(plan != nullptr);
+    CHECK_EQ(BillingChecked(plan), ids::kPlanBillMinute);
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanElsewhereHours)), "1");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanElsewhereMinutes)), "30");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanFee)), "30.00");
+    CHECK_EQ(WindowText(Item(plan, ids::kPlanHourPrice)), "3.00");
+    REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanElsewhereHours), "0"));
+    REQUIRE(SetWindowTextTo(Item(plan, ids::kPlanElsewhereMinutes), "0"));
+    PressButton(Item(plan, ids::kPlanSave));
+    REQUIRE_MSG(WaitGone(plan), "the dialog stayed after saving");
+    using Value = std::optional<std::string>;
+    CHECK_EQ(settings::Stored(plan_keys::kCorrectionSection, KeyOf(current.first)), Value());
+    CHECK_EQ(settings::Stored(plan_keys::kCorrectionSection, KeyOf(previous.first)), Value("20"));
+    CHECK_EQ(settings::Stored(plan_keys::kSection, plan_keys::kBilling), Value("Minute"));
+    // 152 minutes: 1小时32分 beyond the hour, two started hours.
+    const std::string after = LineDates(current) +
+                              "已上网 2小时32分，套餐 1小时，已超出 1小时32分（253%）；" +
+                              PaceToday(current, 152 * 60, 1) + "；本期费用约 36.00 元";
+    CHECK(WaitUntil([&] { return CycleLineShown(stats) == after; }));
+    CHECK_EQ(CycleLineShown(stats), after);
     CHECK(CloseByBackButton(stats));
 }
 

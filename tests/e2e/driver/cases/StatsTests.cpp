@@ -64,17 +64,17 @@ std::vector<std::string> RowOf(int i) {
 const DialogLayout kLayout{
     kStatsTemplate,
     291,
-    271,
-    {{ids::kReturn, "Button", "返回主界面", {199, 239, 280, 264}, TabStop::Yes},
-     {ids::kReset, "Button", "数据复位", {114, 239, 195, 264}, TabStop::Yes},
-     {ids::kTotal, "Button", "数据统计", {28, 239, 109, 264}, TabStop::Yes},
+    280,
+    {{ids::kReturn, "Button", "返回主界面", {199, 248, 280, 273}, TabStop::Yes},
+     {ids::kReset, "Button", "数据复位", {114, 248, 195, 273}, TabStop::Yes},
+     {ids::kTotal, "Button", "数据统计", {28, 248, 109, 273}, TabStop::Yes},
      {ids::kStatsList, "SysListView32", nullptr, {7, 7, 281, 153}, TabStop::Yes},
-     {ids::kCycleLine, "Static", nullptr, {9, 158, 279, 176}, TabStop::No},
-     {ids::kPlan, "Button", "套餐设置", {28, 179, 152, 204}, TabStop::Yes},
-     {ids::kGuard, "Button", "连接保护", {156, 179, 280, 204}, TabStop::Yes},
-     {ids::kCycles, "Button", "各期统计", {28, 209, 109, 234}, TabStop::Yes},
-     {ids::kChart, "Button", "本期图表", {114, 209, 195, 234}, TabStop::Yes},
-     {ids::kExport, "Button", "导出...", {199, 209, 280, 234}, TabStop::Yes}},
+     {ids::kCycleLine, "Static", nullptr, {9, 158, 279, 185}, TabStop::No},
+     {ids::kPlan, "Button", "套餐设置", {28, 188, 152, 213}, TabStop::Yes},
+     {ids::kGuard, "Button", "连接保护", {156, 188, 280, 213}, TabStop::Yes},
+     {ids::kCycles, "Button", "各期统计", {28, 218, 109, 243}, TabStop::Yes},
+     {ids::kChart, "Button", "本期图表", {114, 218, 195, 243}, TabStop::Yes},
+     {ids::kExport, "Button", "导出...", {199, 218, 280, 243}, TabStop::Yes}},
     ids::kReturn};
 
 // The guards' settings as the statistics window opens them, with the service's traffic figures:

@@ -52,6 +52,19 @@ inline constexpr int kCyclesList = 1058;
 inline constexpr int kPlanWarn = 1059;
 inline constexpr int kPlanAsk = 1060;
 inline constexpr int kPlanHangUp = 1061;
+// How the ISP counts (one group; the unit's minutes beside the third choice, enabled with it),
+// the time used elsewhere in the current cycle, the fee, the hour's price and how extra time is
+// charged (one group).
+inline constexpr int kPlanBillSecond = 1090;
+inline constexpr int kPlanBillMinute = 1091;
+inline constexpr int kPlanBillUnit = 1092;
+inline constexpr int kPlanUnit = 1093;
+inline constexpr int kPlanElsewhereHours = 1094;
+inline constexpr int kPlanElsewhereMinutes = 1095;
+inline constexpr int kPlanFee = 1096;
+inline constexpr int kPlanHourPrice = 1097;
+inline constexpr int kPlanStartedHour = 1098;
+inline constexpr int kPlanProRata = 1099;
 
 // The connection guards: the statistics window's button (also a tray menu command), the
 // settings dialog (its back button is 1027 too) and the countdown window.
@@ -184,6 +197,15 @@ inline constexpr const char* kFirstDay = "FirstDay";
 inline constexpr const char* kAskAtLimit = "AskAtLimit";
 inline constexpr const char* kWarnedCycle = "WarnedCycle"; // "Y-M-D", the cycle's first day
 inline constexpr const char* kWarnedLevel = "WarnedLevel";
+// Stored only when used: "Minute" or "Unit" (with BillingUnit minutes), yuan as "12.50", and
+// "ProRata".
+inline constexpr const char* kBilling = "Billing";
+inline constexpr const char* kBillingUnit = "BillingUnit";
+inline constexpr const char* kMonthlyFee = "MonthlyFee";
+inline constexpr const char* kHourPrice = "HourPrice";
+inline constexpr const char* kOverage = "Overage";
+// Minutes used elsewhere, under the cycle's first day "Y-M-D".
+inline constexpr const char* kCorrectionSection = "PlanCorrection";
 } // namespace plan_keys
 
 // ---- texts ----
@@ -225,12 +247,32 @@ inline constexpr const char* kResetFailed =
     "设置文件 corvantile.ini 无法写入，数据复位没有完成：上网记录仍然保存在文件中。";
 // The plan settings dialog's answers to a field out of range.
 inline constexpr const char* kHoursRange = "请输入 0 到 744 之间的整数小时数（0 表示不限）。";
-inline constexpr const char* kFirstDayRange = "每期起始日请输入 1 到 28 之间的整数。";
+inline constexpr const char* kFirstDayRange =
+    "每期起始日请输入 1 到 31 之间的整数（月份没有这一天时从月末开始）。";
+inline constexpr const char* kUnitRange = "计费单位请输入 1 到 60 之间的整数分钟数。";
+inline constexpr const char* kElsewhereHoursRange =
+    "本期已在其他地方使用的小时数请输入 0 到 744 之间的整数。";
+inline constexpr const char* kElsewhereMinutesRange =
+    "本期已在其他地方使用的分钟数请输入 0 到 59 之间的整数。";
+inline constexpr const char* kFeeRange = "月租请输入 0 到 9999.99 之间的金额（元，最多两位小数）。";
+inline constexpr const char* kHourPriceRange =
+    "超出部分每小时的费用请输入 0 到 999.99 之间的金额（元，最多两位小数）。";
 // The plan dialog's three choices at the limit.
 inline constexpr const char* kAtLimitLabel = "套餐用完时：";
 inline constexpr const char* kAtLimitWarn = "只提醒";
 inline constexpr const char* kAtLimitAsk = "询问是否挂断（默认）";
 inline constexpr const char* kAtLimitHangUp = "立即挂断";
+// The plan dialog's labels and choices of how the ISP counts and what the plan costs.
+inline constexpr const char* kBillingLabel = "计费方式：";
+inline constexpr const char* kBillSecond = "按秒";
+inline constexpr const char* kBillMinute = "按分钟（不足一分钟按一分钟）";
+inline constexpr const char* kBillUnit = "按";
+inline constexpr const char* kBillUnitAfter = "分钟为单位（1—60）";
+inline constexpr const char* kElsewhereLabel = "本期已在其他地方使用：";
+inline constexpr const char* kFeeLabel = "月租：";
+inline constexpr const char* kHourPriceLabel = "超出部分每小时：";
+inline constexpr const char* kStartedHour = "按开始的小时计";
+inline constexpr const char* kProRata = "按实际时间折算";
 // The guards' settings dialog: the line over its idle fields without traffic figures, and the
 // notice when the file could not be written. Its answers to a bad field are the guards' own.
 inline constexpr const char* kNoTrafficFigures = "本机的拨号服务不提供流量数据，无法判断空闲";
@@ -252,8 +294,23 @@ inline std::string HoursMinutes(long long seconds) {
 inline std::string TrayTipWithPlan(long long leftSeconds) {
     return std::string(kTrayTip) + "\n本期剩余 " + HoursMinutes(leftSeconds);
 }
+// What the cycle line adds after the share (joined by "；") and the 80 % balloon after what
+// remains (by "，"), for a day `elapsed` of `total` with `left` to go (today counted in both):
+// from the second day with something used the cycle's time at that pace in whole hours, then
+// what each day may use of what remains, or that the allowance is used up.
+inline std::string PaceText(int elapsed, int left, int total, long long usedSeconds, int hours,
+                            const char* separator) {
+    std::string pace;
+    if (elapsed >= 2 && usedSeconds > 0) {
+        pace = "按目前速度本期将用 " + std::to_string(usedSeconds * total / elapsed / 3600) +
+               "小时" + separator;
+    }
+    const long long remaining = hours * 3600LL - usedSeconds;
+    return pace + (remaining > 0 ? "今后每天可用 " + HoursMinutes(remaining / left)
+                                 : std::string("本期套餐已用完"));
+}
 // The balloons at 80 % and 90 % of an allowance of whole hours, and at 100 % when the user
-// chose not to be asked.
+// chose not to be asked; at 80 % followed by PaceText(..., "，") and "。".
 inline std::string BalloonTitle(int level) {
     return level >= 100 ? std::string("本期套餐时间已经用完")
                         : "本期套餐时间已用 " + std::to_string(level) + "%";
