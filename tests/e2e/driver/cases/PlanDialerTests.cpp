@@ -77,6 +77,25 @@ std::string PlanFile(int recordSeconds, bool withPlan = true, const std::string&
     return text;
 }
 
+// The balloon's text at a level: at 80 % with the pace of the cycle of FirstDayForToday().
+std::string LevelBalloonText(int level, long long used) {
+    std::string text = texts::BalloonText(level, kHours, used);
+    if (level != 80) {
+        return text;
+    }
+    const SYSTEMTIME now = Now();
+    const int firstDay = FirstDayForToday();
+    const int month = now.wDay >= firstDay ? now.wMonth : (now.wMonth == 1 ? 12 : now.wMonth - 1);
+    const int year = now.wDay >= firstDay || now.wMonth != 1 ? now.wYear : now.wYear - 1;
+    // A cycle from `firstDay` (at most 28) lasts as many days as its first month has.
+    const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    const int total = days[month - 1] + (month == 2 && leap ? 1 : 0);
+    const int elapsed =
+        now.wDay >= firstDay ? now.wDay - firstDay + 1 : total - firstDay + 1 + now.wDay;
+    return text + texts::PaceText(elapsed, total - elapsed + 1, total, used, kHours, "，") + "。";
+}
+
 // The level already warned in the current cycle, as a former run stored it.
 std::string WarnedLine(int level) {
     return std::string(plan_keys::kWarnedCycle) + "=" + CycleFirstDay() + "\n" +
@@ -117,7 +136,7 @@ void CheckBalloonAt(const SimulatedShell& shell, HWND main, int level, int level
     CHECK_EQ(balloon.id, kTrayIconId);
     CHECK_EQ(balloon.infoTitle, texts::BalloonTitle(level));
     CHECK_MSG(SaidAtLevel(balloon.info, levelSeconds,
-                          [&](long long used) { return texts::BalloonText(level, kHours, used); }),
+                          [&](long long used) { return LevelBalloonText(level, used); }),
               "balloon text " + Describe(balloon.info));
     CHECK(balloon.timeoutMs > 0);
     CHECK(WaitUntil([&] {
@@ -375,9 +394,9 @@ E2E_TEST(PlanDialer, WinesTaskbarShowsTheBalloon) {
     std::string text;
     REQUIRE_MSG(WaitUntil([&] { return (balloon = ShownBalloon(s.app.Id(), &text)) != nullptr; }),
                 "the taskbar shows no balloon");
-    CHECK_MSG(SaidAtLevel(text, kLevel80,
-                          [](long long used) { return texts::BalloonText(80, kHours, used); }),
-              "balloon text " + Describe(text));
+    CHECK_MSG(
+        SaidAtLevel(text, kLevel80, [](long long used) { return LevelBalloonText(80, used); }),
+        "balloon text " + Describe(text));
     WaitUntilPainted(balloon);
     CHECK(ScreenshotTaken("plan-balloon-80"));
 }
