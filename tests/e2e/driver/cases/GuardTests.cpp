@@ -129,20 +129,22 @@ E2E_TEST(Guard, ASessionLimitUnansweredHangsUp) {
               "data[1] " + Describe(settings::Record(1).value_or("")));
 }
 
+// A line dialed elsewhere ten minutes ago, followed at the start: the next whole minute (or the
+// one after, when this one is nearly over) hangs it up, however long the start takes.
 E2E_TEST(Guard, TheTimeOfDayHangsUp) {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    // The next whole minute, or the one after when this one is nearly over.
     const int minute = (now.wHour * 60 + now.wMinute + (now.wSecond < 50 ? 1 : 2)) % (24 * 60);
     char time[8];
     std::snprintf(time, sizeof time, "%02d:%02d", minute / 60, minute % 60);
-    App app;
-    HWND window = ConnectGuarded(app, std::string("DailyTime=") + time + "\n", kQuickConnect);
-    HWND countdown = WaitCountdown(app, 70);
+    Started s =
+        StartShown(PhoneBook{{kEntryName}, "connection = " + std::string(kEntryName) + " 600\n"},
+                   GuardFile(std::string("DailyTime=") + time + "\n"));
+    HWND countdown = WaitCountdown(s.app, 70);
     REQUIRE_MSG(countdown != nullptr, std::string("no countdown at ") + time);
     PressButton(Item(countdown, ids::kHangUpNow));
-    CHECK_MSG(WaitStatus(window, std::string("已到 ") + time + "，已自动挂断"),
-              "status " + Describe(Status(window)));
+    CHECK_MSG(WaitStatus(s.main, std::string("已到 ") + time + "，已自动挂断"),
+              "status " + Describe(Status(s.main)));
     CHECK_EQ(StoredRecordCount(), 1);
 }
 
