@@ -373,10 +373,10 @@ E2E_TEST(PlanWindows, CycleLineAndTableWithAnAllowanceFromTheFirst) {
          ids::kReturn});
     HWND list = Item(cycles, ids::kCyclesList);
     CHECK_EQ(ListColumnCount(list), 4);
-    CHECK_EQ(ListColumnAt(list, 0)->heading, std::string("计费周期"));
-    CHECK_EQ(ListColumnAt(list, 1)->heading, std::string("连接次数"));
-    CHECK_EQ(ListColumnAt(list, 2)->heading, std::string("上网时间"));
-    CHECK_EQ(ListColumnAt(list, 3)->heading, std::string("占套餐"));
+    CHECK_EQ(ListColumnAt(list, 0).value_or(ListColumn{}).heading, std::string("计费周期"));
+    CHECK_EQ(ListColumnAt(list, 1).value_or(ListColumn{}).heading, std::string("连接次数"));
+    CHECK_EQ(ListColumnAt(list, 2).value_or(ListColumn{}).heading, std::string("上网时间"));
+    CHECK_EQ(ListColumnAt(list, 3).value_or(ListColumn{}).heading, std::string("占套餐"));
     const Rows expected = {{TableDates(file.current), "2", "2小时30分", "2%"},
                            {TableDates(file.previous), "1", "0小时30分", "0%"},
                            {TableDates(file.beforeThat), "1", "1小时30分", "1%"}};
@@ -435,8 +435,8 @@ E2E_TEST(PlanWindows, RoundedTimeUsedElsewhereAndTheCostInTheLineAndTheTable) {
     REQUIRE(cycles != nullptr);
     HWND list = Item(cycles, ids::kCyclesList);
     REQUIRE_EQ(ListColumnCount(list), 6);
-    CHECK_EQ(ListColumnAt(list, 4)->heading, std::string("含其他地方"));
-    CHECK_EQ(ListColumnAt(list, 5)->heading, std::string("费用（元）"));
+    CHECK_EQ(ListColumnAt(list, 4).value_or(ListColumn{}).heading, std::string("含其他地方"));
+    CHECK_EQ(ListColumnAt(list, 5).value_or(ListColumn{}).heading, std::string("费用（元）"));
     const Rows expected = {{TableDates(current), "2", "4小时2分", "403%", "1小时30分", "42.00"},
                            {TableDates(previous), "1", "0小时51分", "85%", "0小时20分", "30.00"}};
     CHECK_EQ(ListRows(list, 6), expected);
