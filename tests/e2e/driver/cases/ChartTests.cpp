@@ -77,6 +77,8 @@ E2E_TEST(Chart, ShowsTheCycleDayByDayAndTheArrowKeysChooseADay) {
         "\n[Plan]\nHours=100\nFirstDay=" + std::to_string(firstDay) + "\n";
     Started s = StartShown(OneEntryBook(), text);
     HWND stats = RequireStats(s);
+    // The pointer away from where the chart opens: a day under it would be chosen instead of today.
+    SetCursorPos(0, 0);
     PressButton(Item(stats, ids::kChart));
     HWND chart = s.app.WaitDialog(kChartTitle, ids::kChartArea);
     REQUIRE_MSG(chart != nullptr, "the chart window did not open");
