@@ -61,21 +61,29 @@ Day Today() {
     return {now.wYear, now.wMonth, now.wDay};
 }
 
-Day AddDays(const Day& date, int days) {
+constexpr ULONGLONG kTicksPerDay = 864000000000ULL; // of 100 ns
+
+// 100 ns since 1601-01-01 at the day's midnight, and back.
+ULONGLONG TicksOf(const Day& date) {
     SYSTEMTIME time{};
     time.wYear = static_cast<WORD>(date.year);
     time.wMonth = static_cast<WORD>(date.month);
     time.wDay = static_cast<WORD>(date.day);
     FILETIME file{};
     SystemTimeToFileTime(&time, &file);
-    ULARGE_INTEGER ticks{};
-    ticks.LowPart = file.dwLowDateTime;
-    ticks.HighPart = file.dwHighDateTime;
-    ticks.QuadPart += static_cast<LONGLONG>(days) * 864000000000LL;
-    file.dwLowDateTime = ticks.LowPart;
-    file.dwHighDateTime = ticks.HighPart;
+    return ULARGE_INTEGER{{file.dwLowDateTime, file.dwHighDateTime}}.QuadPart;
+}
+
+Day DayOfTicks(ULONGLONG ticks) {
+    const ULARGE_INTEGER value{.QuadPart = ticks};
+    const FILETIME file{value.LowPart, value.HighPart};
+    SYSTEMTIME time{};
     FileTimeToSystemTime(&file, &time);
     return {time.wYear, time.wMonth, time.wDay};
+}
+
+Day AddDays(const Day& date, int days) {
+    return DayOfTicks(TicksOf(date) + static_cast<LONGLONG>(days) * kTicksPerDay);
 }
 
 Day SameDayMonthsOn(const Day& date, int months) {
@@ -130,16 +138,7 @@ std::string KeyOf(const Day& date) {
 
 // Days since 1601-01-01.
 long long DayIndex(const Day& date) {
-    SYSTEMTIME time{};
-    time.wYear = static_cast<WORD>(date.year);
-    time.wMonth = static_cast<WORD>(date.month);
-    time.wDay = static_cast<WORD>(date.day);
-    FILETIME file{};
-    SystemTimeToFileTime(&time, &file);
-    ULARGE_INTEGER ticks{};
-    ticks.LowPart = file.dwLowDateTime;
-    ticks.HighPart = file.dwHighDateTime;
-    return static_cast<long long>(ticks.QuadPart / 864000000000ULL);
+    return static_cast<long long>(TicksOf(date) / kTicksPerDay);
 }
 
 // The pace the cycle line ends in, for today in the cycle.
